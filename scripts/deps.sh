@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Installs the Debian packages that building, running and testing need. Run as root.
+set -euo pipefail
+packages=(
+  build-essential cmake ninja-build pkg-config git
+  googletest libgtest-dev libgmock-dev
+  libx11-dev libxext-dev libpng-dev libsimpleini-dev libfltk1.3-dev
+  g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
+  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+  fonts-ipafont-gothic fonts-liberation
+)
+if [ "${1:-}" = "--bench" ]; then packages+=(libbenchmark-dev libcairo2-dev); fi
+if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
+
+missing=()
+for p in "${packages[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "deps.sh: these packages are missing and installing them needs root: ${missing[*]}" >&2
+    exit 1
+  fi
+  apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi

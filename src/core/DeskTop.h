@@ -1,0 +1,75 @@
+// The saver window TDesktopWindow: it owns all animation state for its lifetime.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform.h"
+#include "settings.h"
+#include "swarm.h"
+
+namespace zarmok {
+
+// What the window is made of on its host.
+struct TDesktopHost {
+  IFormWindow& Window;
+  ISaverHost& Host;
+  IPrivateProfile& Profile;
+  std::string IniPath;
+  // The host's preview pane; 0 when not in preview mode.
+  uint32_t PreviewParent = 0;
+};
+
+class TDesktopWindow {
+ public:
+  explicit TDesktopWindow(const TDesktopHost& host);
+  TDesktopWindow(const TDesktopWindow&) = delete;
+  TDesktopWindow& operator=(const TDesktopWindow&) = delete;
+
+  // Handlers, called by the host's windowing layer on the program's one thread.
+  void FormCreate();
+  void FormPaint();
+  void AppIdle(bool& done);
+
+  // Simulation and drawing: operations of the window on one record of Bugs.
+  void BugPtnInit(TBug& bug);
+  void BugPtnEx(TBug& bug);
+  void CalcV(TBug& bug);
+  void BugMove(TBug& bug);
+  void BugImageSet(int32_t cx, int32_t cy, const TPointArray& pattern, float heading,
+                   TPointArray& image, TPointArray& mirror);
+  void EraseImage(TBug& bug, int32_t slot);
+  void EraseTrail(TBug& bug);
+  void DrawTrail(TBug& bug);
+  void BugDraw(const TPointArray& image, const TPointArray& mirror, const TColorLevel& colors);
+
+  // The settings as the store gave them, before HoldToSafeLimits.
+  const TSaverSettings& Loaded() const { return Loaded_; }
+  // The settings as the animation uses them.
+  TSaverSettings Used() const;
+
+  // State, zero when the window object comes into being.
+  std::array<TBug, kBugCount> Bugs{};
+  TColorLevel EraseColors{};
+  int32_t BugsType = 0;
+  int32_t Speed = 0;
+  int32_t BugPtnSize = 0;
+  int32_t BugPtnExCyc = 0;
+  int32_t MaxBugs = 0;
+  int32_t BugSize = 0;
+  int32_t ImageListLen = 0;
+  int32_t SunG = 0;
+  int32_t BugG = 0;
+  int32_t WallG = 0;
+  bool StopOnKey = false;
+  bool StopOnMouseMove = false;
+  bool StopOnMouseClick = false;
+  int32_t IdleCount = 0;
+
+ private:
+  TDesktopHost Ctx_;
+  TSaverSettings Loaded_{};
+};
+
+}  // namespace zarmok
