@@ -1,0 +1,54 @@
+// The software canvas: the drawing surface on a 32-bit framebuffer, used by the X11 back end and
+// the headless renderer. One set of pixel rules serves drawing and erasing, so an erase in black
+// paints exactly the pixels that the same figure painted.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform.h"
+
+namespace zarmok {
+
+// A rectangle [left, right) x [top, bottom); empty when right <= left or bottom <= top.
+struct TDirtyRect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+  bool Empty() const { return right <= left || bottom <= top; }
+};
+
+class TRasterCanvas final : public IDrawSurface {
+ public:
+  TRasterCanvas(int32_t width, int32_t height);
+
+  // Pixels are 0x00RRGGBB, row after row, Stride() pixels per row. Resizing keeps nothing.
+  void Resize(int32_t width, int32_t height);
+  int32_t Width() const { return width_; }
+  int32_t Height() const { return height_; }
+  int32_t Stride() const { return width_; }
+  uint32_t* Pixels() { return pixels_.data(); }
+  const uint32_t* Pixels() const { return pixels_.data(); }
+  uint32_t PixelAt(int32_t x, int32_t y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+
+  // The bounding rectangle of every pixel painted since the last call, clipped to the canvas;
+  // the record starts empty again.
+  TDirtyRect TakeDirty();
+
+  void SetPenColor(TColorValue color) override;
+  void MoveTo(int32_t x, int32_t y) override;
+  void LineTo(int32_t x, int32_t y) override;
+  void SetBrushColor(TColorValue color) override;
+  void PolyPolygon(const TPoint* points, const int32_t* counts, int32_t polygons) override;
+  void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
+
+ private:
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  std::vector<uint32_t> pixels_;
+  // Implementation state (pen, brush, current position, dirty bounds, scratch buffers sized
+  // once) is the canvas's own business.
+};
+
+}  // namespace zarmok
