@@ -73,3 +73,10 @@ class TDesktopWindow {
 };
 
 }  // namespace zarmok
+  // What the last BugMove did to each record, read by tools that trace the animation.
+  struct TStepNote {
+    bool Moved;
+    bool Reborn;
+  };
+  std::array<TStepNote, kBugCount> StepNotes{};
+

@@ -30,7 +30,9 @@ class TRasterCanvas final : public IDrawSurface {
   int32_t Stride() const { return width_; }
   uint32_t* Pixels() { return pixels_.data(); }
   const uint32_t* Pixels() const { return pixels_.data(); }
-  uint32_t PixelAt(int32_t x, int32_t y) const { return pixels_[static_cast<size_t>(y) * width_ + x]; }
+  uint32_t PixelAt(int32_t x, int32_t y) const {
+    return pixels_[static_cast<size_t>(y) * width_ + x];
+  }
 
   // The bounding rectangle of every pixel painted since the last call, clipped to the canvas;
   // the record starts empty again.
@@ -47,8 +49,26 @@ class TRasterCanvas final : public IDrawSurface {
   int32_t width_ = 0;
   int32_t height_ = 0;
   std::vector<uint32_t> pixels_;
-  // Implementation state (pen, brush, current position, dirty bounds, scratch buffers sized
-  // once) is the canvas's own business.
+  // One non-horizontal polygon edge, sampled at pixel-row centres: rows [top, bottom) cross it
+  // at x = x_top + (row - top) * slope.
+  struct TEdge {
+    int32_t top;
+    int32_t bottom;
+    double x_top;
+    double slope;
+  };
+
+  void PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t color);
+  void FillPolygons(const TPoint* points, const int32_t* counts, int32_t polygons);
+  void Touch(int32_t left, int32_t top, int32_t right, int32_t bottom);
+
+  uint32_t pen_ = 0;    // 0x00RRGGBB
+  uint32_t brush_ = 0;  // 0x00RRGGBB
+  int32_t cur_x_ = 0;
+  int32_t cur_y_ = 0;
+  TDirtyRect dirty_;
+  // Edge storage for calls with more edges than the fixed table holds; it only ever grows.
+  std::vector<TEdge> spill_edges_;
 };
 
 }  // namespace zarmok

@@ -1,0 +1,46 @@
+// The about box TAboutBox: the product name and version in a lowered panel, and an OK button.
+// Its content is data so that every front end shows the same box.
+#pragma once
+
+#include <cstdint>
+
+#include "BugsSet.h"
+#include "platform.h"
+
+namespace zarmok {
+
+enum class TModalResult { NotClosed, Ok, Cancel };
+
+enum class TTextAlign { Left, Center };
+
+struct TLabelSpec {
+  const char* name;
+  const char* caption;
+  TRect rect;  // in the panel
+  TTextAlign align;
+  const TFontSpec* font;
+};
+
+struct TAboutBoxSpec {
+  const char* caption;
+  int32_t client_width;
+  int32_t client_height;
+  const TFontSpec* font;
+  const char* panel_name;
+  TRect panel;  // lowered
+  TLabelSpec product_name;
+  TLabelSpec version;
+  const char* ok_name;
+  const char* ok_caption;
+  TRect ok;
+  TModalResult ok_result;  // the OK button is the default button and holds the focus
+};
+
+extern const TFontSpec kProductNameFont;
+extern const TFontSpec kVersionFont;
+extern const TAboutBoxSpec kAboutBox;
+
+// The top-left corner that centres a window of the given size on a screen of the given size.
+TPoint CenteredOrigin(int32_t screen_width, int32_t screen_height, int32_t width, int32_t height);
+
+}  // namespace zarmok

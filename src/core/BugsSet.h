@@ -1,0 +1,223 @@
+// The settings dialog TBugsPramSet: its controls as data and its four handlers. The handlers
+// talk to the controls through IBugsPramSetView, so every front end (FLTK on Linux, a Win32
+// dialog) shows the same layout and follows the same rules.
+#pragma once
+
+#include <cstdint>
+#include <exception>
+#include <functional>
+#include <string>
+
+#include "platform.h"
+#include "settings.h"
+
+namespace zarmok {
+
+// A control's place and size in pixels, relative to its parent (the dialog's client area or
+// the group box it sits in).
+struct TRect {
+  int32_t left;
+  int32_t top;
+  int32_t width;
+  int32_t height;
+};
+
+// A font as the dialog asks for it, with the installed faces that may stand in for it (in
+// order of preference) where the face itself is missing.
+struct TFontSpec {
+  const char* face;
+  int32_t pixels;
+  bool bold;
+  bool italic;
+  const char* const* stand_ins;  // null-terminated
+};
+
+// The face a front end uses for `font`: the face itself when installed, else the first
+// installed stand-in, else the face's own name (left to the font system's substitution).
+const char* ChooseFontFace(const TFontSpec& font,
+                           const std::function<bool(const char* face)>& installed);
+
+// ---- The dialog window ----
+
+inline constexpr const char* kBugsPramSetCaption = "Zarmok パラメータ設定";
+inline constexpr int32_t kBugsPramSetClientWidth = 519;
+inline constexpr int32_t kBugsPramSetClientHeight = 289;
+inline constexpr int32_t kBugsPramSetLeft = 200;
+inline constexpr int32_t kBugsPramSetTop = 107;
+// Every control of the dialog and of the about box writes in this font unless it says otherwise.
+extern const TFontSpec kDialogFont;
+
+// ---- The controls ----
+
+// The nine scroll bars, numbered in the order of their settings' keys.
+enum class TScrollBarId : int {
+  SpeedSB,
+  BugPtnSizeSB,
+  BugPtnExCycSB,
+  MaxBugsSB,
+  BugSizeSB,
+  ImageListLenSB,
+  SunGSB,
+  BugGSB,
+  WallGSB,
+};
+inline constexpr int kScrollBarCount = 9;
+
+enum class TCheckBoxId : int {
+  StopOnKeyCbx,
+  StopOnMouseMoveCbx,
+  StopOnMouseClickCbx,
+};
+inline constexpr int kCheckBoxCount = 3;
+
+// A label at one end of a scroll bar, inside the group box; it is as wide as its text.
+struct TEndLabel {
+  const char* caption;
+  int32_t left;
+  int32_t top;
+};
+
+// One horizontal scroll bar in its own group box. Arrow clicks and clicks beside the thumb
+// both move it by kScrollStep.
+struct TScrollBarSpec {
+  TScrollBarId id;
+  const char* name;
+  const char* group_name;
+  const char* group_caption;
+  TRect group;  // in the dialog
+  TRect bar;    // in the group box
+  int32_t min;
+  int32_t max;
+  TEndLabel left_label;
+  TEndLabel right_label;
+  int tab_order;  // among the dialog's direct children
+  int32_t TSaverSettings::*setting;
+  // The speed bar runs from fast at the left to slow at the right: position = 15 - Speed.
+  bool reversed;
+};
+inline constexpr int32_t kScrollStep = 1;
+inline constexpr int32_t kReversedBase = 15;
+extern const TScrollBarSpec kScrollBars[kScrollBarCount];
+
+struct TCheckBoxSpec {
+  TCheckBoxId id;
+  const char* name;
+  const char* caption;
+  TRect rect;  // in the stop-condition group box
+  bool TSaverSettings::*setting;
+};
+extern const TCheckBoxSpec kCheckBoxes[kCheckBoxCount];
+
+// The group box holding the three stop-condition check boxes.
+struct TGroupBoxSpec {
+  const char* name;
+  const char* caption;
+  TRect rect;
+  int tab_order;
+};
+extern const TGroupBoxSpec kStopGroupBox;
+
+struct TButtonSpec {
+  const char* name;
+  const char* caption;
+  TRect rect;
+  int tab_order;
+  bool is_default;  // Enter presses it
+  bool is_cancel;   // Escape and the window's close box act as it
+};
+extern const TButtonSpec kOkBtn;
+extern const TButtonSpec kCancelBtn;
+extern const TButtonSpec kAboutBtn;
+
+// The radio group of the drawing style: its checked item's index is BugsType.
+struct TRadioGroupSpec {
+  const char* name;
+  const char* caption;
+  TRect rect;
+  int columns;
+  const char* items[2];
+  int tab_order;
+};
+extern const TRadioGroupSpec kBugsTypeRG;
+
+// The dialog's direct children in tab order, so that a front end creates them in that order.
+enum class TChildKind { ScrollBarGroup, StopGroup, Button, RadioGroup };
+struct TTabStop {
+  TChildKind kind;
+  int scroll_bar;             // index into kScrollBars for ScrollBarGroup
+  const TButtonSpec* button;  // for Button
+};
+inline constexpr int kTabStopCount = 14;
+extern const TTabStop kTabOrder[kTabStopCount];
+
+const TScrollBarSpec& ScrollBarSpec(TScrollBarId id);
+
+// ---- Rules between settings and controls ----
+
+// The radio group's item for a stored BugsType: below -1 as -1, above 1 as 1; -1 checks none.
+int32_t ItemIndexForBugsType(int32_t bugs_type);
+// The bar's position for a stored value (reversed where the bar says so), a value outside the
+// bar's range showing at its nearest end.
+int32_t PositionForSetting(const TScrollBarSpec& bar, int32_t value);
+// The value a bar's position stands for.
+int32_t SettingForPosition(const TScrollBarSpec& bar, int32_t position);
+
+// ---- The dialog's view of its controls ----
+
+class IBugsPramSetView {
+ public:
+  virtual ~IBugsPramSetView() = default;
+  // The checked item of BugsTypeRG, -1 when none is checked; -1 unchecks every item.
+  virtual int32_t ItemIndex() = 0;
+  virtual void SetItemIndex(int32_t index) = 0;
+  // A scroll bar's position within the range of its TScrollBarSpec.
+  virtual int32_t Position(TScrollBarId bar) = 0;
+  virtual void SetPosition(TScrollBarId bar, int32_t position) = 0;
+  virtual bool Checked(TCheckBoxId box) = 0;
+  virtual void SetChecked(TCheckBoxId box, bool checked) = 0;
+  // Closes the dialog, which ends the program when it is the main window.
+  virtual void Close() = 0;
+  // Shows the about box modally and returns when it has closed.
+  virtual void ShowAboutBoxModal() = 0;
+};
+
+class TBugsPramSet {
+ public:
+  TBugsPramSet(IBugsPramSetView& view, IPrivateProfile& profile, std::string ini_path);
+
+  // Loads the settings and puts each into its control, in the order of the keys.
+  void FormCreate();
+  // Keeps at least one stop condition checked; otherwise saves all 13 keys and closes. A
+  // refused write escapes to the application's handler and leaves the dialog open.
+  void OkBtnClick();
+  void CancelBtnClick();
+  void AboutBtnClick();
+
+  // The settings as the controls show them now: what OK saves.
+  TSaverSettings SettingsFromControls();
+
+ private:
+  IBugsPramSetView& view_;
+  IPrivateProfile& profile_;
+  std::string ini_path_;
+};
+
+// ---- The application's handler of errors that escape an event handler ----
+
+inline constexpr const char* kApplicationTitle = "Zarmok";
+
+class IErrorBox {
+ public:
+  virtual ~IErrorBox() = default;
+  // A modal box with an error icon and one OK button.
+  virtual void ShowError(const std::string& title, const std::string& text) = 0;
+};
+
+// The text the handler shows for an error: its message with "." appended.
+std::string ApplicationErrorText(const std::exception& error);
+
+// Runs one event handler as the message loop runs it: an error escaping it is shown in an
+// error box titled with the application's title, and the program goes on.
+void RunEventHandler(const std::function<void()>& handler, IErrorBox& error_box);
+
+}  // namespace zarmok

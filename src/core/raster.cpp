@@ -1,0 +1,284 @@
+// The software canvas. Pixel rules, shared by drawing and erasing so that an erase in black
+// covers exactly what the same figure painted:
+// - A line from A to B paints the pixels of the Bresenham walk along the major axis, B itself
+//   left out; step t of the walk sits at the minor offset floor((2 t m + M) / 2M) (M, m: the
+//   major and minor extents), which keeps a clipped line on the same pixels as an unclipped one.
+// - A polygon interior holds the pixels whose centres lie inside under the even-odd rule over
+//   every polygon of the call; vertices are pixel centres. Interiors are filled before outlines.
+// - A polygon outline is its closed chain of lines, each leaving out its end pixel, which the
+//   next edge starts from. A polygon of one point, or whose points all coincide, paints nothing,
+//   exactly as a line from a point to itself.
+#include "raster.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace zarmok {
+
+namespace {
+
+using i128 = __int128;
+
+uint32_t ToPixel(TColorValue c) {
+  return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
+}
+
+i128 FloorDiv(i128 a, i128 b) {  // b > 0
+  i128 q = a / b;
+  if (a % b != 0 && a < 0) --q;
+  return q;
+}
+
+i128 CeilDiv(i128 a, i128 b) {  // b > 0
+  i128 q = a / b;
+  if (a % b != 0 && a > 0) ++q;
+  return q;
+}
+
+// The first pixel column at or right of x whose centre is at or right of x (x already held near
+// the canvas, so the conversion cannot overflow).
+int32_t SpanBound(double x, int32_t width) {
+  const double v = std::clamp(x - 0.5, -1.0, static_cast<double>(width) + 1.0);
+  int32_t t = static_cast<int32_t>(v);
+  if (t < v) ++t;
+  return std::clamp(t, 0, width);
+}
+
+constexpr int kFixedEdges = 64;
+
+}  // namespace
+
+TRasterCanvas::TRasterCanvas(int32_t width, int32_t height) {
+  Resize(width, height);
+}
+
+void TRasterCanvas::Resize(int32_t width, int32_t height) {
+  width_ = std::max(width, 0);
+  height_ = std::max(height, 0);
+  pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0u);
+  dirty_ = TDirtyRect{};
+}
+
+TDirtyRect TRasterCanvas::TakeDirty() {
+  const TDirtyRect d = dirty_;
+  dirty_ = TDirtyRect{};
+  return d;
+}
+
+void TRasterCanvas::Touch(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  if (dirty_.Empty()) {
+    dirty_ = TDirtyRect{left, top, right, bottom};
+    return;
+  }
+  dirty_.left = std::min(dirty_.left, left);
+  dirty_.top = std::min(dirty_.top, top);
+  dirty_.right = std::max(dirty_.right, right);
+  dirty_.bottom = std::max(dirty_.bottom, bottom);
+}
+
+void TRasterCanvas::SetPenColor(TColorValue color) {
+  pen_ = ToPixel(color);
+}
+void TRasterCanvas::SetBrushColor(TColorValue color) {
+  brush_ = ToPixel(color);
+}
+
+void TRasterCanvas::MoveTo(int32_t x, int32_t y) {
+  cur_x_ = x;
+  cur_y_ = y;
+}
+
+void TRasterCanvas::LineTo(int32_t x, int32_t y) {
+  PaintLine(cur_x_, cur_y_, x, y, pen_);
+  cur_x_ = x;
+  cur_y_ = y;
+}
+
+void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t color) {
+  const int64_t dx = static_cast<int64_t>(x1) - x0;
+  const int64_t dy = static_cast<int64_t>(y1) - y0;
+  const int64_t adx = dx < 0 ? -dx : dx;
+  const int64_t ady = dy < 0 ? -dy : dy;
+  if (adx == 0 && ady == 0) return;
+  if (width_ <= 0 || height_ <= 0) return;
+
+  // Walk along the major axis a, stepping the minor axis b when the error passes a whole pixel.
+  const bool x_major = adx >= ady;
+  const int64_t big = x_major ? adx : ady;    // M: steps of the walk, the end pixel left out
+  const int64_t small = x_major ? ady : adx;  // m
+  const int64_t a0 = x_major ? x0 : y0;
+  const int64_t b0 = x_major ? y0 : x0;
+  const int64_t sa = (x_major ? dx : dy) < 0 ? -1 : 1;
+  const int64_t sb = (x_major ? dy : dx) < 0 ? -1 : 1;
+  const int64_t extent_a = x_major ? width_ : height_;
+  const int64_t extent_b = x_major ? height_ : width_;
+
+  int64_t t_lo = 0;
+  int64_t t_hi = big - 1;
+  const bool inside = x0 >= 0 && x0 < width_ && y0 >= 0 && y0 < height_ && x1 >= 0 && x1 < width_ &&
+                      y1 >= 0 && y1 < height_;
+  if (!inside) {
+    // Major axis: 0 <= a0 + sa t < extent_a.
+    if (sa > 0) {
+      t_lo = std::max(t_lo, -a0);
+      t_hi = std::min(t_hi, extent_a - 1 - a0);
+    } else {
+      t_lo = std::max(t_lo, a0 - extent_a + 1);
+      t_hi = std::min(t_hi, a0);
+    }
+    // Minor axis: the offset q_t = floor((2 t m + M) / 2M) must lie in [q_lo, q_hi].
+    const int64_t q_lo = sb > 0 ? -b0 : b0 - extent_b + 1;
+    const int64_t q_hi = sb > 0 ? extent_b - 1 - b0 : b0;
+    if (small == 0) {
+      if (q_lo > 0 || q_hi < 0) return;
+    } else {
+      const i128 two_m = static_cast<i128>(2) * small;
+      const i128 lo = CeilDiv(static_cast<i128>(2) * big * q_lo - big, two_m);
+      const i128 hi =
+          FloorDiv(static_cast<i128>(2) * big * (static_cast<i128>(q_hi) + 1) - big - 1, two_m);
+      if (lo > t_lo) t_lo = lo > t_hi ? t_hi + 1 : static_cast<int64_t>(lo);
+      if (hi < t_hi) t_hi = hi < t_lo ? t_lo - 1 : static_cast<int64_t>(hi);
+    }
+    if (t_lo > t_hi) return;
+  }
+
+  const int64_t two_big = 2 * big;
+  const i128 z = static_cast<i128>(2) * t_lo * small + big;
+  int64_t q = static_cast<int64_t>(z / two_big);
+  int64_t r = static_cast<int64_t>(z % two_big);
+  const int64_t a_first = a0 + sa * t_lo;
+  const int64_t b_first = b0 + sb * q;
+  const int64_t count = t_hi - t_lo + 1;
+
+  const int64_t stride = width_;
+  const int64_t step_a = x_major ? sa : sa * stride;
+  const int64_t step_b = x_major ? sb * stride : sb;
+  const int64_t px = x_major ? a_first : b_first;
+  const int64_t py = x_major ? b_first : a_first;
+  uint32_t* p = pixels_.data() + py * stride + px;
+  const int64_t two_small = 2 * small;
+  for (int64_t i = 0; i < count; ++i) {
+    *p = color;
+    p += step_a;
+    r += two_small;
+    if (r >= two_big) {
+      r -= two_big;
+      p += step_b;
+    }
+  }
+
+  // The walk is monotonic on both axes, so its first and last pixels bound it.
+  const int64_t t_last = t_hi;
+  const i128 z_last = static_cast<i128>(2) * t_last * small + big;
+  const int64_t q_last = static_cast<int64_t>(z_last / two_big);
+  const int64_t a_last = a0 + sa * t_last;
+  const int64_t b_last = b0 + sb * q_last;
+  const int64_t lx = x_major ? a_last : b_last;
+  const int64_t ly = x_major ? b_last : a_last;
+  Touch(static_cast<int32_t>(std::min(px, lx)), static_cast<int32_t>(std::min(py, ly)),
+        static_cast<int32_t>(std::max(px, lx) + 1), static_cast<int32_t>(std::max(py, ly) + 1));
+}
+
+void TRasterCanvas::FillPolygons(const TPoint* points, const int32_t* counts, int32_t polygons) {
+  int64_t total = 0;
+  for (int32_t i = 0; i < polygons; ++i) total += std::max(counts[i], 0);
+  TEdge fixed[kFixedEdges];
+  TEdge* edges = fixed;
+  if (total > kFixedEdges) {
+    if (spill_edges_.size() < static_cast<size_t>(total)) spill_edges_.resize(total);
+    edges = spill_edges_.data();
+  }
+
+  int32_t edge_count = 0;
+  int32_t row_lo = std::numeric_limits<int32_t>::max();
+  int32_t row_hi = std::numeric_limits<int32_t>::min();
+  const TPoint* poly = points;
+  for (int32_t i = 0; i < polygons; ++i) {
+    const int32_t n = std::max(counts[i], 0);
+    for (int32_t j = 0; j < n; ++j) {
+      const TPoint& a = poly[j];
+      const TPoint& b = poly[j + 1 == n ? 0 : j + 1];
+      if (a.y == b.y) continue;
+      const TPoint& up = a.y < b.y ? a : b;
+      const TPoint& down = a.y < b.y ? b : a;
+      const double slope =
+          (static_cast<double>(down.x) - up.x) / (static_cast<double>(down.y) - up.y);
+      edges[edge_count++] = TEdge{up.y, down.y, up.x + 0.5 * slope, slope};
+      row_lo = std::min(row_lo, up.y);
+      row_hi = std::max(row_hi, down.y);
+    }
+    poly += n;
+  }
+  if (edge_count == 0) return;
+  row_lo = std::max(row_lo, 0);
+  row_hi = std::min(row_hi, height_);
+  if (row_lo >= row_hi || width_ <= 0) return;
+
+  int32_t touched_left = width_;
+  int32_t touched_right = 0;
+  int32_t touched_top = height_;
+  int32_t touched_bottom = 0;
+  double cross_fixed[kFixedEdges];
+  std::vector<double> cross_spill;
+  double* cross = cross_fixed;
+  if (edge_count > kFixedEdges) {
+    cross_spill.resize(edge_count);
+    cross = cross_spill.data();
+  }
+  for (int32_t y = row_lo; y < row_hi; ++y) {
+    int32_t found = 0;
+    for (int32_t e = 0; e < edge_count; ++e) {
+      const TEdge& edge = edges[e];
+      if (y < edge.top || y >= edge.bottom) continue;
+      const double x = edge.x_top + (static_cast<double>(y) - edge.top) * edge.slope;
+      int32_t k = found++;
+      while (k > 0 && cross[k - 1] > x) {
+        cross[k] = cross[k - 1];
+        --k;
+      }
+      cross[k] = x;
+    }
+    uint32_t* row = pixels_.data() + static_cast<size_t>(y) * width_;
+    for (int32_t k = 0; k + 1 < found; k += 2) {
+      const int32_t from = SpanBound(cross[k], width_);
+      const int32_t to = SpanBound(cross[k + 1], width_);
+      if (from >= to) continue;
+      std::fill(row + from, row + to, brush_);
+      touched_left = std::min(touched_left, from);
+      touched_right = std::max(touched_right, to);
+      touched_top = std::min(touched_top, y);
+      touched_bottom = y + 1;
+    }
+  }
+  if (touched_left < touched_right) Touch(touched_left, touched_top, touched_right, touched_bottom);
+}
+
+void TRasterCanvas::PolyPolygon(const TPoint* points, const int32_t* counts, int32_t polygons) {
+  if (polygons <= 0) return;
+  FillPolygons(points, counts, polygons);
+  const TPoint* poly = points;
+  for (int32_t i = 0; i < polygons; ++i) {
+    const int32_t n = std::max(counts[i], 0);
+    for (int32_t j = 0; j < n; ++j) {
+      const TPoint& a = poly[j];
+      const TPoint& b = poly[j + 1 == n ? 0 : j + 1];
+      PaintLine(a.x, a.y, b.x, b.y, pen_);
+    }
+    poly += n;
+  }
+}
+
+void TRasterCanvas::FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
+  const int32_t l = std::clamp(left, 0, width_);
+  const int32_t r = std::clamp(right, 0, width_);
+  const int32_t t = std::clamp(top, 0, height_);
+  const int32_t b = std::clamp(bottom, 0, height_);
+  if (l >= r || t >= b) return;
+  for (int32_t y = t; y < b; ++y) {
+    uint32_t* row = pixels_.data() + static_cast<size_t>(y) * width_;
+    std::fill(row + l, row + r, brush_);
+  }
+  Touch(l, t, r, b);
+}
+
+}  // namespace zarmok

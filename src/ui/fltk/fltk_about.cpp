@@ -1,0 +1,57 @@
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Double_Window.H>
+
+#include "AboutDlg.h"
+#include "fltk_internal.h"
+
+namespace zarmok::ui {
+
+namespace {
+
+Fl_Box* AddLabel(const TLabelSpec& spec, int32_t panel_left, int32_t panel_top, Fl_Font font) {
+  const TRect r = Offset(spec.rect, panel_left, panel_top);
+  auto* label = new Fl_Box(r.left, r.top, r.width, r.height, spec.caption);
+  label->box(FL_NO_BOX);
+  label->labelfont(font);
+  label->labelsize(spec.font->pixels);
+  label->labelcolor(FL_BLACK);
+  label->align(FL_ALIGN_INSIDE |
+               (spec.align == TTextAlign::Center ? FL_ALIGN_CENTER : FL_ALIGN_LEFT));
+  return label;
+}
+
+void CloseWithOk(Fl_Widget* widget, void*) {
+  widget->window()->hide();
+}
+void CloseBox(Fl_Widget* widget, void*) {
+  widget->hide();
+}
+
+}  // namespace
+
+void ShowAboutBoxModal() {
+  const TAboutBoxSpec& spec = kAboutBox;
+  const TPoint origin = CenteredOrigin(Fl::w(), Fl::h(), spec.client_width, spec.client_height);
+  auto* box =
+      new Fl_Double_Window(origin.x, origin.y, spec.client_width, spec.client_height, spec.caption);
+  box->xclass("TAboutBox");
+  auto* panel = new Fl_Box(spec.panel.left, spec.panel.top, spec.panel.width, spec.panel.height);
+  panel->box(FL_THIN_DOWN_BOX);
+  AddLabel(spec.product_name, spec.panel.left, spec.panel.top,
+           spec.product_name.font == &kProductNameFont ? kProductNameFontId : kGothicFont);
+  AddLabel(spec.version, spec.panel.left, spec.panel.top, kGothicFont);
+  auto* ok = new TPushButton(spec.ok, spec.ok_caption, true);
+  ok->callback(CloseWithOk);
+  box->end();
+  box->size_range(spec.client_width, spec.client_height, spec.client_width, spec.client_height);
+  box->callback(CloseBox);
+  box->set_modal();
+  box->show();
+  ok->take_focus();
+  while (box->shown()) Fl::wait();
+  // Destroyed once the events already queued for it have been handled.
+  Fl::delete_widget(box);
+}
+
+}  // namespace zarmok::ui

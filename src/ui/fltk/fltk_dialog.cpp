@@ -1,0 +1,183 @@
+#include <FL/Fl.H>
+#include <FL/Fl_Box.H>
+#include <FL/Fl_Check_Button.H>
+#include <FL/Fl_Double_Window.H>
+#include <FL/Fl_Round_Button.H>
+#include <FL/fl_draw.H>
+#include <array>
+#include <cstdio>
+#include <functional>
+#include <memory>
+
+#include "fltk_internal.h"
+#include "fltk_ui.h"
+
+namespace zarmok::ui {
+
+namespace {
+
+class TErrorBoxSink : public IErrorBox {
+ public:
+  void ShowError(const std::string& title, const std::string& text) override {
+    ShowErrorBox(title, text);
+  }
+};
+
+// Runs a handler of the dialog from an FLTK callback; errors go to the application's handler.
+void Dispatch(Fl_Widget*, void* data) {
+  TErrorBoxSink sink;
+  RunEventHandler(*static_cast<std::function<void()>*>(data), sink);
+}
+
+Fl_Box* AddEndLabel(const TEndLabel& label, int32_t group_left, int32_t group_top) {
+  fl_font(kGothicFont, kDialogFont.pixels);
+  const int width = static_cast<int>(fl_width(label.caption)) + 1;
+  auto* box =
+      new Fl_Box(group_left + label.left, group_top + label.top, width, fl_height(), label.caption);
+  box->box(FL_NO_BOX);
+  box->labelfont(kGothicFont);
+  box->labelsize(kDialogFont.pixels);
+  box->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
+  return box;
+}
+
+// The dialog window with its controls, laid out from the control table in tab order.
+class TDialogWindow : public IBugsPramSetView {
+ public:
+  TDialogWindow() {
+    window_ = std::make_unique<Fl_Double_Window>(kBugsPramSetLeft, kBugsPramSetTop,
+                                                 kBugsPramSetClientWidth, kBugsPramSetClientHeight,
+                                                 kBugsPramSetCaption);
+    window_->xclass("TBugsPramSet");
+    for (const TTabStop& stop : kTabOrder) {
+      switch (stop.kind) {
+        case TChildKind::ScrollBarGroup:
+          AddScrollBarGroup(kScrollBars[stop.scroll_bar]);
+          break;
+        case TChildKind::StopGroup:
+          AddStopGroup();
+          break;
+        case TChildKind::Button:
+          AddButton(*stop.button);
+          break;
+        case TChildKind::RadioGroup:
+          AddRadioGroup();
+          break;
+      }
+    }
+    window_->end();
+    // A dialog border: the size is fixed.
+    window_->size_range(kBugsPramSetClientWidth, kBugsPramSetClientHeight, kBugsPramSetClientWidth,
+                        kBugsPramSetClientHeight);
+    // Escape and the window's close box act as the Cancel button.
+    window_->callback(Dispatch, &handlers_[kCancelHandler]);
+  }
+
+  void Bind(TBugsPramSet& dialog) {
+    handlers_[kOkHandler] = [&dialog] { dialog.OkBtnClick(); };
+    handlers_[kCancelHandler] = [&dialog] { dialog.CancelBtnClick(); };
+    handlers_[kAboutHandler] = [&dialog] { dialog.AboutBtnClick(); };
+  }
+
+  Fl_Double_Window& Window() { return *window_; }
+
+  int32_t ItemIndex() override {
+    for (int i = 0; i < 2; ++i) {
+      if (items_[i]->value()) return i;
+    }
+    return -1;
+  }
+  void SetItemIndex(int32_t index) override {
+    for (int i = 0; i < 2; ++i) items_[i]->value(i == index ? 1 : 0);
+  }
+  int32_t Position(TScrollBarId bar) override { return bars_[Index(bar)]->Position(); }
+  void SetPosition(TScrollBarId bar, int32_t position) override {
+    bars_[Index(bar)]->SetPosition(position);
+  }
+  bool Checked(TCheckBoxId box) override { return boxes_[Index(box)]->value() != 0; }
+  void SetChecked(TCheckBoxId box, bool checked) override {
+    boxes_[Index(box)]->value(checked ? 1 : 0);
+  }
+  void Close() override { window_->hide(); }
+  void ShowAboutBoxModal() override { ui::ShowAboutBoxModal(); }
+
+ private:
+  enum { kOkHandler, kCancelHandler, kAboutHandler, kHandlerCount };
+
+  template <typename Id>
+  static int Index(Id id) {
+    return static_cast<int>(id);
+  }
+
+  void AddScrollBarGroup(const TScrollBarSpec& spec) {
+    auto* group = new TGroupBox(spec.group, spec.group_caption);
+    AddEndLabel(spec.left_label, spec.group.left, spec.group.top);
+    bars_[Index(spec.id)] =
+        new TScrollBar(Offset(spec.bar, spec.group.left, spec.group.top), spec.min, spec.max);
+    AddEndLabel(spec.right_label, spec.group.left, spec.group.top);
+    group->end();
+  }
+
+  void AddStopGroup() {
+    const TRect& g = kStopGroupBox.rect;
+    auto* group = new TGroupBox(g, kStopGroupBox.caption);
+    for (const TCheckBoxSpec& spec : kCheckBoxes) {
+      const TRect r = Offset(spec.rect, g.left, g.top);
+      auto* box = new Fl_Check_Button(r.left, r.top, r.width, r.height, spec.caption);
+      box->labelfont(kGothicFont);
+      box->labelsize(kDialogFont.pixels);
+      boxes_[Index(spec.id)] = box;
+    }
+    group->end();
+  }
+
+  void AddButton(const TButtonSpec& spec) {
+    auto* button = new TPushButton(spec.rect, spec.caption, spec.is_default);
+    const int handler = &spec == &kOkBtn       ? kOkHandler
+                        : &spec == &kCancelBtn ? kCancelHandler
+                                               : kAboutHandler;
+    button->callback(Dispatch, &handlers_[handler]);
+  }
+
+  void AddRadioGroup() {
+    const TRect& g = kBugsTypeRG.rect;
+    auto* group = new TGroupBox(g, kBugsTypeRG.caption);
+    // The items share the frame's inside in equal columns below the caption.
+    const int inner_left = g.left + 8;
+    const int column_width = (g.width - 16) / kBugsTypeRG.columns;
+    const int item_top = g.top + 16;
+    for (int i = 0; i < 2; ++i) {
+      auto* item = new Fl_Round_Button(inner_left + i * column_width, item_top, column_width, 17,
+                                       kBugsTypeRG.items[i]);
+      item->type(FL_RADIO_BUTTON);
+      item->labelfont(kGothicFont);
+      item->labelsize(kDialogFont.pixels);
+      items_[i] = item;
+    }
+    group->end();
+  }
+
+  std::unique_ptr<Fl_Double_Window> window_;
+  std::array<TScrollBar*, kScrollBarCount> bars_{};
+  std::array<Fl_Check_Button*, kCheckBoxCount> boxes_{};
+  std::array<Fl_Round_Button*, 2> items_{};
+  std::array<std::function<void()>, kHandlerCount> handlers_;
+};
+
+}  // namespace
+
+int RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_path) {
+  if (!OpenDisplay()) {
+    std::fputs("zarmok: cannot open the X display for the settings dialog\n", stderr);
+    return 1;
+  }
+  TDialogWindow view;
+  TBugsPramSet dialog(view, profile, ini_path);
+  view.Bind(dialog);
+  dialog.FormCreate();
+  view.Window().show();
+  while (view.Window().shown()) Fl::wait();
+  return 0;
+}
+
+}  // namespace zarmok::ui

@@ -1,0 +1,63 @@
+// Pieces the FLTK front end's files share: the display, the fonts and the widget kinds that
+// give FLTK the look and the keys of the dialog's controls.
+#pragma once
+
+#include <FL/Enumerations.H>
+#include <FL/Fl_Button.H>
+#include <FL/Fl_Group.H>
+#include <FL/Fl_Scrollbar.H>
+
+#include "BugsSet.h"
+
+namespace zarmok::ui {
+
+// Opens the X display once for the whole program and sets the fonts up. False when there is
+// no display to open; FLTK itself would end the program in that case.
+bool OpenDisplay();
+
+// The face standing in for the dialog font (every label, caption and message).
+inline constexpr Fl_Font kGothicFont = FL_HELVETICA;
+// The product name's bold italic serif.
+inline constexpr Fl_Font kProductNameFontId = FL_FREE_FONT;
+
+// The face chosen for a font spec on this machine (fontconfig decides what is installed).
+const char* InstalledFace(const TFontSpec& font);
+
+// A group box: an etched frame whose caption interrupts its top edge at the left.
+class TGroupBox : public Fl_Group {
+ public:
+  TGroupBox(const TRect& r, const char* caption);
+
+ protected:
+  void draw() override;
+};
+
+// A push button. Enter presses the button that has the focus, and the default button when the
+// focus is on a control that is not a button; the default button shows a dark frame.
+class TPushButton : public Fl_Button {
+ public:
+  TPushButton(const TRect& r, const char* caption, bool is_default);
+  int handle(int event) override;
+
+ protected:
+  void draw() override;
+
+ private:
+  bool is_default_;
+};
+
+// A horizontal scroll bar whose arrows and the clicks beside its thumb move it by one.
+class TScrollBar : public Fl_Scrollbar {
+ public:
+  TScrollBar(const TRect& r, int32_t min, int32_t max);
+  int32_t Position() const;
+  void SetPosition(int32_t position);
+};
+
+// Places a widget's rectangle relative to its parent's origin given in window coordinates.
+TRect Offset(const TRect& r, int32_t parent_left, int32_t parent_top);
+
+// Shows the about box modally over the dialog and returns when it has closed.
+void ShowAboutBoxModal();
+
+}  // namespace zarmok::ui
