@@ -67,12 +67,6 @@ class TDesktopWindow {
   bool StopOnMouseClick = false;
   int32_t IdleCount = 0;
 
- private:
-  TDesktopHost Ctx_;
-  TSaverSettings Loaded_{};
-};
-
-}  // namespace zarmok
   // What the last BugMove did to each record, read by tools that trace the animation.
   struct TStepNote {
     bool Moved;
@@ -80,3 +74,9 @@ class TDesktopWindow {
   };
   std::array<TStepNote, kBugCount> StepNotes{};
 
+ private:
+  TDesktopHost Ctx_;
+  TSaverSettings Loaded_{};
+};
+
+}  // namespace zarmok
