@@ -1,0 +1,207 @@
+// The Linux private-profile service: how it reads what people write by hand, and how it
+// replaces a file without ever tearing or losing it.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "platform.h"
+#include "settings_file_support.h"
+
+namespace zarmok::testing {
+
+namespace {
+
+// The temporary file beside an INI whose name is this long would need a name longer than a
+// folder entry may have, so the replace fails whoever runs it, root included.
+class TLongNamedIni : public TUnwritableIni {
+ public:
+  TLongNamedIni(const TScratchFolder& folder, const std::string& body)
+      : path_(folder.File(std::string(246, 'z') + ".ini")) {
+    WriteBytes(path_, body);
+  }
+  const std::string& Path() const override { return path_; }
+
+ private:
+  std::string path_;
+};
+
+}  // namespace
+
+std::unique_ptr<TUnwritableIni> MakeUnwritableIni(const TScratchFolder& folder,
+                                                  const std::string& body) {
+  return std::make_unique<TLongNamedIni>(folder, body);
+}
+
+namespace {
+
+IPrivateProfile& Profile() {
+  return SystemProfile();
+}
+
+struct TReadCase {
+  const char* body;
+  const char* section;
+  const char* key;
+  size_t buffer;
+  const char* expected;
+};
+
+TEST(PosixProfile, ReadsValuesAsTheUsualConventionsHaveThem) {
+  const TReadCase cases[] = {
+      {"[Zarmok]\nMaxBugs=7\n", "zarmok", "MAXBUGS", 1024, "7"},
+      {"[ Zarmok ]\n  MaxBugs  =   7 \t\n", "Zarmok", "MaxBugs", 1024, "7"},
+      {"[Zarmok]\r\nMaxBugs=7\r\nSpeed=3\r\n", "Zarmok", "MaxBugs", 1024, "7"},
+      {"\xEF\xBB\xBF[Zarmok]\r\nSpeed=3\r\n", "Zarmok", "Speed", 1024, "3"},
+      {"[Zarmok]\n; MaxBugs=9\nMaxBugs=7\n", "Zarmok", "MaxBugs", 1024, "7"},
+      {"[Zarmok]\nMaxBugs=\n", "Zarmok", "MaxBugs", 1024, ""},
+      {"[Zarmok]\nMaxBugs=7", "Zarmok", "MaxBugs", 1024, "7"},
+      {"[Other]\nMaxBugs=7\n", "Zarmok", "MaxBugs", 1024, "default"},
+      {"[Zarmok]\nSpeed=7\n", "Zarmok", "MaxBugs", 1024, "default"},
+      {"[Zarmok]\nMaxBugs=123456\n", "Zarmok", "MaxBugs", 4, "123"},
+      {"[Zarmok]\nMaxBugs=123456\n", "Zarmok", "MaxBugs", 1, ""},
+      {"[Zarmok]\nMaxBugs=123456\n", "Zarmok", "MaxBugs", 0, ""},
+      {"[Zarmok]\nSpeed=7\n", "Zarmok", "MaxBugs", 4, "def"},
+      {"[Zarmok]\nMaxBugs=\xE3\x81\x82\xFF\n", "Zarmok", "MaxBugs", 1024, "\xE3\x81\x82\xFF"},
+  };
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  for (const TReadCase& c : cases) {
+    WriteBytes(ini, c.body);
+    EXPECT_EQ(Profile().GetString(ini, c.section, c.key, "default", c.buffer), c.expected)
+        << c.body;
+  }
+  EXPECT_EQ(Profile().GetString(folder.File("missing.ini"), "Zarmok", "MaxBugs", "d", 1024), "d");
+  // A folder where the file should be reads as a missing file.
+  EXPECT_EQ(Profile().GetString(folder.Path().string(), "Zarmok", "MaxBugs", "d", 1024), "d");
+}
+
+TEST(PosixProfile, ReadStopsAtAnEmbeddedNul) {
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  WriteBytes(ini, std::string("[Zarmok]\nMaxBugs=12\0"
+                              "34\n",
+                              22));
+  EXPECT_EQ(Profile().GetString(ini, "Zarmok", "MaxBugs", "", 1024), "12");
+}
+
+struct TWriteCase {
+  const char* before;
+  const char* section;
+  const char* key;
+  const char* value;
+  const char* after;
+};
+
+TEST(PosixProfile, WriteChangesOnlyTheOneLineOrAddsOne) {
+  const TWriteCase cases[] = {
+      {"", "Zarmok", "MaxBugs", "7", "[Zarmok]\nMaxBugs=7\n"},
+      {"[Zarmok]\nMaxBugs=3\n", "zarmok", "maxbugs", "7", "[Zarmok]\nMaxBugs=7\n"},
+      {"[Zarmok]\r\n MaxBugs = 3 ; x\r\nSpeed=1\r\n", "Zarmok", "MaxBugs", "7",
+       "[Zarmok]\r\n MaxBugs =7\r\nSpeed=1\r\n"},
+      {"\xEF\xBB\xBF[Zarmok]\r\nSpeed=1\r\n", "Zarmok", "MaxBugs", "7",
+       "\xEF\xBB\xBF[Zarmok]\r\nSpeed=1\r\nMaxBugs=7\r\n"},
+      {"; c\n[Zarmok]\nSpeed=1\n\n; about Other\n[Other]\nA=1\n", "Zarmok", "MaxBugs", "7",
+       "; c\n[Zarmok]\nSpeed=1\nMaxBugs=7\n\n; about Other\n[Other]\nA=1\n"},
+      {"[Zarmok]\nSpeed=1", "Zarmok", "MaxBugs", "7", "[Zarmok]\nSpeed=1\nMaxBugs=7\n"},
+      {"[Other]\nA=1", "Zarmok", "MaxBugs", "7", "[Other]\nA=1\n[Zarmok]\nMaxBugs=7\n"},
+      {"[Zarmok]\n", "Zarmok", "MaxBugs", "-5", "[Zarmok]\nMaxBugs=-5\n"},
+      {"[Zarmok]\nMaxBugs=1\n; trailing note\n", "Zarmok", "MaxBugs", "2",
+       "[Zarmok]\nMaxBugs=2\n; trailing note\n"},
+  };
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  for (const TWriteCase& c : cases) {
+    WriteBytes(ini, c.before);
+    EXPECT_TRUE(Profile().WriteString(ini, c.section, c.key, c.value)) << c.before;
+    EXPECT_EQ(ReadBytes(ini), c.after) << c.before;
+  }
+}
+
+TEST(PosixProfile, RefusedWritesLeaveTheFileAsItWas) {
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  const std::string body = "[Zarmok]\nMaxBugs=3\n";
+  struct TRefusal {
+    const char* section;
+    const char* key;
+    std::string value;
+  };
+  const TRefusal refusals[] = {
+      {"Zarmok", "MaxBugs", "7\n[Evil]"},
+      {"Zarmok", "MaxBugs", std::string("7\0", 2)},
+      {"Zarmok", "Max=Bugs", "7"},
+      {"Zar]mok", "MaxBugs", "7"},
+      {"Zarmok", "; MaxBugs", "7"},
+      {"", "MaxBugs", "7"},
+      {"Zarmok", "  ", "7"},
+  };
+  for (const TRefusal& r : refusals) {
+    WriteBytes(ini, body);
+    EXPECT_FALSE(Profile().WriteString(ini, r.section, r.key, r.value)) << r.key;
+    EXPECT_EQ(ReadBytes(ini), body);
+  }
+  // A folder component that is a plain file, and a path that is itself a folder.
+  EXPECT_FALSE(Profile().WriteString(ini + "/x.ini", "Zarmok", "MaxBugs", "7"));
+  EXPECT_FALSE(Profile().WriteString(folder.Path().string(), "Zarmok", "MaxBugs", "7"));
+  EXPECT_EQ(ReadBytes(ini), body);
+  EXPECT_TRUE(std::filesystem::is_directory(folder.Path()));
+}
+
+TEST(PosixProfile, FailedReplaceLeavesNoTemporaryFileBehind) {
+  TScratchFolder folder;
+  const auto unwritable = MakeUnwritableIni(folder, "[Zarmok]\n");
+  EXPECT_FALSE(Profile().WriteString(unwritable->Path(), "Zarmok", "MaxBugs", "7"));
+  int entries = 0;
+  for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(folder.Path())) {
+    ++entries;
+  }
+  EXPECT_EQ(entries, 1);
+}
+
+TEST(PosixProfile, WriteKeepsPermissionBits) {
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  WriteBytes(ini, "[Zarmok]\n");
+  ASSERT_EQ(chmod(ini.c_str(), 0640), 0);
+  ASSERT_TRUE(Profile().WriteString(ini, "Zarmok", "MaxBugs", "7"));
+  struct stat info {};
+  ASSERT_EQ(stat(ini.c_str(), &info), 0);
+  EXPECT_EQ(info.st_mode & 07777, 0640u);
+}
+
+TEST(PosixProfile, WriteGoesThroughASymbolicLinkToItsTarget) {
+  TScratchFolder folder;
+  std::filesystem::create_directories(folder.Path() / "real");
+  const std::string target = folder.File("real/zarmok.ini");
+  const std::string link = folder.File("zarmok.ini");
+  WriteBytes(target, "[Zarmok]\nMaxBugs=3\n");
+  std::filesystem::create_symlink("real/zarmok.ini", link);
+
+  ASSERT_TRUE(Profile().WriteString(link, "Zarmok", "MaxBugs", "7"));
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadBytes(target), "[Zarmok]\nMaxBugs=7\n");
+
+  // A link whose target does not exist yet gets the target made.
+  const std::string dangling = folder.File("dangling.ini");
+  std::filesystem::create_symlink("real/new.ini", dangling);
+  ASSERT_TRUE(Profile().WriteString(dangling, "Zarmok", "Speed", "1"));
+  EXPECT_TRUE(std::filesystem::is_symlink(dangling));
+  EXPECT_EQ(ReadBytes(folder.File("real/new.ini")), "[Zarmok]\nSpeed=1\n");
+}
+
+TEST(PosixProfile, UnreadableFileIsNotReplaced) {
+  if (geteuid() == 0) GTEST_SKIP() << "root reads every file";
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  WriteBytes(ini, "[Zarmok]\nMaxBugs=3\n");
+  ASSERT_EQ(chmod(ini.c_str(), 0200), 0);
+  EXPECT_FALSE(Profile().WriteString(ini, "Zarmok", "MaxBugs", "7"));
+  ASSERT_EQ(chmod(ini.c_str(), 0600), 0);
+  EXPECT_EQ(ReadBytes(ini), "[Zarmok]\nMaxBugs=3\n");
+}
+
+}  // namespace
+}  // namespace zarmok::testing

@@ -1,0 +1,156 @@
+// The settings store over the build's real private-profile service. The same cases run on the
+// Linux build and, cross-built, under Wine against the system's own INI functions.
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "errors.h"
+#include "settings.h"
+#include "settings_file_support.h"
+
+namespace zarmok::testing {
+
+TScratchFolder::TScratchFolder() {
+  static std::atomic<int> serial{0};
+  const auto stamp = std::chrono::steady_clock::now().time_since_epoch().count();
+  path_ = std::filesystem::temp_directory_path() /
+          ("zarmok-test-" + std::to_string(stamp) + "-" + std::to_string(serial++));
+  std::filesystem::create_directories(path_);
+}
+
+TScratchFolder::~TScratchFolder() {
+  std::error_code ignored;
+  std::filesystem::permissions(path_, std::filesystem::perms::owner_all,
+                               std::filesystem::perm_options::add, ignored);
+  std::filesystem::remove_all(path_, ignored);
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  return bytes.str();
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+}
+
+std::vector<std::string> TextLines(const std::string& bytes) {
+  std::vector<std::string> lines;
+  std::istringstream in(bytes);
+  for (std::string line; std::getline(in, line);) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty()) lines.push_back(line);
+  }
+  return lines;
+}
+
+namespace {
+
+TSaverSettings Unusual() {
+  TSaverSettings s;
+  s.BugsType = 1;
+  s.Speed = -5;
+  s.BugPtnSize = 40;
+  s.BugPtnExCyc = 0;
+  s.MaxBugs = 20;
+  s.BugSize = INT32_MIN;
+  s.ImageListLen = 30;
+  s.SunG = 800;
+  s.BugG = 0;
+  s.WallG = INT32_MAX;
+  s.StopOnKey = false;
+  s.StopOnMouseMove = true;
+  s.StopOnMouseClick = false;
+  return s;
+}
+
+TEST(SettingsFile, MissingFileGivesDefaults) {
+  TScratchFolder folder;
+  EXPECT_EQ(LoadSettings(SystemProfile(), folder.File("none.ini")), TSaverSettings{});
+}
+
+TEST(SettingsFile, OnlyMaxBugsSevenGivesSevenAndDefaults) {
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.scr.ini");
+  WriteBytes(ini, "[zarmok]\r\nmaxbugs = 7\r\n");
+  TSaverSettings expected;
+  expected.MaxBugs = 7;
+  EXPECT_EQ(LoadSettings(SystemProfile(), ini), expected);
+}
+
+TEST(SettingsFile, SaveThenLoadGivesTheSameSettings) {
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.scr.ini");
+  for (const TSaverSettings& s : {Unusual(), TSaverSettings{}}) {
+    SaveSettings(SystemProfile(), ini, s);
+    EXPECT_EQ(LoadSettings(SystemProfile(), ini), s);
+  }
+}
+
+TEST(SettingsFile, FileFromScratchHoldsTheSectionAndThirteenKeysInOrder) {
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.scr.ini");
+  SaveSettings(SystemProfile(), ini, Unusual());
+  const std::vector<std::string> expected = {"[Zarmok]",
+                                             "BugsType=1",
+                                             "Speed=-5",
+                                             "BugPtnSize=40",
+                                             "BugPtnExCyc=0",
+                                             "MaxBugs=20",
+                                             "BugSize=-2147483648",
+                                             "ImageListLen=30",
+                                             "SunG=800",
+                                             "BugG=0",
+                                             "WallG=2147483647",
+                                             "StopOnKey=0",
+                                             "StopOnMouseMove=1",
+                                             "StopOnMouseClick=0"};
+  EXPECT_EQ(TextLines(ReadBytes(ini)), expected);
+}
+
+TEST(SettingsFile, SaveKeepsOtherSectionsKeysAndComments) {
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.scr.ini");
+  WriteBytes(ini,
+             "; kept at the top\r\n[Other]\r\nA=1\r\n[Zarmok]\r\n; kept inside\r\nMaxBugs=7\r\n"
+             "Extra=x\r\n[Last]\r\nB=2\r\n");
+  SaveSettings(SystemProfile(), ini, TSaverSettings{});
+  const std::vector<std::string> lines = TextLines(ReadBytes(ini));
+  for (const char* kept : {"; kept at the top", "[Other]", "A=1", "; kept inside", "Extra=x",
+                           "[Last]", "B=2", "MaxBugs=3"}) {
+    EXPECT_NE(std::find(lines.begin(), lines.end(), kept), lines.end()) << kept;
+  }
+  EXPECT_EQ(std::count(lines.begin(), lines.end(), "[Zarmok]"), 1);
+  EXPECT_EQ(SystemProfile().GetString(ini, "Other", "A", "", kValueBufferSize), "1");
+  EXPECT_EQ(SystemProfile().GetString(ini, "Last", "B", "", kValueBufferSize), "2");
+  EXPECT_EQ(LoadSettings(SystemProfile(), ini), TSaverSettings{});
+}
+
+TEST(SettingsFile, RefusedSaveRaisesTheErrorAndLeavesTheFileAlone) {
+  TScratchFolder folder;
+  const std::string body = "[Zarmok]\r\nMaxBugs=7\r\n";
+  auto unwritable = MakeUnwritableIni(folder, body);
+  const std::string ini = unwritable->Path();
+  try {
+    SaveSettings(SystemProfile(), ini, Unusual());
+    ADD_FAILURE() << "the save did not raise";
+  } catch (const EZarmokError& error) {
+    EXPECT_EQ(std::string(error.what()), ini + " に書き込めません");
+  }
+  unwritable.reset();
+  EXPECT_EQ(ReadBytes(ini), body);
+  TSaverSettings expected;
+  expected.MaxBugs = 7;
+  EXPECT_EQ(LoadSettings(SystemProfile(), ini), expected);
+}
+
+}  // namespace
+}  // namespace zarmok::testing
