@@ -32,6 +32,7 @@ void CloseBox(Fl_Widget* widget, void*) {
 
 void ShowAboutBoxModal() {
   const TAboutBoxSpec& spec = kAboutBox;
+  Fl_Widget* const focus_before = Fl::focus();
   const TPoint origin = CenteredOrigin(Fl::w(), Fl::h(), spec.client_width, spec.client_height);
   auto* box =
       new Fl_Double_Window(origin.x, origin.y, spec.client_width, spec.client_height, spec.caption);
@@ -52,6 +53,8 @@ void ShowAboutBoxModal() {
   while (box->shown()) Fl::wait();
   // Destroyed once the events already queued for it have been handled.
   Fl::delete_widget(box);
+  // The keys go back to the control of the dialog that had them.
+  if (focus_before) focus_before->take_focus();
 }
 
 }  // namespace zarmok::ui
