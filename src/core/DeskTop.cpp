@@ -1,5 +1,6 @@
 #include "DeskTop.h"
 
+#include "host.h"
 #include "random.h"
 
 namespace zarmok {
@@ -53,6 +54,59 @@ void TDesktopWindow::FormCreate() {
   }
   Ctx_.Host.SetIdleHandler([this](bool& done) { AppIdle(done); });
   IdleCount = 0;
+}
+
+}  // namespace zarmok
+
+namespace zarmok {
+
+namespace {
+// The system's request to start a screen saver, with the low four bits of the code cleared.
+constexpr uint32_t kScScreenSave = 0xF140;
+// Idle steps after creation or a close query during which mouse movement is ignored.
+constexpr int32_t kMouseGraceSteps = 10;
+}  // namespace
+
+void TDesktopWindow::FormClick() {
+  if (StopOnMouseClick) Close();
+}
+
+void TDesktopWindow::FormKeyDown() {
+  if (StopOnKey) Close();
+}
+
+void TDesktopWindow::FormMouseMove() {
+  if (IdleCount >= kMouseGraceSteps && StopOnMouseMove) Close();
+}
+
+void TDesktopWindow::FormCloseQuery(bool& canClose) {
+  canClose = false;
+  if (!CloseAsksPassword(Ctx_.Arguments)) {
+    canClose = true;
+  } else {
+    canClose = VerifyPassword();
+  }
+  IdleCount = 0;
+}
+
+void TDesktopWindow::Close() {
+  bool canClose = false;
+  FormCloseQuery(canClose);
+  if (canClose) CloseAllowed_ = true;
+}
+
+bool TDesktopWindow::SysCommand(uint32_t code) {
+  return (code & 0xFFF0u) == kScScreenSave;
+}
+
+void TDesktopWindow::FormDestroy() {
+  Ctx_.Host.SetScreenSaverRunning(false);
+  if (Ctx_.PreviewParent == 0) Ctx_.Host.ShowCursor(true);
+}
+
+bool TDesktopWindow::VerifyPassword() {
+  if (Ctx_.Passwords == nullptr) return true;
+  return zarmok::VerifyPassword(*Ctx_.Passwords, Ctx_.Host, Ctx_.Window.Handle());
 }
 
 }  // namespace zarmok

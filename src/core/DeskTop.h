@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "platform.h"
 #include "settings.h"
@@ -19,6 +20,11 @@ struct TDesktopHost {
   std::string IniPath;
   // The host's preview pane; 0 when not in preview mode.
   uint32_t PreviewParent = 0;
+  // The program's command line after the program's name: the close query reads the first.
+  std::vector<std::string> Arguments{};
+  // The host's password store and dialogs; null for a host that has none, which is a host
+  // whose password key cannot be opened.
+  IPasswordHost* Passwords = nullptr;
 };
 
 class TDesktopWindow {
@@ -31,6 +37,22 @@ class TDesktopWindow {
   void FormCreate();
   void FormPaint();
   void AppIdle(bool& done);
+  void FormClick();
+  void FormKeyDown();
+  void FormMouseMove();
+  void FormCloseQuery(bool& canClose);
+  void FormDestroy();
+  // The system-command message: true when the command was handled here (its result is then
+  // 0), false when it goes to the default handling.
+  bool SysCommand(uint32_t code);
+
+  // A close request, from a stop condition or from the system: runs the close query and, when
+  // it allows the close, marks the window closed so that the message loop ends.
+  void Close();
+  bool CloseAllowed() const { return CloseAllowed_; }
+
+  // Whether the close may go on, as the host's password service says.
+  bool VerifyPassword();
 
   // Simulation and drawing: operations of the window on one record of Bugs.
   void BugPtnInit(TBug& bug);
@@ -77,6 +99,7 @@ class TDesktopWindow {
  private:
   TDesktopHost Ctx_;
   TSaverSettings Loaded_{};
+  bool CloseAllowed_ = false;
 };
 
 }  // namespace zarmok

@@ -1,0 +1,218 @@
+#include "host.h"
+
+#include <cstdint>
+#include <exception>
+
+#include "DeskTop.h"
+#include "errors.h"
+
+namespace zarmok {
+
+TSaverMode ChooseMode(std::string_view first) {
+  if (first == "/c" || first == "-c") return TSaverMode::Settings;
+  if (first == "/s" || first == "-s") return TSaverMode::FullScreen;
+  if (first == "/p" || first == "-p") return TSaverMode::Preview;
+  if (first == "/a") return TSaverMode::ChangePassword;
+  // Hosts that send "/c:<owner>" mean the settings dialog; reading it as "anything else"
+  // would throw a full-screen saver at a user who pressed "Settings".
+  if (first.starts_with("/c:") || first.starts_with("-c:")) return TSaverMode::Settings;
+  return TSaverMode::FullScreen;
+}
+
+bool CloseAsksPassword(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return true;
+  return arguments[0] == "/s" || arguments[0] == "-s";
+}
+
+namespace {
+
+int HexDigit(char c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+[[noreturn]] void NotAnInteger(const std::string& text) {
+  throw EZarmokError(FormatMessage(kNotAnIntegerMessage, text));
+}
+
+}  // namespace
+
+uint32_t StrToPreviewHandle(const std::string& text) {
+  size_t at = 0;
+  while (at < text.size() && text[at] == ' ') ++at;
+  if (at == text.size()) NotAnInteger(text);
+
+  if (text[at] == '$') {
+    ++at;
+    if (at == text.size()) NotAnInteger(text);
+    uint64_t value = 0;
+    for (; at < text.size(); ++at) {
+      const int digit = HexDigit(text[at]);
+      if (digit < 0) NotAnInteger(text);
+      value = value * 16 + static_cast<uint64_t>(digit);
+      if (value > UINT32_MAX) NotAnInteger(text);
+    }
+    return static_cast<uint32_t>(value);
+  }
+
+  bool negative = false;
+  if (text[at] == '+' || text[at] == '-') {
+    negative = text[at] == '-';
+    ++at;
+  }
+  if (at == text.size()) NotAnInteger(text);
+  // The magnitude may reach 2^31 for a negative value; one digit more than that is already
+  // out of range, so the running value never leaves 64 bits.
+  const uint64_t limit = negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1;
+  uint64_t magnitude = 0;
+  for (; at < text.size(); ++at) {
+    const char c = text[at];
+    if (c < '0' || c > '9') NotAnInteger(text);
+    magnitude = magnitude * 10 + static_cast<uint64_t>(c - '0');
+    if (magnitude > limit) NotAnInteger(text);
+  }
+  const int64_t value =
+      negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
+  return static_cast<uint32_t>(static_cast<int32_t>(value));
+}
+
+std::string JoinLibraryPath(const std::string& folder, const std::string& file, char separator) {
+  if (folder.empty() || folder.back() == separator) return folder + file;
+  return folder + separator + file;
+}
+
+namespace {
+
+// Unloads a host library on every way out of the call.
+class TLoadedLibrary {
+ public:
+  TLoadedLibrary(IPasswordHost& passwords, const std::string& path)
+      : passwords_(passwords), library_(passwords.LoadHostLibrary(path)) {}
+  ~TLoadedLibrary() {
+    if (library_ != nullptr) passwords_.FreeHostLibrary(library_);
+  }
+  TLoadedLibrary(const TLoadedLibrary&) = delete;
+  TLoadedLibrary& operator=(const TLoadedLibrary&) = delete;
+  void* Get() const { return library_; }
+
+ private:
+  IPasswordHost& passwords_;
+  void* library_;
+};
+
+// The pointer is visible while the host's dialog is up, and hidden again however it ends.
+class TPointerShown {
+ public:
+  explicit TPointerShown(ISaverHost& host) : host_(host) { host_.ShowCursor(true); }
+  ~TPointerShown() { host_.ShowCursor(false); }
+  TPointerShown(const TPointerShown&) = delete;
+  TPointerShown& operator=(const TPointerShown&) = delete;
+
+ private:
+  ISaverHost& host_;
+};
+
+}  // namespace
+
+bool VerifyPassword(IPasswordHost& passwords, ISaverHost& host, uintptr_t window) {
+  const TPasswordFlag flag = passwords.ReadPasswordFlag();
+  if (flag.State == TPasswordFlagState::KeyMissing) return true;
+  if (flag.State == TPasswordFlagState::Value && flag.Value == 0) return true;
+
+  const TPointerShown pointer(host);
+  const TLoadedLibrary library(
+      passwords,
+      JoinLibraryPath(passwords.SystemDirectory(), kVerifyLibrary, passwords.PathSeparator()));
+  if (library.Get() == nullptr) return true;
+  void* entry = passwords.FindHostEntry(library.Get(), kVerifyEntry);
+  if (entry == nullptr) return true;
+  return (passwords.CallVerifyScreenSavePwd(entry, window) & 0xFFu) != 0;
+}
+
+void ChangePassword(IPasswordHost& passwords, uintptr_t owner) {
+  const TLoadedLibrary library(
+      passwords,
+      JoinLibraryPath(passwords.SystemDirectory(), kChangeLibrary, passwords.PathSeparator()));
+  if (library.Get() == nullptr) return;
+  if (void* entry = passwords.FindHostEntry(library.Get(), kChangeEntry)) {
+    passwords.CallPwdChangePasswordA(entry, kChangeWhich, owner, 0, 0);
+  }
+}
+
+namespace {
+
+// The saver window is destroyed on every way out of start-up, before any report is shown:
+// a report behind a full-screen window nobody can close would help no one.
+class TSaverWindowScope {
+ public:
+  explicit TSaverWindowScope(IStartUpHost& host) : host_(host) {}
+  ~TSaverWindowScope() { host_.DestroySaverWindow(); }
+  TSaverWindowScope(const TSaverWindowScope&) = delete;
+  TSaverWindowScope& operator=(const TSaverWindowScope&) = delete;
+
+ private:
+  IStartUpHost& host_;
+};
+
+int32_t SpanOf(int32_t low, int32_t high) {
+  const int64_t span = static_cast<int64_t>(high) - low;
+  if (span > INT32_MAX) return INT32_MAX;
+  if (span < INT32_MIN) return INT32_MIN;
+  return static_cast<int32_t>(span);
+}
+
+}  // namespace
+
+int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
+  if (host.FindTopLevelSaver()) return 0;
+  host.InitializeApplication();
+  const std::string first = arguments.empty() ? std::string() : arguments[0];
+  switch (ChooseMode(first)) {
+    case TSaverMode::Settings:
+      return host.RunSettingsDialog();
+    case TSaverMode::ChangePassword:
+      ChangePassword(host.Passwords(), host.ApplicationWindow());
+      return 0;
+    case TSaverMode::FullScreen: {
+      const TSaverWindowScope scope(host);
+      host.CreateSaverWindow(0);
+      host.RunMessageLoop();
+      return 0;
+    }
+    case TSaverMode::Preview: {
+      if (host.FindTopLevelSaver()) return 0;
+      host.HideApplicationWindow();
+      const uint32_t parent = StrToPreviewHandle(arguments.size() > 1 ? arguments[1] : "");
+      // A pane handle of 0 would make a full-screen window without stop conditions that the
+      // user could not end; no pane has that handle, so it is a window-creation error.
+      if (parent == 0) throw EZarmokError(kWindowCreateMessage);
+      host.ShowWindow(parent);
+      TWindowRect rect;
+      host.GetWindowRect(parent, rect);
+      const TSaverWindowScope scope(host);
+      TDesktopWindow& saver = host.CreateSaverWindow(parent);
+      host.PlaceSaverWindow(0, 0, SpanOf(rect.left, rect.right), SpanOf(rect.top, rect.bottom));
+      saver.StopOnKey = false;
+      saver.StopOnMouseMove = false;
+      saver.StopOnMouseClick = false;
+      host.RunMessageLoop();
+      return 0;
+    }
+  }
+  return 0;
+}
+
+int RunProgram(const std::vector<std::string>& arguments, IStartUpHost& host) {
+  try {
+    return RunStartUp(arguments, host);
+  } catch (const std::exception& error) {
+    host.ReportUnhandledError(kUnhandledErrorTitle, error.what());
+  } catch (...) {
+    host.ReportUnhandledError(kUnhandledErrorTitle, "?");
+  }
+  return 1;
+}
+
+}  // namespace zarmok

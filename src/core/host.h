@@ -1,0 +1,67 @@
+// Start-up and the password hand-off: the mode chosen by the first argument, the preview
+// handle, the close rule of the full-screen saver, VerifyPassword and ChangePassword.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform.h"
+
+namespace zarmok {
+
+inline constexpr const char* kSaverClassName = "TDesktopWindow";
+inline constexpr const char* kUnhandledErrorTitle = "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ";
+inline constexpr const char* kNotAnIntegerMessage = "'%s' は整数ではありません";
+inline constexpr const char* kWindowCreateMessage = "ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました";
+// The title of the windowing layer's box for an error inside an input or paint handler.
+inline constexpr const char* kApplicationTitle = "Zarmok";
+
+inline constexpr const char* kVerifyLibrary = "PASSWORD.CPL";
+inline constexpr const char* kVerifyEntry = "VerifyScreenSavePwd";
+inline constexpr const char* kChangeLibrary = "MPR.DLL";
+inline constexpr const char* kChangeEntry = "PwdChangePasswordA";
+inline constexpr const char* kChangeWhich = "SCRSAVE";
+
+enum class TSaverMode { Settings, FullScreen, Preview, ChangePassword };
+
+// The mode of a first argument ("" when there is none). Exact, case-sensitive comparison with
+// "/c" "-c" "/s" "-s" "/p" "-p" "/a" in this order, anything else is full-screen; a first
+// argument that starts with "/c:" or "-c:" (the settings request of hosts that append the
+// owner's handle with a colon) also opens the settings dialog.
+TSaverMode ChooseMode(std::string_view first);
+
+// The close rule: true when the close query must ask VerifyPassword, which is with no
+// argument at all or a first argument of exactly "/s" or "-s".
+bool CloseAsksPassword(const std::vector<std::string>& arguments);
+
+// Reads a preview pane's handle: optional leading blanks, then a signed decimal in the 32-bit
+// range or "$" and hexadecimal digits fitting 32 bits (the bit pattern of the handle).
+// Anything else throws EZarmokError("'<text>' は整数ではありません").
+uint32_t StrToPreviewHandle(const std::string& text);
+
+// Folder + separator + file name; the separator only when the folder is not empty and does not
+// already end with it.
+std::string JoinLibraryPath(const std::string& folder, const std::string& file, char separator);
+
+// Whether the saver may close: asks the host's password flag and, when a password is in force,
+// the host's verification dialog, with the pointer shown around it. Only the lowest byte of
+// the dialog's verdict counts. A flag value that cannot be read counts as a password in
+// force, so the host's dialog decides (and a host without the dialog lets the close go on):
+// the user is never locked out, and a damaged flag never lifts a password.
+bool VerifyPassword(IPasswordHost& passwords, ISaverHost& host, uintptr_t window);
+
+// Hands the request to the host's password-change dialog, owned by `owner`. A missing library
+// or entry drops the request without a word.
+void ChangePassword(IPasswordHost& passwords, uintptr_t owner);
+
+// Start-up: the running-saver test, the mode, the preview steps, the loop. The exit code of a
+// normal end. Errors propagate, after the saver window (if any) has been destroyed.
+int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host);
+
+// RunStartUp with the platform's unhandled-error report: any error that escapes start-up or
+// an idle step is reported with its message and ends the program with exit code 1.
+int RunProgram(const std::vector<std::string>& arguments, IStartUpHost& host);
+
+}  // namespace zarmok

@@ -1,0 +1,79 @@
+#include "password_posix.h"
+
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
+#include <dlfcn.h>
+
+#include <cstdlib>
+
+#include "settings.h"
+
+namespace zarmok {
+
+std::string HostSettingsFilePath() {
+  const char* config = std::getenv("XDG_CONFIG_HOME");
+  std::string folder;
+  if (config != nullptr && config[0] == '/') {
+    folder = config;
+  } else {
+    const char* home = std::getenv("HOME");
+    if (home == nullptr || home[0] == '\0') return {};
+    folder = std::string(home) + "/.config";
+  }
+  return folder + "/zarmok/host.ini";
+}
+
+std::string HostLibraryDirectory() {
+  const char* folder = std::getenv("ZARMOK_HOST_LIBDIR");
+  return folder != nullptr ? std::string(folder) : std::string(kDefaultHostLibraryDir);
+}
+
+TPasswordFlag ReadPasswordFlagFrom(const std::string& path) {
+  if (path.empty()) return {TPasswordFlagState::KeyMissing, 0};
+  CSimpleIniCaseA ini;
+  if (ini.LoadFile(path.c_str()) < 0) return {TPasswordFlagState::KeyMissing, 0};
+  if (ini.GetSectionSize(kHostSettingsSection) < 0) return {TPasswordFlagState::KeyMissing, 0};
+  const char* text = ini.GetValue(kHostSettingsSection, kHostPasswordKey, nullptr);
+  if (text == nullptr) return {TPasswordFlagState::Unreadable, 0};
+  // The settings parser gives its default for any text that is not an integer; a text that
+  // reads the same under two different defaults is a real value.
+  const int32_t value = ParseProfileInteger(text, 0);
+  if (value != ParseProfileInteger(text, 1)) return {TPasswordFlagState::Unreadable, 0};
+  return {TPasswordFlagState::Value, value};
+}
+
+namespace {
+
+// Entry contracts of the host libraries: the window handles are X window ids.
+using TVerifyScreenSavePwd = int32_t (*)(uintptr_t window);
+using TPwdChangePasswordA = int32_t (*)(const char* which, uintptr_t owner, uint32_t reserved1,
+                                        uint32_t reserved2);
+
+class TPosixPasswordHost final : public IPasswordHost {
+ public:
+  TPasswordFlag ReadPasswordFlag() override { return ReadPasswordFlagFrom(HostSettingsFilePath()); }
+  std::string SystemDirectory() override { return HostLibraryDirectory(); }
+  char PathSeparator() const override { return '/'; }
+  void* LoadHostLibrary(const std::string& path) override {
+    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  }
+  void* FindHostEntry(void* library, const char* name) override { return dlsym(library, name); }
+  void FreeHostLibrary(void* library) override { dlclose(library); }
+  uint32_t CallVerifyScreenSavePwd(void* entry, uintptr_t window) override {
+    return static_cast<uint32_t>(reinterpret_cast<TVerifyScreenSavePwd>(entry)(window));
+  }
+  void CallPwdChangePasswordA(void* entry, const char* which, uintptr_t owner, uint32_t reserved1,
+                              uint32_t reserved2) override {
+    reinterpret_cast<TPwdChangePasswordA>(entry)(which, owner, reserved1, reserved2);
+  }
+};
+
+}  // namespace
+
+IPasswordHost& SystemPasswords() {
+  static TPosixPasswordHost passwords;
+  return passwords;
+}
+
+}  // namespace zarmok

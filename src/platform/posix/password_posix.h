@@ -1,0 +1,31 @@
+// The host's password services on Linux: a per-user host settings file holds the password
+// flag, and a host library directory holds the libraries with the password dialogs.
+#pragma once
+
+#include <string>
+
+#include "platform.h"
+
+namespace zarmok {
+
+inline constexpr const char* kHostSettingsSection = "Control Panel\\desktop";
+inline constexpr const char* kHostPasswordKey = "ScreenSaveUsePassword";
+inline constexpr const char* kDefaultHostLibraryDir = "/usr/lib/zarmok/host";
+
+// ${XDG_CONFIG_HOME}/zarmok/host.ini, or ${HOME}/.config/zarmok/host.ini when XDG_CONFIG_HOME is
+// unset, empty or relative; "" when neither gives a folder.
+std::string HostSettingsFilePath();
+
+// $ZARMOK_HOST_LIBDIR when it is set (an empty value is a folder that cannot be read), else
+// /usr/lib/zarmok/host.
+std::string HostLibraryDirectory();
+
+// Reads the flag from a host settings file: a missing or unreadable file, or a file without
+// the section, is a key that cannot be opened; a section without the value, or a value that
+// is not an integer (decimal, or "$"/"0x" hexadecimal, 32 bits), is unreadable.
+TPasswordFlag ReadPasswordFlagFrom(const std::string& path);
+
+// The host's password services of this machine.
+IPasswordHost& SystemPasswords();
+
+}  // namespace zarmok
