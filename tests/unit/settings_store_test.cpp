@@ -59,5 +59,125 @@ TEST(LoadSettings, OnlyMaxBugsGivesSevenBugsAndOtherDefaults) {
   EXPECT_EQ(LoadSettings(profile, kIni), expected);
 }
 
+TSaverSettings Unusual() {
+  TSaverSettings s;
+  s.BugsType = 1;
+  s.Speed = -5;
+  s.BugPtnSize = 40;
+  s.BugPtnExCyc = 0;
+  s.MaxBugs = 20;
+  s.BugSize = INT32_MIN;
+  s.ImageListLen = 30;
+  s.SunG = 800;
+  s.BugG = 10;
+  s.WallG = INT32_MAX;
+  s.StopOnKey = false;
+  s.StopOnMouseMove = true;
+  s.StopOnMouseClick = false;
+  return s;
+}
+
+TEST(SaveSettings, WritesEachKeyOnceInTableOrderAsDecimalText) {
+  TMemoryProfile profile;
+  SaveSettings(profile, kIni, Unusual());
+  const std::vector<std::pair<std::string, std::string>> expected = {
+      {"BugsType", "1"},        {"Speed", "-5"},    {"BugPtnSize", "40"},
+      {"BugPtnExCyc", "0"},     {"MaxBugs", "20"},  {"BugSize", "-2147483648"},
+      {"ImageListLen", "30"},   {"SunG", "800"},    {"BugG", "10"},
+      {"WallG", "2147483647"},  {"StopOnKey", "0"}, {"StopOnMouseMove", "1"},
+      {"StopOnMouseClick", "0"}};
+  std::vector<std::pair<std::string, std::string>> written;
+  for (const auto& access : profile.Writes()) {
+    EXPECT_EQ(access.file, kIni);
+    EXPECT_EQ(access.section, "Zarmok");
+    written.emplace_back(access.key, access.value);
+  }
+  EXPECT_EQ(written, expected);
+  EXPECT_EQ(profile.KeysOf(kIni, "Zarmok"), TableOrder());
+  EXPECT_EQ(LoadSettings(profile, kIni), Unusual());
+}
+
+// A refused write stops the save at its key: the keys before it hold their new values, that
+// key and the ones after it keep their old values.
+TEST(SaveSettings, RefusedWriteStopsAtThatKeyAndRaises) {
+  for (int refused = 1; refused <= kSettingKeyCount; ++refused) {
+    TMemoryProfile profile;
+    profile.Set(kIni, "Zarmok", "MaxBugs", "7");
+    profile.Set(kIni, "Zarmok", "StopOnKey", "1");
+    profile.RefuseWrite(refused);
+    try {
+      SaveSettings(profile, kIni, Unusual());
+      ADD_FAILURE() << "write " << refused << " was refused but the save went on";
+    } catch (const EZarmokError& error) {
+      EXPECT_EQ(std::string(error.what()), kIni + " に書き込めません");
+    }
+    EXPECT_EQ(profile.WriteCalls(), refused);
+    TSaverSettings expected;
+    expected.MaxBugs = 7;
+    for (int k = 0; k < refused - 1; ++k) {
+      const TSettingKey& key = kSettingKeys[k];
+      if (key.is_flag) {
+        expected.*key.flag = Unusual().*key.flag;
+      } else {
+        expected.*key.integer = Unusual().*key.integer;
+      }
+    }
+    EXPECT_EQ(LoadSettings(profile, kIni), expected) << "refused write " << refused;
+  }
+}
+
+TEST(SaveSettings, RefusedFirstWriteLeavesNoFile) {
+  TMemoryProfile profile;
+  profile.RefuseWrite(1);
+  EXPECT_THROW(SaveSettings(profile, kIni, TSaverSettings{}), EZarmokError);
+  EXPECT_FALSE(profile.HasFile(kIni));
+}
+
+TEST(HoldToSafeLimits, HoldsOnlyTheArraySizesAndBugSize) {
+  struct TCase {
+    int32_t TSaverSettings::*field;
+    int32_t stored;
+    int32_t used;
+  };
+  const TCase cases[] = {
+      {&TSaverSettings::MaxBugs, 25, 20},
+      {&TSaverSettings::MaxBugs, 20, 20},
+      {&TSaverSettings::MaxBugs, 0, 0},
+      {&TSaverSettings::MaxBugs, -1, 0},
+      {&TSaverSettings::MaxBugs, INT32_MAX, 20},
+      {&TSaverSettings::MaxBugs, INT32_MIN, 0},
+      {&TSaverSettings::BugPtnSize, 41, 40},
+      {&TSaverSettings::BugPtnSize, 40, 40},
+      {&TSaverSettings::BugPtnSize, -3, 0},
+      {&TSaverSettings::BugPtnSize, INT32_MIN, 0},
+      {&TSaverSettings::ImageListLen, 0, 1},
+      {&TSaverSettings::ImageListLen, 1, 1},
+      {&TSaverSettings::ImageListLen, 30, 30},
+      {&TSaverSettings::ImageListLen, 31, 30},
+      {&TSaverSettings::ImageListLen, INT32_MIN, 1},
+      {&TSaverSettings::ImageListLen, INT32_MAX, 30},
+      {&TSaverSettings::BugSize, 1000001, 1000000},
+      {&TSaverSettings::BugSize, INT32_MAX, 1000000},
+      {&TSaverSettings::BugSize, INT32_MIN, -1000000},
+      {&TSaverSettings::BugSize, -1000000, -1000000},
+      {&TSaverSettings::Speed, 20, 20},
+      {&TSaverSettings::Speed, INT32_MIN, INT32_MIN},
+      {&TSaverSettings::BugsType, 5, 5},
+      {&TSaverSettings::BugPtnExCyc, INT32_MAX, INT32_MAX},
+      {&TSaverSettings::SunG, INT32_MAX, INT32_MAX},
+      {&TSaverSettings::BugG, INT32_MIN, INT32_MIN},
+      {&TSaverSettings::WallG, -1, -1},
+  };
+  for (const TCase& c : cases) {
+    TSaverSettings stored;
+    stored.*c.field = c.stored;
+    stored.StopOnMouseMove = false;
+    TSaverSettings expected = stored;
+    expected.*c.field = c.used;
+    EXPECT_EQ(HoldToSafeLimits(stored), expected) << c.stored;
+  }
+  EXPECT_EQ(HoldToSafeLimits(TSaverSettings{}), TSaverSettings{});
+}
+
 }  // namespace
 }  // namespace zarmok
