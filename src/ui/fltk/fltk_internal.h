@@ -5,7 +5,7 @@
 #include <FL/Enumerations.H>
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Group.H>
-#include <FL/Fl_Scrollbar.H>
+#include <FL/Fl_Valuator.H>
 
 #include "BugsSet.h"
 
@@ -46,12 +46,30 @@ class TPushButton : public Fl_Button {
   bool is_default_;
 };
 
-// A horizontal scroll bar whose arrows and the clicks beside its thumb move it by one.
-class TScrollBar : public Fl_Scrollbar {
+// A horizontal scroll bar with a square thumb. A click on an arrow or in the trough beside the
+// thumb moves it by kScrollStep and, held, repeats (the trough only until the thumb reaches the
+// pointer); the thumb can be dragged; Left/Right, Page Up/Down and Home/End work with the focus.
+class TScrollBar : public Fl_Valuator {
  public:
   TScrollBar(const TRect& r, int32_t min, int32_t max);
+  ~TScrollBar() override;
   int32_t Position() const;
   void SetPosition(int32_t position);
+  int handle(int event) override;
+
+ protected:
+  void draw() override;
+
+ private:
+  enum TPart { kNothing, kLeftArrow, kRightArrow, kPageLeft, kPageRight, kThumb };
+  int ThumbLeft() const;
+  TPart PartAt(int x) const;
+  void Step(TPart part);
+  void StartRepeat(double delay);
+  static void Repeat(void* self);
+
+  TPart pressed_ = kNothing;
+  int drag_offset_ = 0;
 };
 
 // Places a widget's rectangle relative to its parent's origin given in window coordinates.

@@ -75,16 +75,35 @@ void TPushButton::draw() {
   Fl_Button::draw();
 }
 
+namespace {
+
+constexpr double kFirstRepeat = 0.35;
+constexpr double kNextRepeat = 0.05;
+
+void DrawArrow(int x, int y, int w, int h, bool left, bool active) {
+  const int cx = x + w / 2;
+  const int cy = y + h / 2;
+  fl_color(active ? FL_BLACK : fl_inactive(FL_BLACK));
+  if (left) {
+    fl_polygon(cx - 2, cy, cx + 2, cy - 4, cx + 2, cy + 4);
+  } else {
+    fl_polygon(cx + 2, cy, cx - 2, cy - 4, cx - 2, cy + 4);
+  }
+}
+
+}  // namespace
+
 TScrollBar::TScrollBar(const TRect& r, int32_t min, int32_t max)
-    : Fl_Scrollbar(r.left, r.top, r.width, r.height) {
-  type(FL_HORIZONTAL);
+    : Fl_Valuator(r.left, r.top, r.width, r.height, nullptr) {
   bounds(min, max);
   step(1);
-  linesize(kScrollStep);
-  // FLTK pages by the share of the range the thumb covers; a thumb of no share makes a click
-  // beside it move by one line, and FLTK still draws it at its smallest legible width.
-  slider_size(0);
   value(min);
+  box(FL_FLAT_BOX);
+  color(fl_color_average(FL_WHITE, FL_BACKGROUND_COLOR, 0.5f));
+}
+
+TScrollBar::~TScrollBar() {
+  Fl::remove_timeout(Repeat, this);
 }
 
 int32_t TScrollBar::Position() const {
@@ -93,6 +112,129 @@ int32_t TScrollBar::Position() const {
 
 void TScrollBar::SetPosition(int32_t position) {
   value(std::clamp<double>(position, minimum(), maximum()));
+}
+
+int TScrollBar::ThumbLeft() const {
+  const int track = w() - 3 * h();  // the trough less the two arrows and the thumb
+  const double range = maximum() - minimum();
+  const double share = range > 0 ? (value() - minimum()) / range : 0.0;
+  return x() + h() + static_cast<int>(share * std::max(track, 0) + 0.5);
+}
+
+TScrollBar::TPart TScrollBar::PartAt(int px) const {
+  if (px < x() + h()) return kLeftArrow;
+  if (px >= x() + w() - h()) return kRightArrow;
+  const int thumb = ThumbLeft();
+  if (px < thumb) return kPageLeft;
+  if (px >= thumb + h()) return kPageRight;
+  return kThumb;
+}
+
+void TScrollBar::Step(TPart part) {
+  const bool back = part == kLeftArrow || part == kPageLeft;
+  // Paging stops once the thumb has reached the pointer.
+  if ((part == kPageLeft || part == kPageRight) && PartAt(Fl::event_x()) != part) return;
+  handle_drag(clamp(value() + (back ? -kScrollStep : kScrollStep)));
+}
+
+void TScrollBar::StartRepeat(double delay) {
+  Fl::add_timeout(delay, Repeat, this);
+}
+
+void TScrollBar::Repeat(void* self) {
+  auto* bar = static_cast<TScrollBar*>(self);
+  if (bar->pressed_ == kNothing || bar->pressed_ == kThumb) return;
+  bar->Step(bar->pressed_);
+  bar->StartRepeat(kNextRepeat);
+}
+
+int TScrollBar::handle(int event) {
+  switch (event) {
+    case FL_PUSH:
+      if (Fl::event_button() != FL_LEFT_MOUSE) return 0;
+      if (Fl::visible_focus()) take_focus();
+      handle_push();
+      pressed_ = PartAt(Fl::event_x());
+      if (pressed_ == kThumb) {
+        drag_offset_ = Fl::event_x() - ThumbLeft();
+      } else {
+        Step(pressed_);
+        StartRepeat(kFirstRepeat);
+      }
+      redraw();
+      return 1;
+    case FL_DRAG:
+      if (pressed_ == kThumb) {
+        const int track = std::max(w() - 3 * h(), 1);
+        const double share =
+            static_cast<double>(Fl::event_x() - drag_offset_ - (x() + h())) / track;
+        handle_drag(clamp(round(minimum() + share * (maximum() - minimum()))));
+      }
+      return 1;
+    case FL_RELEASE:
+      Fl::remove_timeout(Repeat, this);
+      pressed_ = kNothing;
+      handle_release();
+      redraw();
+      return 1;
+    case FL_KEYBOARD: {
+      double target = value();
+      switch (Fl::event_key()) {
+        case FL_Left:
+        case FL_Up:
+        case FL_Page_Up:
+          target -= kScrollStep;
+          break;
+        case FL_Right:
+        case FL_Down:
+        case FL_Page_Down:
+          target += kScrollStep;
+          break;
+        case FL_Home:
+          target = minimum();
+          break;
+        case FL_End:
+          target = maximum();
+          break;
+        default:
+          return 0;
+      }
+      handle_drag(clamp(target));
+      handle_release();
+      return 1;
+    }
+    case FL_FOCUS:
+    case FL_UNFOCUS:
+      if (!Fl::visible_focus()) return 0;
+      redraw();
+      return 1;
+    case FL_ENTER:
+    case FL_LEAVE:
+      return 1;
+    default:
+      return Fl_Valuator::handle(event);
+  }
+}
+
+void TScrollBar::draw() {
+  const int side = h();
+  const bool on = active_r();
+  // The trough, darkened on the side being paged.
+  draw_box(FL_FLAT_BOX, x() + side, y(), w() - 2 * side, side, color());
+  const int thumb = ThumbLeft();
+  if (pressed_ == kPageLeft) fl_rectf(x() + side, y(), thumb - x() - side, side, FL_DARK3);
+  if (pressed_ == kPageRight)
+    fl_rectf(thumb + side, y(), x() + w() - side - thumb - side, side, FL_DARK3);
+  draw_box(pressed_ == kLeftArrow ? FL_DOWN_BOX : FL_UP_BOX, x(), y(), side, side,
+           FL_BACKGROUND_COLOR);
+  DrawArrow(x(), y(), side, side, true, on);
+  draw_box(pressed_ == kRightArrow ? FL_DOWN_BOX : FL_UP_BOX, x() + w() - side, y(), side, side,
+           FL_BACKGROUND_COLOR);
+  DrawArrow(x() + w() - side, y(), side, side, false, on);
+  draw_box(FL_UP_BOX, thumb, y(), side, side, FL_BACKGROUND_COLOR);
+  if (Fl::focus() == this && Fl::visible_focus()) {
+    draw_focus(FL_UP_BOX, thumb, y(), side, side);
+  }
 }
 
 }  // namespace zarmok::ui
