@@ -3,8 +3,9 @@
 // - A line from A to B paints the pixels of the Bresenham walk along the major axis, B itself
 //   left out; step t of the walk sits at the minor offset floor((2 t m + M) / 2M) (M, m: the
 //   major and minor extents), which keeps a clipped line on the same pixels as an unclipped one.
-// - A polygon interior holds the pixels whose centres lie inside under the even-odd rule over
-//   every polygon of the call; vertices are pixel centres. Interiors are filled before outlines.
+// - A polygon interior holds the pixels (x, y) whose sample point (x + 0.5, y + 0.5) lies inside
+//   under the even-odd rule over every polygon of the call, the vertices taken as exact points.
+//   Interiors are filled before outlines.
 // - A polygon outline is its closed chain of lines, each leaving out its end pixel, which the
 //   next edge starts from. A polygon of one point, or whose points all coincide, paints nothing,
 //   exactly as a line from a point to itself.
