@@ -80,6 +80,8 @@ class TDialogWindow : public IBugsPramSetView {
   }
 
   Fl_Double_Window& Window() { return *window_; }
+  // The first control in tab order takes the keys when the dialog opens.
+  void FocusFirstControl() { bars_[Index(kScrollBars[kTabOrder[0].scroll_bar].id)]->take_focus(); }
 
   int32_t ItemIndex() override {
     for (int i = 0; i < 2; ++i) {
@@ -176,6 +178,7 @@ int RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_path) {
   view.Bind(dialog);
   dialog.FormCreate();
   view.Window().show();
+  view.FocusFirstControl();
   while (view.Window().shown()) Fl::wait();
   return 0;
 }
