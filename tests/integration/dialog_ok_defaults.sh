@@ -34,7 +34,8 @@ run_dialog() {
     sleep 0.05
   done
   xdotool search --class '^TBugsPramSet$' >/dev/null 2>&1 || fail "the settings dialog did not open"
-  xdotool key Return
+  # Keys go to the window under the pointer when no window manager runs.
+  xdotool mousemove 460 250 key Return
   for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.05; done
   kill -0 "$app_pid" 2>/dev/null && fail "Enter did not close the dialog"
   local code=0
