@@ -110,6 +110,14 @@ TEST(PosixProfile, WriteChangesOnlyTheOneLineOrAddsOne) {
       {"[Zarmok]\n", "Zarmok", "MaxBugs", "-5", "[Zarmok]\nMaxBugs=-5\n"},
       {"[Zarmok]\nMaxBugs=1\n; trailing note\n", "Zarmok", "MaxBugs", "2",
        "[Zarmok]\nMaxBugs=2\n; trailing note\n"},
+      // A key given twice reads as its last line, so that is the line that changes; a section
+      // given twice is one section, and a new key joins its last part.
+      {"[Zarmok]\nMaxBugs=1\n[Other]\nA=1\n[zarmok]\nMaxBugs=3\nB=4\n", "Zarmok", "MaxBugs", "7",
+       "[Zarmok]\nMaxBugs=1\n[Other]\nA=1\n[zarmok]\nMaxBugs=7\nB=4\n"},
+      {"[Zarmok]\nMaxBugs=1\n[Other]\nA=1\n[zarmok]\nB=4\n", "Zarmok", "Speed", "7",
+       "[Zarmok]\nMaxBugs=1\n[Other]\nA=1\n[zarmok]\nB=4\nSpeed=7\n"},
+      {"[Zarmok]\nA=1\ngarbage line\n[Other\nB=2\n", "Zarmok", "A", "5",
+       "[Zarmok]\nA=5\ngarbage line\n[Other\nB=2\n"},
   };
   TScratchFolder folder;
   const std::string ini = folder.File("zarmok.ini");
@@ -117,6 +125,7 @@ TEST(PosixProfile, WriteChangesOnlyTheOneLineOrAddsOne) {
     WriteBytes(ini, c.before);
     EXPECT_TRUE(Profile().WriteString(ini, c.section, c.key, c.value)) << c.before;
     EXPECT_EQ(ReadBytes(ini), c.after) << c.before;
+    EXPECT_EQ(Profile().GetString(ini, c.section, c.key, "", 1024), c.value) << c.before;
   }
 }
 
@@ -148,6 +157,16 @@ TEST(PosixProfile, RefusedWritesLeaveTheFileAsItWas) {
   EXPECT_FALSE(Profile().WriteString(folder.Path().string(), "Zarmok", "MaxBugs", "7"));
   EXPECT_EQ(ReadBytes(ini), body);
   EXPECT_TRUE(std::filesystem::is_directory(folder.Path()));
+}
+
+// A write that would not read back as written is refused, not reported as done.
+TEST(PosixProfile, WriteThatWouldNotReadBackIsRefused) {
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  const std::string body("[Zarmok]\n\0\nMaxBugs=1\n", 20);
+  WriteBytes(ini, body);
+  EXPECT_FALSE(Profile().WriteString(ini, "Zarmok", "MaxBugs", "7"));
+  EXPECT_EQ(ReadBytes(ini), body);
 }
 
 TEST(PosixProfile, FailedReplaceLeavesNoTemporaryFileBehind) {
