@@ -31,7 +31,7 @@ std::string HostLibraryDirectory() {
 
 TPasswordFlag ReadPasswordFlagFrom(const std::string& path) {
   if (path.empty()) return {TPasswordFlagState::KeyMissing, 0};
-  CSimpleIniCaseA ini;
+  CSimpleIniA ini;  // names match without regard to case
   if (ini.LoadFile(path.c_str()) < 0) return {TPasswordFlagState::KeyMissing, 0};
   if (ini.GetSectionSize(kHostSettingsSection) < 0) return {TPasswordFlagState::KeyMissing, 0};
   const char* text = ini.GetValue(kHostSettingsSection, kHostPasswordKey, nullptr);

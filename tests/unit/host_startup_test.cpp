@@ -1,0 +1,166 @@
+// Start-up through the scripted application layer: the order of its steps per mode, the
+// preview's placement and stop flags, exit codes and the unhandled-error report.
+#include <gtest/gtest.h>
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "errors.h"
+#include "fake/fake_host.h"
+#include "host.h"
+
+namespace zarmok {
+namespace {
+
+using Log = std::vector<std::string>;
+using testing::TFakeStartUp;
+
+int Start(TFakeStartUp& host, std::vector<std::string> arguments) {
+  host.arguments = arguments;
+  return RunProgram(arguments, host);
+}
+
+TEST(HostStartUp, RunningSaverTurnsAwayEveryModeSilently) {
+  for (const char* first : {"/c", "/s", "/p", "/a", "", "-x"}) {
+    TFakeStartUp host;
+    host.running_saver = {true};
+    EXPECT_EQ(Start(host, {first, "123"}), 0) << first;
+    EXPECT_EQ(host.log, Log{"find"}) << first;
+  }
+}
+
+TEST(HostStartUp, SettingsModeRunsTheDialog) {
+  for (const char* first : {"/c", "-c", "/c:4242", "-c:1"}) {
+    TFakeStartUp host;
+    host.settings_exit_code = 0;
+    EXPECT_EQ(Start(host, {first, "99"}), 0);
+    EXPECT_EQ(host.log, (Log{"find", "init", "settings"})) << first;
+  }
+}
+
+TEST(HostStartUp, FullScreenCreatesLoopsAndDestroys) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{}, {"/s"}, {"-s", "x"}, {"/S"}, {"-a"}, {"/c1234"}}) {
+    TFakeStartUp host;
+    EXPECT_EQ(Start(host, arguments), 0);
+    EXPECT_EQ(host.log, (Log{"find", "init", "create 0", "loop", "destroy"}));
+    // The settings as loaded: stop flags on.
+    EXPECT_TRUE(host.flags_in_loop->StopOnKey);
+    EXPECT_FALSE(host.host.running);
+    EXPECT_EQ(host.host.cursor_count, 0);
+  }
+}
+
+TEST(HostStartUp, ChangePasswordCreatesNoWindow) {
+  TFakeStartUp host;
+  host.passwords.Install("/host/lib/MPR.DLL");
+  EXPECT_EQ(Start(host, {"/a", "5555"}), 0);
+  EXPECT_EQ(host.log, (Log{"find", "init"}));
+  ASSERT_EQ(host.passwords.calls.size(), 1u);
+  EXPECT_EQ(host.passwords.calls[0].window, 0xA11u);  // the application window, not 5555
+
+  TFakeStartUp bare;  // no MPR.DLL: silent, exit 0
+  EXPECT_EQ(Start(bare, {"/a"}), 0);
+  EXPECT_TRUE(bare.reports.empty());
+}
+
+TEST(HostStartUp, PreviewStepsInOrderWithFlagsOffAndPaneSize) {
+  TFakeStartUp host;
+  host.pane = TWindowRect{100, 50, 252, 162};
+  host.settings = {{"StopOnKey", "1"}, {"StopOnMouseMove", "1"}, {"StopOnMouseClick", "1"}};
+  EXPECT_EQ(Start(host, {"/p", "12345"}), 0);
+  EXPECT_EQ(host.log, (Log{"find", "init", "find", "hide-app", "show 12345", "rect 12345",
+                           "create 12345", "place 0,0 152x112", "loop", "destroy"}));
+  EXPECT_FALSE(host.flags_in_loop->StopOnKey);
+  EXPECT_FALSE(host.flags_in_loop->StopOnMouseMove);
+  EXPECT_FALSE(host.flags_in_loop->StopOnMouseClick);
+  EXPECT_EQ(host.host.cursor_count, 0);
+  // The settings file is not touched.
+  EXPECT_TRUE(host.profile.Writes().empty());
+}
+
+TEST(HostStartUp, PreviewHexHandleAndDashPAreTheSame) {
+  TFakeStartUp host;
+  EXPECT_EQ(Start(host, {"-p", "$3039"}), 0);
+  EXPECT_EQ(host.log[4], "show 12345");
+  EXPECT_EQ(host.log[6], "create 12345");
+}
+
+TEST(HostStartUp, PreviewUnknownPaneKeepsAnEmptyRectangle) {
+  TFakeStartUp host;  // no pane: the rectangle stays all 0
+  EXPECT_EQ(Start(host, {"/p", "77"}), 0);
+  EXPECT_EQ(host.log[7], "place 0,0 0x0");
+}
+
+TEST(HostStartUp, PreviewChecksForARunningSaverAgain) {
+  TFakeStartUp host;
+  host.running_saver = {false, true};
+  EXPECT_EQ(Start(host, {"/p", "12345"}), 0);
+  EXPECT_EQ(host.log, (Log{"find", "init", "find"}));
+}
+
+TEST(HostStartUp, BadPreviewHandleIsReportedWithExitCodeOne) {
+  struct TCase {
+    std::vector<std::string> arguments;
+    const char* message;
+  };
+  const TCase cases[] = {
+      {{"/p"}, "'' は整数ではありません"},
+      {{"/p", "12345 "}, "'12345 ' は整数ではありません"},
+      {{"-p", "-$3039"}, "'-$3039' は整数ではありません"},
+      {{"/p", "0x1a00007"}, "'0x1a00007' は整数ではありません"},
+  };
+  for (const auto& c : cases) {
+    TFakeStartUp host;
+    EXPECT_EQ(Start(host, c.arguments), 1);
+    EXPECT_EQ(host.log, (Log{"find", "init", "find", "hide-app", "report"}));
+    EXPECT_EQ(host.reports, Log{std::string("ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|") + c.message});
+  }
+}
+
+TEST(HostStartUp, WindowCreationErrorIsReportedWithExitCodeOne) {
+  TFakeStartUp host;
+  host.creation_fails = true;
+  EXPECT_EQ(Start(host, {"/p", "999"}), 1);
+  EXPECT_EQ(host.reports, Log{"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました"});
+}
+
+TEST(HostStartUp, PaneHandleZeroIsAWindowCreationError) {
+  for (const char* text : {"0", "$0", "  -0"}) {
+    TFakeStartUp host;
+    EXPECT_EQ(Start(host, {"/p", text}), 1);
+    EXPECT_EQ(host.reports, Log{"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました"});
+    EXPECT_EQ(host.log.back(), "report");
+    EXPECT_EQ(host.window, nullptr);
+  }
+}
+
+TEST(HostStartUp, ErrorInTheLoopTearsTheWindowDownBeforeTheReport) {
+  for (const char* first : {"/s", "/p"}) {
+    TFakeStartUp host;
+    host.pane = TWindowRect{0, 0, 10, 10};
+    host.in_loop = [](TDesktopWindow&) { throw std::runtime_error("idle step failed"); };
+    EXPECT_EQ(Start(host, {first, "5"}), 1);
+    ASSERT_GE(host.log.size(), 3u);
+    EXPECT_EQ(host.log[host.log.size() - 3], "loop");
+    EXPECT_EQ(host.log[host.log.size() - 2], "destroy");
+    EXPECT_EQ(host.log.back(), "report");
+    EXPECT_EQ(host.reports, Log{"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|idle step failed"});
+    EXPECT_FALSE(host.host.running);
+    EXPECT_EQ(host.host.cursor_count, 0);
+  }
+}
+
+TEST(HostStartUp, AllowedCloseEndsTheLoopWithExitCodeZero) {
+  TFakeStartUp host;
+  host.in_loop = [](TDesktopWindow& window) {
+    window.FormKeyDown();
+    EXPECT_TRUE(window.CloseAllowed());
+  };
+  EXPECT_EQ(Start(host, {"/S"}), 0);
+  EXPECT_EQ(host.log.back(), "destroy");
+}
+
+}  // namespace
+}  // namespace zarmok
