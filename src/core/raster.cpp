@@ -24,18 +24,6 @@ uint32_t ToPixel(TColorValue c) {
   return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
 
-i128 FloorDiv(i128 a, i128 b) {  // b > 0
-  i128 q = a / b;
-  if (a % b != 0 && a < 0) --q;
-  return q;
-}
-
-i128 CeilDiv(i128 a, i128 b) {  // b > 0
-  i128 q = a / b;
-  if (a % b != 0 && a > 0) ++q;
-  return q;
-}
-
 // The first pixel column at or right of x whose centre is at or right of x (x already held near
 // the canvas, so the conversion cannot overflow).
 int32_t SpanBound(double x, int32_t width) {
@@ -46,6 +34,35 @@ int32_t SpanBound(double x, int32_t width) {
 }
 
 constexpr int kFixedEdges = 64;
+
+// Narrows [t_lo, t_hi] to the steps whose minor offset q_t = floor((2 t m + M) / 2M) lies in
+// [q_lo, q_hi]; T must hold 2 M (|q| + 1) exactly.
+template <typename T>
+void MinorRange(int64_t big, int64_t small, int64_t q_lo, int64_t q_hi, int64_t& t_lo,
+                int64_t& t_hi) {
+  const T two_m = static_cast<T>(2) * small;
+  const T two_big = static_cast<T>(2) * big;
+  T lo = two_big * q_lo - big;                            // 2 t m >= 2 M q_lo - M
+  T hi = two_big * (static_cast<T>(q_hi) + 1) - big - 1;  // 2 t m < 2 M (q_hi + 1) - M
+  lo = lo / two_m + ((lo % two_m != 0 && lo > 0) ? 1 : 0);
+  hi = hi / two_m - ((hi % two_m != 0 && hi < 0) ? 1 : 0);
+  if (lo > t_lo) t_lo = lo > t_hi ? t_hi + 1 : static_cast<int64_t>(lo);
+  if (hi < t_hi) t_hi = hi < t_lo ? t_lo - 1 : static_cast<int64_t>(hi);
+}
+
+// The minor offset q and the walk's remainder r at step t.
+void WalkAt(int64_t t, int64_t big, int64_t small, int64_t& q, int64_t& r) {
+  const int64_t two_big = 2 * big;
+  if (big < (int64_t{1} << 30)) {
+    const int64_t z = 2 * t * small + big;
+    q = z / two_big;
+    r = z % two_big;
+  } else {
+    const i128 z = static_cast<i128>(2) * t * small + big;
+    q = static_cast<int64_t>(z / two_big);
+    r = static_cast<int64_t>(z % two_big);
+  }
+}
 
 }  // namespace
 
@@ -101,7 +118,10 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
   const int64_t adx = dx < 0 ? -dx : dx;
   const int64_t ady = dy < 0 ? -dy : dy;
   if (adx == 0 && ady == 0) return;
-  if (width_ <= 0 || height_ <= 0) return;
+  if (std::max(x0, x1) < 0 || std::min(x0, x1) >= width_ || std::max(y0, y1) < 0 ||
+      std::min(y0, y1) >= height_) {
+    return;  // every pixel of the walk lies in the endpoints' bounding box
+  }
 
   // Walk along the major axis a, stepping the minor axis b when the error passes a whole pixel.
   const bool x_major = adx >= ady;
@@ -132,21 +152,19 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
     const int64_t q_hi = sb > 0 ? extent_b - 1 - b0 : b0;
     if (small == 0) {
       if (q_lo > 0 || q_hi < 0) return;
+    } else if (big < (int64_t{1} << 29)) {
+      // |q| < 2^32, so every product below stays under 2^62.
+      MinorRange<int64_t>(big, small, q_lo, q_hi, t_lo, t_hi);
     } else {
-      const i128 two_m = static_cast<i128>(2) * small;
-      const i128 lo = CeilDiv(static_cast<i128>(2) * big * q_lo - big, two_m);
-      const i128 hi =
-          FloorDiv(static_cast<i128>(2) * big * (static_cast<i128>(q_hi) + 1) - big - 1, two_m);
-      if (lo > t_lo) t_lo = lo > t_hi ? t_hi + 1 : static_cast<int64_t>(lo);
-      if (hi < t_hi) t_hi = hi < t_lo ? t_lo - 1 : static_cast<int64_t>(hi);
+      MinorRange<i128>(big, small, q_lo, q_hi, t_lo, t_hi);
     }
     if (t_lo > t_hi) return;
   }
 
   const int64_t two_big = 2 * big;
-  const i128 z = static_cast<i128>(2) * t_lo * small + big;
-  int64_t q = static_cast<int64_t>(z / two_big);
-  int64_t r = static_cast<int64_t>(z % two_big);
+  int64_t q = 0;
+  int64_t r = big;
+  if (t_lo != 0) WalkAt(t_lo, big, small, q, r);
   const int64_t a_first = a0 + sa * t_lo;
   const int64_t b_first = b0 + sb * q;
   const int64_t count = t_hi - t_lo + 1;
@@ -170,8 +188,9 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
 
   // The walk is monotonic on both axes, so its first and last pixels bound it.
   const int64_t t_last = t_hi;
-  const i128 z_last = static_cast<i128>(2) * t_last * small + big;
-  const int64_t q_last = static_cast<int64_t>(z_last / two_big);
+  int64_t q_last = 0;
+  int64_t r_last = 0;
+  WalkAt(t_last, big, small, q_last, r_last);
   const int64_t a_last = a0 + sa * t_last;
   const int64_t b_last = b0 + sb * q_last;
   const int64_t lx = x_major ? a_last : b_last;
@@ -256,6 +275,18 @@ void TRasterCanvas::FillPolygons(const TPoint* points, const int32_t* counts, in
 
 void TRasterCanvas::PolyPolygon(const TPoint* points, const int32_t* counts, int32_t polygons) {
   if (polygons <= 0) return;
+  // Interiors and outlines lie within the bounding box of the vertices.
+  int64_t total = 0;
+  for (int32_t i = 0; i < polygons; ++i) total += std::max(counts[i], 0);
+  if (total == 0) return;
+  int32_t left = points[0].x, right = points[0].x, top = points[0].y, bottom = points[0].y;
+  for (int64_t i = 1; i < total; ++i) {
+    left = std::min(left, points[i].x);
+    right = std::max(right, points[i].x);
+    top = std::min(top, points[i].y);
+    bottom = std::max(bottom, points[i].y);
+  }
+  if (right < 0 || left >= width_ || bottom < 0 || top >= height_) return;
   FillPolygons(points, counts, polygons);
   const TPoint* poly = points;
   for (int32_t i = 0; i < polygons; ++i) {
