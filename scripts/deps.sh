@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git
   googletest libgtest-dev libgmock-dev
-  libx11-dev libxext-dev libpng-dev libsimpleini-dev libfltk1.3-dev
+  libx11-dev libxext-dev libpng-dev libsimpleini-dev libfltk1.3-dev libfontconfig-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   fonts-ipafont-gothic fonts-liberation
