@@ -1,47 +1,21 @@
 #!/usr/bin/env bash
 # "zarmok /c" and one Enter: the settings file gets the 13 keys with their defaults in table
 # order, and the other sections of a file that was already there stay as they were.
-set -euo pipefail
+source "$(dirname "$0")/_lib.sh"
+start_xvfb
+saver=$(install_saver)
+ini="$saver.ini"
 
-zarmok=${ZARMOK_PATH:?ZARMOK_PATH must name the built zarmok program}
-work=$(mktemp -d)
-xvfb_pid=
-app_pid=
-cleanup() {
-  if [ -n "$app_pid" ]; then kill "$app_pid" 2>/dev/null || true; fi
-  if [ -n "$xvfb_pid" ]; then kill "$xvfb_pid" 2>/dev/null || true; wait "$xvfb_pid" 2>/dev/null || true; fi
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
-
-Xvfb -displayfd 9 -screen 0 1024x768x24 -nolisten tcp 9>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
-[ -s "$work/display" ] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-
-cp "$zarmok" "$work/zarmok"
-ini="$work/zarmok.ini"
-
-# run_dialog ARG: runs the dialog, presses Enter once, and expects it to close with code 0.
+# run_dialog ARG: opens the dialog, presses Enter once, and expects it to close with code 0.
 run_dialog() {
-  "$work/zarmok" "$1" 2>"$work/stderr" &
-  app_pid=$!
-  for _ in $(seq 100); do
-    xdotool search --class '^TBugsPramSet$' >/dev/null 2>&1 && break
-    kill -0 "$app_pid" 2>/dev/null || fail "zarmok $1 ended early: $(cat "$work/stderr")"
-    sleep 0.05
-  done
-  xdotool search --class '^TBugsPramSet$' >/dev/null 2>&1 || fail "the settings dialog did not open"
+  "$saver" "$1" 2>"$WORK/stderr" &
+  local pid=$!
+  CLEANUP_PIDS+=("$pid")
+  wait_for_window TBugsPramSet >/dev/null || fail "zarmok $1: no dialog: $(cat "$WORK/stderr")"
   # Keys go to the window under the pointer when no window manager runs.
   xdotool mousemove 460 250 key Return
-  for _ in $(seq 100); do kill -0 "$app_pid" 2>/dev/null || break; sleep 0.05; done
-  kill -0 "$app_pid" 2>/dev/null && fail "Enter did not close the dialog"
-  local code=0
-  wait "$app_pid" || code=$?
-  app_pid=
-  [ "$code" -eq 0 ] || fail "zarmok $1 exit code $code: $(cat "$work/stderr")"
+  wait_exit "$pid" 5 || fail "zarmok $1: Enter did not close the dialog"
+  [ "$EXIT_CODE" = 0 ] || fail "zarmok $1: exit code $EXIT_CODE: $(cat "$WORK/stderr")"
 }
 
 # The Zarmok section's key lines, in file order.
