@@ -31,4 +31,13 @@ xdotool key space
 wait_exit "$SAVER_PID" 5 || fail "a key press did not end the saver"
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after a key press: $(cat "$WORK/err")"
 no_saver_left
+
+# A host that ends its saver with SIGTERM gets the same clean end.
+start_saver /s
+wait_for_window TDesktopWindow 10 >/dev/null || fail "no saver window for the SIGTERM run"
+sleep 0.5
+kill -TERM "$SAVER_PID"
+wait_exit "$SAVER_PID" 2 || fail "SIGTERM did not end the saver"
+[ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after SIGTERM: $(cat "$WORK/err")"
+no_saver_left
 echo "PASS"

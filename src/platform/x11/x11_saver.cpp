@@ -3,6 +3,7 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <poll.h>
+#include <signal.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
@@ -26,9 +27,29 @@ constexpr int32_t kResourceHeight = 273;
 // Longest wait for events when the idle handler says it may sleep: the loop never blocks for
 // good, so a lost wake-up costs at most this much.
 constexpr int kLongestWaitMs = 1000;
+constexpr int64_t kGrabRetryNs = 250000000;
 
 int64_t Now() {
   return MonotonicNanoseconds();
+}
+
+// A request to end from outside (a host that ends its saver with SIGTERM, Ctrl-C in a
+// terminal): the loop ends as after an allowed close, so the tear-down still runs and the
+// running flag does not outlive the saver on the root window.
+volatile sig_atomic_t g_end_requested = 0;
+
+void RequestEnd(int) {
+  g_end_requested = 1;
+}
+
+void CatchEndSignals() {
+  struct sigaction action {};
+  action.sa_handler = RequestEnd;
+  sigemptyset(&action.sa_mask);
+  action.sa_flags = 0;  // no restart: the wait for events returns at once
+  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
+    sigaction(signal_number, &action, nullptr);
+  }
 }
 
 }  // namespace
@@ -205,7 +226,7 @@ void TX11Saver::GrabKeyboard(bool grab) {
 }
 
 bool TX11Saver::Running() const {
-  return window_alive_ && saver_ != nullptr && !saver_->CloseAllowed();
+  return g_end_requested == 0 && window_alive_ && saver_ != nullptr && !saver_->CloseAllowed();
 }
 
 void TX11Saver::RunMessageLoop() {
@@ -220,10 +241,12 @@ void TX11Saver::RunMessageLoop() {
   XMapRaised(display_, window_);
   XFlush(display_);
 
+  CatchEndSignals();
   const int fd = ConnectionNumber(display_);
   const int64_t started = Now();
   TStepPacer pacer(steps_per_second_, started);
   bool may_sleep = false;
+  int64_t next_grab_try = started;
   while (Running()) {
     while (Running() && XPending(display_) > 0) {
       XEvent event;
@@ -235,6 +258,13 @@ void TX11Saver::RunMessageLoop() {
     if (!Running()) break;
 
     const int64_t now = Now();
+    // Another client may hold the keyboard when the saver appears (a menu, a screen locker
+    // letting go); keys must reach the saver as soon as it is free.
+    if (preview_parent_ == 0 && mapped_ && cursor_count_ < 0 && !keyboard_grabbed_ &&
+        now >= next_grab_try) {
+      GrabKeyboard(true);
+      next_grab_try = now + kGrabRetryNs;
+    }
     if (!may_sleep && idle_ && pacer.StepDue(now)) {
       bool done = true;
       idle_(done);

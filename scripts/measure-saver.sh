@@ -1,0 +1,51 @@
+#!/usr/bin/env bash
+# Measures the real full-screen saver under a private Xvfb server: idle steps per second and
+# the time per step spent stepping (simulation and drawing) and presenting, unpaced, at the
+# defaults and at the heaviest settings in both styles; the key-press-to-exit latency; and the
+# processor time used at the default pace over a minute.
+#   bash scripts/measure-saver.sh [path/to/zarmok] [seconds per run] [seconds at 60/s]
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export ZARMOK_PATH=${1:-$root/build/native/src/app/zarmok}
+seconds=${2:-10}
+paced_seconds=${3:-60}
+source "$root/tests/integration/_lib.sh"
+start_xvfb 1920x1080
+SAVER=$(install_saver)
+heavy='MaxBugs=20|BugPtnSize=40|ImageListLen=30|BugPtnExCyc=1|BugSize=30'
+
+# run NAME RATE SETTINGS: one run of $seconds, then a key press; prints stats and latency.
+run() {
+  local name=$1 rate=$2 settings=$3
+  printf '[Zarmok]\nStepsPerSecond=%s\n%s\n' "$rate" "$settings" | tr '|' '\n' >"$SAVER.ini"
+  ZARMOK_STATS=1 "$SAVER" /s 2>"$WORK/err" &
+  SAVER_PID=$!
+  wait_for_window TDesktopWindow 10 >/dev/null || fail "no saver window"
+  sleep "$seconds"
+  local start end
+  # The time from just before xdotool starts to the saver's end, as its parent sees it; it
+  # includes starting xdotool itself.
+  start=$(date +%s%N)
+  xdotool key a
+  wait "$SAVER_PID" || true
+  end=$(date +%s%N)
+  echo "$name: $(grep -o 'zarmok stats: .*' "$WORK/err" | sed 's/zarmok stats: //'); key to exit $(( (end - start) / 1000000 )) ms"
+}
+
+run "defaults, unpaced" 0 ""
+run "heaviest Type_A, unpaced" 0 "$heavy|BugsType=0"
+run "heaviest Type_B, unpaced" 0 "$heavy|BugsType=1"
+
+# Processor time at the default pace: user+system ticks of the process over the run.
+printf '[Zarmok]\n' >"$SAVER.ini"
+"$SAVER" /s 2>"$WORK/err" &
+SAVER_PID=$!
+wait_for_window TDesktopWindow 10 >/dev/null || fail "no saver window"
+ticks() { awk '{print $14 + $15}' "/proc/$SAVER_PID/stat"; }
+t0=$(ticks)
+sleep "$paced_seconds"
+t1=$(ticks)
+hz=$(getconf CLK_TCK)
+echo "defaults at 60 steps/s: $(awk -v d=$((t1 - t0)) -v hz="$hz" -v s="$paced_seconds" 'BEGIN {printf "%.2f%% of one core over %d s", 100 * d / hz / s, s}')"
+xdotool key a
+wait_exit "$SAVER_PID" 5 || fail "no exit"
