@@ -87,6 +87,10 @@ bool TErrorTrap::Failed() {
   return g_trap_failed;
 }
 
+bool ErrorPending() {
+  return g_pending.pending;
+}
+
 TPendingError TakePendingError() {
   TPendingError taken = g_pending;
   g_pending = TPendingError{};

@@ -38,6 +38,7 @@ struct TPendingError {
   std::string text;
 };
 TPendingError TakePendingError();
+bool ErrorPending();
 
 // True when a top-level window of the saver's class exists: a direct child of the root whose
 // WM_CLASS class is "TDesktopWindow", or the client window (the one with WM_STATE) inside a

@@ -28,6 +28,7 @@ constexpr int32_t kResourceHeight = 273;
 // good, so a lost wake-up costs at most this much.
 constexpr int kLongestWaitMs = 1000;
 constexpr int64_t kGrabRetryNs = 250000000;
+constexpr int64_t kLongestShmWaitNs = 200000000;
 
 int64_t Now() {
   return MonotonicNanoseconds();
@@ -544,18 +545,15 @@ void TX11Saver::PutConverted(const TDirtyRect& rect) {
 
 void TX11Saver::WaitForSharedImage() {
   // The server reads the segment after XShmPutImage returns and says when it is done; at the
-  // usual pace that news has long arrived when the next step draws. A put that failed sends
-  // no news, so the wait is bounded.
-  const int64_t deadline = Now() + 1000000000;
-  while (shm_busy_ && window_alive_ && Now() < deadline) {
-    if (XPending(display_) > 0) {
-      XEvent event;
-      XNextEvent(display_, &event);
-      Dispatch(event);
-      continue;
-    }
+  // usual pace that news has long arrived when the next step draws. Only that news is taken
+  // from the queue here: every other event waits for the loop. A put that failed (a pane
+  // destroyed under it) sends an error instead, and the wait is bounded in any case.
+  const int64_t deadline = Now() + kLongestShmWaitNs;
+  XEvent event;
+  while (shm_busy_ && !ErrorPending() && Now() < deadline) {
+    if (XCheckTypedEvent(display_, shm_completion_, &event)) break;
     pollfd watch{ConnectionNumber(display_), POLLIN, 0};
-    poll(&watch, 1, 10);
+    poll(&watch, 1, 5);
   }
   shm_busy_ = false;
 }
