@@ -28,7 +28,8 @@ fail() {
 # start_xvfb [WIDTHxHEIGHT]: starts a server on a free display number and exports DISPLAY.
 start_xvfb() {
   local geometry=${1:-1024x768}
-  Xvfb -displayfd 9 -screen 0 "${geometry}x24" -nolisten tcp 9>"$WORK/display" 2>"$WORK/xvfb.log" &
+  # -noreset: a server that resets when its last client leaves refuses the next one meanwhile.
+  Xvfb -displayfd 9 -screen 0 "${geometry}x24" -nolisten tcp -noreset 9>"$WORK/display" 2>"$WORK/xvfb.log" &
   XVFB_PID=$!
   local i
   for i in $(seq 100); do

@@ -2,6 +2,7 @@
 // library directory, and real loading and calling of scripted host libraries.
 #include <gtest/gtest.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -91,6 +92,10 @@ TEST_F(PosixPasswordTest, FlagFromTheHostSettingsFile) {
   }
   EXPECT_EQ(ReadPasswordFlagFrom(dir + "/missing.ini").State, TPasswordFlagState::KeyMissing);
   EXPECT_EQ(ReadPasswordFlagFrom(dir).State, TPasswordFlagState::KeyMissing);  // a folder
+  // A FIFO in the file's place must not block the close query.
+  const std::string fifo = dir + "/fifo.ini";
+  ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+  EXPECT_EQ(ReadPasswordFlagFrom(fifo).State, TPasswordFlagState::KeyMissing);
   EXPECT_EQ(ReadPasswordFlagFrom("").State, TPasswordFlagState::KeyMissing);
 }
 

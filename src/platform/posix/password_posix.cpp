@@ -4,8 +4,12 @@
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
 #include <dlfcn.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cstdlib>
+#include <optional>
 
 #include "settings.h"
 
@@ -29,10 +33,41 @@ std::string HostLibraryDirectory() {
   return folder != nullptr ? std::string(folder) : std::string(kDefaultHostLibraryDir);
 }
 
+namespace {
+
+// A host settings file is a few lines; anything far larger is not one.
+constexpr off_t kLargestHostFile = 1024 * 1024;
+
+// The bytes of a regular file, or nothing. A folder, a FIFO or a device in its place must
+// not hang or exhaust the saver at the moment the user wants it to close.
+std::optional<std::string> ReadRegularFile(const std::string& path) {
+  const int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
+  if (fd < 0) return std::nullopt;
+  struct stat info {};
+  std::optional<std::string> bytes;
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestHostFile) {
+    std::string text(static_cast<size_t>(info.st_size), '\0');
+    size_t got = 0;
+    while (got < text.size()) {
+      const ssize_t n = read(fd, text.data() + got, text.size() - got);
+      if (n <= 0) break;
+      got += static_cast<size_t>(n);
+    }
+    text.resize(got);
+    bytes = std::move(text);
+  }
+  close(fd);
+  return bytes;
+}
+
+}  // namespace
+
 TPasswordFlag ReadPasswordFlagFrom(const std::string& path) {
   if (path.empty()) return {TPasswordFlagState::KeyMissing, 0};
+  const std::optional<std::string> bytes = ReadRegularFile(path);
+  if (!bytes) return {TPasswordFlagState::KeyMissing, 0};
   CSimpleIniA ini;  // names match without regard to case
-  if (ini.LoadFile(path.c_str()) < 0) return {TPasswordFlagState::KeyMissing, 0};
+  if (ini.LoadData(bytes->data(), bytes->size()) < 0) return {TPasswordFlagState::KeyMissing, 0};
   if (ini.GetSectionSize(kHostSettingsSection) < 0) return {TPasswordFlagState::KeyMissing, 0};
   const char* text = ini.GetValue(kHostSettingsSection, kHostPasswordKey, nullptr);
   if (text == nullptr) return {TPasswordFlagState::Unreadable, 0};
