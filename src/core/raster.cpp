@@ -26,7 +26,7 @@ uint32_t ToPixel(TColorValue c) {
 
 // The first pixel column at or right of x whose centre is at or right of x (x already held near
 // the canvas, so the conversion cannot overflow).
-int32_t SpanBound(double x, int32_t width) {
+inline int32_t SpanBound(double x, int32_t width) {
   const double v = std::clamp(x - 0.5, -1.0, static_cast<double>(width) + 1.0);
   int32_t t = static_cast<int32_t>(v);
   if (t < v) ++t;
@@ -107,12 +107,13 @@ void TRasterCanvas::MoveTo(int32_t x, int32_t y) {
 }
 
 void TRasterCanvas::LineTo(int32_t x, int32_t y) {
-  PaintLine(cur_x_, cur_y_, x, y, pen_);
+  PaintLine(cur_x_, cur_y_, x, y, pen_, true);
   cur_x_ = x;
   cur_y_ = y;
 }
 
-void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t color) {
+void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t color,
+                              bool touch) {
   const int64_t dx = static_cast<int64_t>(x1) - x0;
   const int64_t dy = static_cast<int64_t>(y1) - y0;
   const int64_t adx = dx < 0 ? -dx : dx;
@@ -176,23 +177,29 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
   const int64_t py = x_major ? b_first : a_first;
   uint32_t* p = pixels_.data() + py * stride + px;
   const int64_t two_small = 2 * small;
+  // The remainder's two possible successors are formed side by side and one is selected, which
+  // keeps the loop free of branches and its carried chain short.
+  const int64_t down = two_small - two_big;
+  const int64_t step_ab = step_a + step_b;
+  int64_t minor_steps = 0;
   for (int64_t i = 0; i < count; ++i) {
     *p = color;
-    p += step_a;
-    r += two_small;
-    if (r >= two_big) {
-      r -= two_big;
-      p += step_b;
-    }
+    const int64_t stepped = r + down;
+    const int64_t kept = r + two_small;
+    // Even odds tell the compiler to select rather than branch.
+    const bool minor = __builtin_expect_with_probability(stepped >= 0, 1, 0.5);
+    r = minor ? stepped : kept;
+    p += minor ? step_ab : step_a;
+    minor_steps += minor;
   }
+  // The last minor step counted above leads past the last pixel when the walk's final step
+  // took one.
+  const int64_t last_minor = minor_steps - ((r < two_small) ? 1 : 0);
 
+  if (!touch) return;
   // The walk is monotonic on both axes, so its first and last pixels bound it.
-  const int64_t t_last = t_hi;
-  int64_t q_last = 0;
-  int64_t r_last = 0;
-  WalkAt(t_last, big, small, q_last, r_last);
-  const int64_t a_last = a0 + sa * t_last;
-  const int64_t b_last = b0 + sb * q_last;
+  const int64_t a_last = a0 + sa * t_hi;
+  const int64_t b_last = b_first + sb * last_minor;
   const int64_t lx = x_major ? a_last : b_last;
   const int64_t ly = x_major ? b_last : a_last;
   Touch(static_cast<int32_t>(std::min(px, lx)), static_cast<int32_t>(std::min(py, ly)),
@@ -234,43 +241,66 @@ void TRasterCanvas::FillPolygons(const TPoint* points, const int32_t* counts, in
   row_hi = std::min(row_hi, height_);
   if (row_lo >= row_hi || width_ <= 0) return;
 
-  int32_t touched_left = width_;
-  int32_t touched_right = 0;
-  int32_t touched_top = height_;
-  int32_t touched_bottom = 0;
-  double cross_fixed[kFixedEdges];
-  std::vector<double> cross_spill;
-  double* cross = cross_fixed;
-  if (edge_count > kFixedEdges) {
-    cross_spill.resize(edge_count);
-    cross = cross_spill.data();
-  }
-  for (int32_t y = row_lo; y < row_hi; ++y) {
-    int32_t found = 0;
-    for (int32_t e = 0; e < edge_count; ++e) {
-      const TEdge& edge = edges[e];
-      if (y < edge.top || y >= edge.bottom) continue;
-      const double x = edge.x_top + (static_cast<double>(y) - edge.top) * edge.slope;
-      int32_t k = found++;
-      while (k > 0 && cross[k - 1] > x) {
-        cross[k] = cross[k - 1];
-        --k;
-      }
-      cross[k] = x;
+  auto fill_row = [&](int32_t y, int32_t* bounds, int32_t found) {
+    if (found == 2) {
+      if (bounds[0] > bounds[1]) std::swap(bounds[0], bounds[1]);
+    }
+    // Insertion sort: a row of a bug's figure crosses only a few edges.
+    for (int32_t k = 1; found > 2 && k < found; ++k) {
+      const int32_t v = bounds[k];
+      int32_t j = k;
+      for (; j > 0 && bounds[j - 1] > v; --j) bounds[j] = bounds[j - 1];
+      bounds[j] = v;
     }
     uint32_t* row = pixels_.data() + static_cast<size_t>(y) * width_;
     for (int32_t k = 0; k + 1 < found; k += 2) {
-      const int32_t from = SpanBound(cross[k], width_);
-      const int32_t to = SpanBound(cross[k + 1], width_);
+      const int32_t from = bounds[k];
+      const int32_t to = bounds[k + 1];
       if (from >= to) continue;
       std::fill(row + from, row + to, brush_);
-      touched_left = std::min(touched_left, from);
-      touched_right = std::max(touched_right, to);
-      touched_top = std::min(touched_top, y);
-      touched_bottom = y + 1;
+    }
+  };
+
+  constexpr int32_t kBucketRows = 96;
+  constexpr int32_t kBucketEdges = 16;
+  if (row_hi - row_lo <= kBucketRows && edge_count <= kBucketEdges) {
+    // Small figures: each edge walks its own rows and drops its span bounds into them.
+    int32_t bounds[kBucketRows][kBucketEdges];
+    int32_t found[kBucketRows];
+    std::fill(found, found + (row_hi - row_lo), 0);
+    for (int32_t e = 0; e < edge_count; ++e) {
+      const TEdge& edge = edges[e];
+      const int32_t from = std::max(edge.top, row_lo);
+      const int32_t to = std::min(edge.bottom, row_hi);
+      for (int32_t y = from; y < to; ++y) {
+        const double x = edge.x_top + (static_cast<double>(y) - edge.top) * edge.slope;
+        const int32_t slot = y - row_lo;
+        bounds[slot][found[slot]++] = SpanBound(x, width_);
+      }
+    }
+    for (int32_t y = row_lo; y < row_hi; ++y) {
+      const int32_t slot = y - row_lo;
+      if (found[slot] >= 2) fill_row(y, bounds[slot], found[slot]);
+    }
+  } else {
+    int32_t bounds_fixed[kFixedEdges];
+    std::vector<int32_t> bounds_spill;
+    int32_t* bounds = bounds_fixed;
+    if (edge_count > kFixedEdges) {
+      bounds_spill.resize(edge_count);
+      bounds = bounds_spill.data();
+    }
+    for (int32_t y = row_lo; y < row_hi; ++y) {
+      int32_t found = 0;
+      for (int32_t e = 0; e < edge_count; ++e) {
+        const TEdge& edge = edges[e];
+        if (y < edge.top || y >= edge.bottom) continue;
+        const double x = edge.x_top + (static_cast<double>(y) - edge.top) * edge.slope;
+        bounds[found++] = SpanBound(x, width_);
+      }
+      if (found >= 2) fill_row(y, bounds, found);
     }
   }
-  if (touched_left < touched_right) Touch(touched_left, touched_top, touched_right, touched_bottom);
 }
 
 void TRasterCanvas::PolyPolygon(const TPoint* points, const int32_t* counts, int32_t polygons) {
@@ -288,15 +318,24 @@ void TRasterCanvas::PolyPolygon(const TPoint* points, const int32_t* counts, int
   }
   if (right < 0 || left >= width_ || bottom < 0 || top >= height_) return;
   FillPolygons(points, counts, polygons);
+  bool painted = false;
   const TPoint* poly = points;
   for (int32_t i = 0; i < polygons; ++i) {
     const int32_t n = std::max(counts[i], 0);
     for (int32_t j = 0; j < n; ++j) {
       const TPoint& a = poly[j];
       const TPoint& b = poly[j + 1 == n ? 0 : j + 1];
-      PaintLine(a.x, a.y, b.x, b.y, pen_);
+      PaintLine(a.x, a.y, b.x, b.y, pen_, false);
+      painted |= a.x != b.x || a.y != b.y;
     }
     poly += n;
+  }
+  // Every vertex of a polygon with two distinct points starts an outline edge and is painted
+  // where it lies on the canvas, and interiors lie within the vertices' box: the box clipped
+  // to the canvas bounds what this call painted.
+  if (painted) {
+    Touch(std::max(left, 0), std::max(top, 0), std::min(right, width_ - 1) + 1,
+          std::min(bottom, height_ - 1) + 1);
   }
 }
 

@@ -58,7 +58,9 @@ class TRasterCanvas final : public IDrawSurface {
     double slope;
   };
 
-  void PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t color);
+  // Paints the walk from (x0, y0) toward (x1, y1), end left out; `touch` adds it to the dirty
+  // rectangle.
+  void PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t color, bool touch);
   void FillPolygons(const TPoint* points, const int32_t* counts, int32_t polygons);
   void Touch(int32_t left, int32_t top, int32_t right, int32_t bottom);
 

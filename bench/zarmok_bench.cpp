@@ -1,0 +1,236 @@
+// Idle steps per second of the real saver window on a 1920 x 1080 software canvas, and the
+// canvas's line and polygon primitives against cairo (no antialiasing, even-odd fill, 1-pixel
+// stroke) on the same inputs.
+#include <benchmark/benchmark.h>
+#include <cairo.h>
+
+#include <cmath>
+#include <map>
+#include <numbers>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "DeskTop.h"
+#include "headless_host.h"
+#include "random.h"
+
+namespace {
+
+using namespace zarmok;
+
+constexpr int32_t kW = 1920;
+constexpr int32_t kH = 1080;
+
+class TMapProfile final : public IPrivateProfile {
+ public:
+  std::map<std::string, std::string> values;
+  std::string GetString(const std::string&, const std::string&, const std::string& key,
+                        const std::string& default_text, size_t) override {
+    auto it = values.find(key);
+    return it == values.end() ? default_text : it->second;
+  }
+  bool WriteString(const std::string&, const std::string&, const std::string&,
+                   const std::string&) override {
+    return false;
+  }
+};
+
+void RunIdle(benchmark::State& state, std::map<std::string, std::string> settings) {
+  THeadlessHost host;
+  TMapProfile profile;
+  profile.values = std::move(settings);
+  RandomSource().FixSeed(1);
+  TDesktopWindow window(TDesktopHost{host, host, profile, "bench.ini"});
+  window.FormCreate();
+  host.Resize(kW, kH);
+  window.FormPaint();
+  for (int i = 0; i < 2000; ++i) host.RunIdle();  // past the births' first lives
+  const int64_t len = window.ImageListLen;
+  int64_t figures = 0;
+  for (auto _ : state) {
+    host.RunIdle();
+    for (int32_t i = 0; i < window.MaxBugs; ++i) {
+      const auto& note = window.StepNotes[i];
+      figures += note.Moved ? len + 1 + (note.Reborn ? len : 0) : 0;
+    }
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.counters["figures/s"] =
+      benchmark::Counter(static_cast<double>(figures), benchmark::Counter::kIsRate);
+}
+
+const std::map<std::string, std::string> kHeaviest = {{"MaxBugs", "20"},
+                                                      {"BugPtnSize", "40"},
+                                                      {"ImageListLen", "30"},
+                                                      {"BugPtnExCyc", "1"},
+                                                      {"BugSize", "30"}};
+
+void BM_IdleDefaults(benchmark::State& state) {
+  RunIdle(state, {});
+}
+void BM_IdleHeaviestTypeA(benchmark::State& state) {
+  RunIdle(state, kHeaviest);
+}
+void BM_IdleHeaviestTypeB(benchmark::State& state) {
+  auto s = kHeaviest;
+  s["BugsType"] = "1";
+  RunIdle(state, s);
+}
+BENCHMARK(BM_IdleDefaults);
+BENCHMARK(BM_IdleHeaviestTypeA);
+BENCHMARK(BM_IdleHeaviestTypeB);
+
+// Where the inputs start: within one 256 x 256 area, as a swarm's figures lie close together
+// (range 0), or scattered over the whole canvas (range 1), where every pixel is a cache miss.
+std::uniform_int_distribution<int32_t> Spread(int range, int32_t extent) {
+  return range == 0 ? std::uniform_int_distribution<int32_t>(600, 600 + 255)
+                    : std::uniform_int_distribution<int32_t>(20, extent - 21);
+}
+
+// ~18-pixel segments in every direction, all on the canvas.
+struct TSegment {
+  int32_t x0, y0, x1, y1;
+  uint32_t colour;
+};
+const std::vector<TSegment>& Segments(int range) {
+  static std::vector<TSegment> cache[2];
+  std::vector<TSegment>& segments = cache[range];
+  if (segments.empty()) {
+    std::mt19937 rng(3);
+    std::uniform_real_distribution<double> angle(0, 2 * std::numbers::pi);
+    auto x = Spread(range, kW);
+    auto y = Spread(range, kH);
+    std::uniform_int_distribution<uint32_t> colour(0, 0xFFFFFF);
+    for (int i = 0; i < 4096; ++i) {
+      const double a = angle(rng);
+      const int32_t x0 = x(rng), y0 = y(rng);
+      segments.push_back({x0, y0, x0 + static_cast<int32_t>(std::lround(18 * std::cos(a))),
+                          y0 + static_cast<int32_t>(std::lround(18 * std::sin(a))), colour(rng)});
+    }
+  }
+  return segments;
+}
+
+// Pairs of 4-point polygons about 20 pixels across, the second the first mirrored across a
+// horizontal axis through its centre, so the two overlap as a bug's halves do.
+struct TPair {
+  TPoint points[8];
+  uint32_t pen, brush;
+};
+const std::vector<TPair>& Pairs(int range) {
+  static std::vector<TPair> cache[2];
+  std::vector<TPair>& pairs = cache[range];
+  if (pairs.empty()) {
+    std::mt19937 rng(4);
+    std::uniform_real_distribution<double> angle(0, 2 * std::numbers::pi), radius(4, 10);
+    auto x = Spread(range, kW);
+    auto y = Spread(range, kH);
+    std::uniform_int_distribution<uint32_t> colour(0, 0xFFFFFF);
+    for (int i = 0; i < 4096; ++i) {
+      TPair p{};
+      const int32_t cx = x(rng), cy = y(rng);
+      for (int k = 0; k < 4; ++k) {
+        const double a = angle(rng), r = radius(rng);
+        p.points[k] = {cx + static_cast<int32_t>(std::lround(r * std::cos(a))),
+                       cy + static_cast<int32_t>(std::lround(r * std::sin(a)))};
+        p.points[4 + k] = {p.points[k].x, 2 * cy - p.points[k].y + 3};
+      }
+      p.pen = colour(rng);
+      p.brush = colour(rng);
+      pairs.push_back(p);
+    }
+  }
+  return pairs;
+}
+
+void BM_LinesRaster(benchmark::State& state) {
+  TRasterCanvas canvas(kW, kH);
+  const auto& segs = Segments(static_cast<int>(state.range(0)));
+  size_t i = 0;
+  for (auto _ : state) {
+    const TSegment& s = segs[i++ & 4095];
+    canvas.SetPenColor(s.colour);
+    canvas.MoveTo(s.x0, s.y0);
+    canvas.LineTo(s.x1, s.y1);
+  }
+  benchmark::DoNotOptimize(canvas.Pixels()[12345]);
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_LinesCairo(benchmark::State& state) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kW, kH);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  cairo_set_line_width(cr, 1.0);
+  const auto& segs = Segments(static_cast<int>(state.range(0)));
+  size_t i = 0;
+  for (auto _ : state) {
+    const TSegment& s = segs[i++ & 4095];
+    cairo_set_source_rgb(cr, (s.colour & 0xFF) / 255.0, ((s.colour >> 8) & 0xFF) / 255.0,
+                         (s.colour >> 16) / 255.0);
+    cairo_move_to(cr, s.x0 + 0.5, s.y0 + 0.5);
+    cairo_line_to(cr, s.x1 + 0.5, s.y1 + 0.5);
+    cairo_stroke(cr);
+  }
+  cairo_surface_flush(surface);
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_PairsRaster(benchmark::State& state) {
+  TRasterCanvas canvas(kW, kH);
+  const auto& pairs = Pairs(static_cast<int>(state.range(0)));
+  const int32_t counts[2] = {4, 4};
+  size_t i = 0;
+  for (auto _ : state) {
+    const TPair& p = pairs[i++ & 4095];
+    canvas.SetPenColor(p.pen);
+    canvas.SetBrushColor(p.brush);
+    canvas.PolyPolygon(p.points, counts, 2);
+  }
+  benchmark::DoNotOptimize(canvas.Pixels()[12345]);
+  state.SetItemsProcessed(state.iterations());
+}
+
+void BM_PairsCairo(benchmark::State& state) {
+  cairo_surface_t* surface = cairo_image_surface_create(CAIRO_FORMAT_RGB24, kW, kH);
+  cairo_t* cr = cairo_create(surface);
+  cairo_set_antialias(cr, CAIRO_ANTIALIAS_NONE);
+  cairo_set_line_width(cr, 1.0);
+  cairo_set_fill_rule(cr, CAIRO_FILL_RULE_EVEN_ODD);
+  const auto& pairs = Pairs(static_cast<int>(state.range(0)));
+  size_t i = 0;
+  auto rgb = [cr](uint32_t c) {
+    cairo_set_source_rgb(cr, (c & 0xFF) / 255.0, ((c >> 8) & 0xFF) / 255.0, (c >> 16) / 255.0);
+  };
+  for (auto _ : state) {
+    const TPair& p = pairs[i++ & 4095];
+    for (int half = 0; half < 2; ++half) {
+      cairo_move_to(cr, p.points[4 * half].x + 0.5, p.points[4 * half].y + 0.5);
+      for (int k = 1; k < 4; ++k) {
+        cairo_line_to(cr, p.points[4 * half + k].x + 0.5, p.points[4 * half + k].y + 0.5);
+      }
+      cairo_close_path(cr);
+    }
+    rgb(p.brush);
+    cairo_fill_preserve(cr);
+    rgb(p.pen);
+    cairo_stroke(cr);
+  }
+  cairo_surface_flush(surface);
+  cairo_destroy(cr);
+  cairo_surface_destroy(surface);
+  state.SetItemsProcessed(state.iterations());
+}
+
+// Argument 0: inputs close together; 1: scattered over the canvas.
+BENCHMARK(BM_LinesRaster)->Arg(0)->Arg(1);
+BENCHMARK(BM_LinesCairo)->Arg(0)->Arg(1);
+BENCHMARK(BM_PairsRaster)->Arg(0)->Arg(1);
+BENCHMARK(BM_PairsCairo)->Arg(0)->Arg(1);
+
+}  // namespace
+
+BENCHMARK_MAIN();
