@@ -139,6 +139,33 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
   int64_t t_hi = big - 1;
   const bool inside = x0 >= 0 && x0 < width_ && y0 >= 0 && y0 < height_ && x1 >= 0 && x1 < width_ &&
                       y1 >= 0 && y1 < height_;
+  if (!inside && big <= 64) {
+    // A short line across an edge: walking it whole and keeping the pixels on the canvas is
+    // cheaper than solving for the clipped range, and visits the same pixels.
+    int64_t a = a0;
+    int64_t b = b0;
+    int64_t rr = big;
+    int32_t lo_x = width_, lo_y = height_, hi_x = -1, hi_y = -1;
+    for (int64_t t = 0; t < big; ++t) {
+      const int64_t x = x_major ? a : b;
+      const int64_t y = x_major ? b : a;
+      if (x >= 0 && x < width_ && y >= 0 && y < height_) {
+        pixels_[static_cast<size_t>(y) * width_ + static_cast<size_t>(x)] = color;
+        lo_x = std::min(lo_x, static_cast<int32_t>(x));
+        hi_x = std::max(hi_x, static_cast<int32_t>(x));
+        lo_y = std::min(lo_y, static_cast<int32_t>(y));
+        hi_y = std::max(hi_y, static_cast<int32_t>(y));
+      }
+      a += sa;
+      rr += 2 * small;
+      if (rr >= 2 * big) {
+        rr -= 2 * big;
+        b += sb;
+      }
+    }
+    if (touch && hi_x >= 0) Touch(lo_x, lo_y, hi_x + 1, hi_y + 1);
+    return;
+  }
   if (!inside) {
     // Major axis: 0 <= a0 + sa t < extent_a.
     if (sa > 0) {
