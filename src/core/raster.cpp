@@ -12,6 +12,7 @@
 #include "raster.h"
 
 #include <algorithm>
+#include <cstddef>
 #include <limits>
 
 namespace zarmok {
@@ -24,8 +25,8 @@ uint32_t ToPixel(TColorValue c) {
   return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
 
-// The first pixel column at or right of x whose centre is at or right of x (x already held near
-// the canvas, so the conversion cannot overflow).
+// The first pixel column whose sample point (column + 0.5) is at or right of x, held to the
+// canvas (x is clamped before the conversion, so far-off edges cannot overflow it).
 inline int32_t SpanBound(double x, int32_t width) {
   const double v = std::clamp(x - 0.5, -1.0, static_cast<double>(width) + 1.0);
   int32_t t = static_cast<int32_t>(v);
@@ -114,6 +115,44 @@ void TRasterCanvas::LineTo(int32_t x, int32_t y) {
 
 void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t color,
                               bool touch) {
+  // Lines wholly on the canvas, nearly all of a bug's: the same walk without clipping.
+  if (static_cast<uint32_t>(x0) < static_cast<uint32_t>(width_) &&
+      static_cast<uint32_t>(x1) < static_cast<uint32_t>(width_) &&
+      static_cast<uint32_t>(y0) < static_cast<uint32_t>(height_) &&
+      static_cast<uint32_t>(y1) < static_cast<uint32_t>(height_)) {
+    const int32_t dx = x1 - x0;
+    const int32_t dy = y1 - y0;
+    const int32_t adx = dx < 0 ? -dx : dx;
+    const int32_t ady = dy < 0 ? -dy : dy;
+    if ((adx | ady) == 0) return;
+    const ptrdiff_t sx = dx < 0 ? -1 : 1;
+    const ptrdiff_t sy = dy < 0 ? -width_ : width_;
+    const bool x_major = adx >= ady;
+    const int32_t big = x_major ? adx : ady;
+    const int32_t small = x_major ? ady : adx;
+    const ptrdiff_t step_a = x_major ? sx : sy;
+    const ptrdiff_t step_ab = sx + sy;
+    uint32_t* p = pixels_.data() + static_cast<ptrdiff_t>(y0) * width_ + x0;
+    const int32_t two_small = 2 * small;
+    const int32_t down = two_small - 2 * big;
+    int32_t r = big;
+    for (int32_t i = 0; i < big; ++i) {
+      *p = color;
+      const int32_t stepped = r + down;
+      const bool minor = __builtin_expect_with_probability(stepped >= 0, 1, 0.5);
+      r = minor ? stepped : r + two_small;
+      p += minor ? step_ab : step_a;
+    }
+    if (touch) {
+      // The last pixel, at step M - 1, lies m minor steps along, one fewer when 2m > M.
+      const int32_t last_minor = two_small <= big ? small : small - 1;
+      const int32_t last_major = big - 1;
+      const int32_t lx = x0 + static_cast<int32_t>(sx) * (x_major ? last_major : last_minor);
+      const int32_t ly = y0 + (dy < 0 ? -1 : 1) * (x_major ? last_minor : last_major);
+      Touch(std::min(x0, lx), std::min(y0, ly), std::max(x0, lx) + 1, std::max(y0, ly) + 1);
+    }
+    return;
+  }
   const int64_t dx = static_cast<int64_t>(x1) - x0;
   const int64_t dy = static_cast<int64_t>(y1) - y0;
   const int64_t adx = dx < 0 ? -dx : dx;
