@@ -5,6 +5,7 @@
 
 #include "DeskTop.h"
 #include "errors.h"
+#include "integer_text.h"
 
 namespace zarmok {
 
@@ -24,58 +25,10 @@ bool CloseAsksPassword(const std::vector<std::string>& arguments) {
   return arguments[0] == "/s" || arguments[0] == "-s";
 }
 
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-[[noreturn]] void NotAnInteger(const std::string& text) {
-  throw EZarmokError(FormatMessage(kNotAnIntegerMessage, text));
-}
-
-}  // namespace
-
 uint32_t StrToPreviewHandle(const std::string& text) {
-  size_t at = 0;
-  while (at < text.size() && text[at] == ' ') ++at;
-  if (at == text.size()) NotAnInteger(text);
-
-  if (text[at] == '$') {
-    ++at;
-    if (at == text.size()) NotAnInteger(text);
-    uint64_t value = 0;
-    for (; at < text.size(); ++at) {
-      const int digit = HexDigit(text[at]);
-      if (digit < 0) NotAnInteger(text);
-      value = value * 16 + static_cast<uint64_t>(digit);
-      if (value > UINT32_MAX) NotAnInteger(text);
-    }
-    return static_cast<uint32_t>(value);
-  }
-
-  bool negative = false;
-  if (text[at] == '+' || text[at] == '-') {
-    negative = text[at] == '-';
-    ++at;
-  }
-  if (at == text.size()) NotAnInteger(text);
-  // The magnitude may reach 2^31 for a negative value; one digit more than that is already
-  // out of range, so the running value never leaves 64 bits.
-  const uint64_t limit = negative ? uint64_t{1} << 31 : (uint64_t{1} << 31) - 1;
-  uint64_t magnitude = 0;
-  for (; at < text.size(); ++at) {
-    const char c = text[at];
-    if (c < '0' || c > '9') NotAnInteger(text);
-    magnitude = magnitude * 10 + static_cast<uint64_t>(c - '0');
-    if (magnitude > limit) NotAnInteger(text);
-  }
-  const int64_t value =
-      negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-  return static_cast<uint32_t>(static_cast<int32_t>(value));
+  const std::optional<int32_t> value = ParseIntegerText(text);
+  if (!value) throw EZarmokError(FormatMessage(kNotAnIntegerMessage, text));
+  return static_cast<uint32_t>(*value);
 }
 
 std::string JoinLibraryPath(const std::string& folder, const std::string& file, char separator) {

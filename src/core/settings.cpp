@@ -4,6 +4,7 @@
 #include <string>
 
 #include "errors.h"
+#include "integer_text.h"
 
 namespace zarmok {
 
@@ -23,17 +24,6 @@ const TSettingKey kSettingKeys[kSettingKeyCount] = {
     {"StopOnMouseClick", true, nullptr, &TSaverSettings::StopOnMouseClick},
 };
 
-namespace {
-
-int HexDigit(char c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-}  // namespace
-
 int32_t ParseProfileInteger(std::string_view text, int32_t default_value) {
   // What a caller's buffer holds ends at the first NUL.
   text = text.substr(0, std::min(text.find('\0'), text.size()));
@@ -41,42 +31,12 @@ int32_t ParseProfileInteger(std::string_view text, int32_t default_value) {
   if (work.size() > 2 && work[0] == '0' && (work[1] == 'x' || work[1] == 'X')) {
     work.replace(0, 2, "$");
   }
-  size_t i = 0;
-  while (i < work.size() && work[i] == ' ') ++i;
-  if (i == work.size()) return default_value;
-
-  if (work[i] == '$') {
-    ++i;
-    if (i == work.size()) return default_value;
-    uint64_t value = 0;
-    for (; i < work.size(); ++i) {
-      const int digit = HexDigit(work[i]);
-      if (digit < 0) return default_value;
-      value = value * 16 + static_cast<uint64_t>(digit);
-      if (value > 0xFFFFFFFFull) return default_value;
-    }
-    return static_cast<int32_t>(static_cast<uint32_t>(value));
-  }
-
-  bool negative = false;
-  if (work[i] == '+' || work[i] == '-') {
-    negative = work[i] == '-';
-    ++i;
-  }
-  if (i == work.size()) return default_value;
-  const uint64_t limit = negative ? 2147483648ull : 2147483647ull;
-  uint64_t value = 0;
-  for (; i < work.size(); ++i) {
-    const char c = work[i];
-    if (c < '0' || c > '9') return default_value;
-    value = value * 10 + static_cast<uint64_t>(c - '0');
-    if (value > limit) return default_value;
-  }
-  return negative ? static_cast<int32_t>(-static_cast<int64_t>(value))
-                  : static_cast<int32_t>(value);
+  return ParseIntegerText(work).value_or(default_value);
 }
 
-std::string SettingsFilePath(const std::string& program_path) { return program_path + ".ini"; }
+std::string SettingsFilePath(const std::string& program_path) {
+  return program_path + ".ini";
+}
 
 int32_t ReadProfileInteger(IPrivateProfile& profile, const std::string& ini_path, const char* key,
                            int32_t default_value) {
@@ -92,7 +52,8 @@ TSaverSettings LoadSettings(IPrivateProfile& profile, const std::string& ini_pat
       const int32_t fallback = (defaults.*key.flag) ? 1 : 0;
       settings.*key.flag = ReadProfileInteger(profile, ini_path, key.name, fallback) != 0;
     } else {
-      settings.*key.integer = ReadProfileInteger(profile, ini_path, key.name, defaults.*key.integer);
+      settings.*key.integer =
+          ReadProfileInteger(profile, ini_path, key.name, defaults.*key.integer);
     }
   }
   return settings;

@@ -28,11 +28,11 @@ class TFakeBugsPramSetView : public IBugsPramSetView {
   }
   int32_t Position(TScrollBarId bar) override { return positions_[Index(bar)]; }
   void SetPosition(TScrollBarId bar, int32_t position) override {
-    const TScrollBarSpec& spec = ScrollBarSpec(bar);
-    EXPECT_GE(position, spec.min) << spec.name;
-    EXPECT_LE(position, spec.max) << spec.name;
+    const TScrollBarSpec& layout = ScrollBarSpec(bar);
+    EXPECT_GE(position, layout.min) << layout.name;
+    EXPECT_LE(position, layout.max) << layout.name;
     positions_[Index(bar)] = position;
-    log.push_back(std::string("SetPosition ") + spec.name + " " + std::to_string(position));
+    log.push_back(std::string("SetPosition ") + layout.name + " " + std::to_string(position));
   }
   bool Checked(TCheckBoxId box) override { return checked_[Index(box)]; }
   void SetChecked(TCheckBoxId box, bool checked) override {

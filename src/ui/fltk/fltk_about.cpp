@@ -9,15 +9,15 @@ namespace zarmok::ui {
 
 namespace {
 
-Fl_Box* AddLabel(const TLabelSpec& spec, int32_t panel_left, int32_t panel_top, Fl_Font font) {
-  const TRect r = Offset(spec.rect, panel_left, panel_top);
-  auto* label = new Fl_Box(r.left, r.top, r.width, r.height, spec.caption);
+Fl_Box* AddLabel(const TLabelSpec& layout, int32_t panel_left, int32_t panel_top, Fl_Font font) {
+  const TRect r = Offset(layout.rect, panel_left, panel_top);
+  auto* label = new Fl_Box(r.left, r.top, r.width, r.height, layout.caption);
   label->box(FL_NO_BOX);
   label->labelfont(font);
-  label->labelsize(spec.font->pixels);
+  label->labelsize(layout.font->pixels);
   label->labelcolor(FL_BLACK);
   label->align(FL_ALIGN_INSIDE |
-               (spec.align == TTextAlign::Center ? FL_ALIGN_CENTER : FL_ALIGN_LEFT));
+               (layout.align == TTextAlign::Center ? FL_ALIGN_CENTER : FL_ALIGN_LEFT));
   return label;
 }
 
@@ -31,21 +31,23 @@ void CloseBox(Fl_Widget* widget, void*) {
 }  // namespace
 
 void ShowAboutBoxModal() {
-  const TAboutBoxSpec& spec = kAboutBox;
+  const TAboutBoxSpec& layout = kAboutBox;
   Fl_Widget* const focus_before = Fl::focus();
-  const TPoint origin = CenteredOrigin(Fl::w(), Fl::h(), spec.client_width, spec.client_height);
-  auto* box =
-      new Fl_Double_Window(origin.x, origin.y, spec.client_width, spec.client_height, spec.caption);
+  const TPoint origin = CenteredOrigin(Fl::w(), Fl::h(), layout.client_width, layout.client_height);
+  auto* box = new Fl_Double_Window(origin.x, origin.y, layout.client_width, layout.client_height,
+                                   layout.caption);
   box->xclass("TAboutBox");
-  auto* panel = new Fl_Box(spec.panel.left, spec.panel.top, spec.panel.width, spec.panel.height);
+  auto* panel =
+      new Fl_Box(layout.panel.left, layout.panel.top, layout.panel.width, layout.panel.height);
   panel->box(FL_THIN_DOWN_BOX);
-  AddLabel(spec.product_name, spec.panel.left, spec.panel.top,
-           spec.product_name.font == &kProductNameFont ? kProductNameFontId : kGothicFont);
-  AddLabel(spec.version, spec.panel.left, spec.panel.top, kGothicFont);
-  auto* ok = new TPushButton(spec.ok, spec.ok_caption, true);
+  AddLabel(layout.product_name, layout.panel.left, layout.panel.top,
+           layout.product_name.font == &kProductNameFont ? kProductNameFontId : kGothicFont);
+  AddLabel(layout.version, layout.panel.left, layout.panel.top, kGothicFont);
+  auto* ok = new TPushButton(layout.ok, layout.ok_caption, true);
   ok->callback(CloseWithOk);
   box->end();
-  box->size_range(spec.client_width, spec.client_height, spec.client_width, spec.client_height);
+  box->size_range(layout.client_width, layout.client_height, layout.client_width,
+                  layout.client_height);
   box->callback(CloseBox);
   box->set_modal();
   box->show();

@@ -111,33 +111,33 @@ class TDialogWindow : public IBugsPramSetView {
     return static_cast<int>(id);
   }
 
-  void AddScrollBarGroup(const TScrollBarSpec& spec) {
-    auto* group = new TGroupBox(spec.group, spec.group_caption);
-    AddEndLabel(spec.left_label, spec.group.left, spec.group.top);
-    bars_[Index(spec.id)] =
-        new TScrollBar(Offset(spec.bar, spec.group.left, spec.group.top), spec.min, spec.max);
-    AddEndLabel(spec.right_label, spec.group.left, spec.group.top);
+  void AddScrollBarGroup(const TScrollBarSpec& layout) {
+    auto* group = new TGroupBox(layout.group, layout.group_caption);
+    AddEndLabel(layout.left_label, layout.group.left, layout.group.top);
+    bars_[Index(layout.id)] = new TScrollBar(
+        Offset(layout.bar, layout.group.left, layout.group.top), layout.min, layout.max);
+    AddEndLabel(layout.right_label, layout.group.left, layout.group.top);
     group->end();
   }
 
   void AddStopGroup() {
     const TRect& g = kStopGroupBox.rect;
     auto* group = new TGroupBox(g, kStopGroupBox.caption);
-    for (const TCheckBoxSpec& spec : kCheckBoxes) {
-      const TRect r = Offset(spec.rect, g.left, g.top);
-      auto* box = new Fl_Check_Button(r.left, r.top, r.width, r.height, spec.caption);
+    for (const TCheckBoxSpec& layout : kCheckBoxes) {
+      const TRect r = Offset(layout.rect, g.left, g.top);
+      auto* box = new Fl_Check_Button(r.left, r.top, r.width, r.height, layout.caption);
       box->labelfont(kGothicFont);
       box->labelsize(kDialogFont.pixels);
-      boxes_[Index(spec.id)] = box;
+      boxes_[Index(layout.id)] = box;
     }
     group->end();
   }
 
-  void AddButton(const TButtonSpec& spec) {
-    auto* button = new TPushButton(spec.rect, spec.caption, spec.is_default);
-    const int handler = &spec == &kOkBtn       ? kOkHandler
-                        : &spec == &kCancelBtn ? kCancelHandler
-                                               : kAboutHandler;
+  void AddButton(const TButtonSpec& layout) {
+    auto* button = new TPushButton(layout.rect, layout.caption, layout.is_default);
+    const int handler = &layout == &kOkBtn       ? kOkHandler
+                        : &layout == &kCancelBtn ? kCancelHandler
+                                                 : kAboutHandler;
     button->callback(Dispatch, &handlers_[handler]);
   }
 

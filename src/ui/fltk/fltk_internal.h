@@ -20,7 +20,7 @@ inline constexpr Fl_Font kGothicFont = FL_HELVETICA;
 // The product name's bold italic serif.
 inline constexpr Fl_Font kProductNameFontId = FL_FREE_FONT;
 
-// The face chosen for a font spec on this machine (fontconfig decides what is installed).
+// The face chosen for a font on this machine (fontconfig decides what is installed).
 const char* InstalledFace(const TFontSpec& font);
 
 // A group box: an etched frame whose caption interrupts its top edge at the left.
