@@ -136,12 +136,15 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
     const int32_t two_small = 2 * small;
     const int32_t down = two_small - 2 * big;
     int32_t r = big;
+    const ptrdiff_t step_b = step_ab - step_a;
+    const int32_t two_big = 2 * big;
     for (int32_t i = 0; i < big; ++i) {
       *p = color;
+      // Masks rather than a branch: the minor steps come irregularly.
       const int32_t stepped = r + down;
-      const bool minor = __builtin_expect_with_probability(stepped >= 0, 1, 0.5);
-      r = minor ? stepped : r + two_small;
-      p += minor ? step_ab : step_a;
+      const int32_t stay = stepped >> 31;  // -1 without a minor step, 0 with one
+      r = stepped + (two_big & stay);
+      p += step_ab - (step_b & static_cast<ptrdiff_t>(stay));
     }
     if (touch) {
       // The last pixel, at step M - 1, lies m minor steps along, one fewer when 2m > M.
