@@ -56,10 +56,6 @@ void TDesktopWindow::FormCreate() {
   IdleCount = 0;
 }
 
-}  // namespace zarmok
-
-namespace zarmok {
-
 namespace {
 // The system's request to start a screen saver, with the low four bits of the code cleared.
 constexpr uint32_t kScScreenSave = 0xF140;

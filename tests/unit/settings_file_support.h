@@ -1,10 +1,13 @@
 // Helpers for the tests that drive the real private-profile service of the build's back end.
 #pragma once
 
+#include <cstdint>
 #include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
+
+#include "settings.h"
 
 namespace zarmok::testing {
 
@@ -36,5 +39,24 @@ class TUnwritableIni {
 };
 std::unique_ptr<TUnwritableIni> MakeUnwritableIni(const TScratchFolder& folder,
                                                   const std::string& body);
+
+// Settings far from the defaults in every key, negative and extreme values among them.
+inline TSaverSettings UnusualSettings() {
+  TSaverSettings s;
+  s.BugsType = 1;
+  s.Speed = -5;
+  s.BugPtnSize = 40;
+  s.BugPtnExCyc = 0;
+  s.MaxBugs = 20;
+  s.BugSize = INT32_MIN;
+  s.ImageListLen = 30;
+  s.SunG = 800;
+  s.BugG = 10;
+  s.WallG = INT32_MAX;
+  s.StopOnKey = false;
+  s.StopOnMouseMove = true;
+  s.StopOnMouseClick = false;
+  return s;
+}
 
 }  // namespace zarmok::testing

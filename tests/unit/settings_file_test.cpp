@@ -54,24 +54,6 @@ std::vector<std::string> TextLines(const std::string& bytes) {
 
 namespace {
 
-TSaverSettings Unusual() {
-  TSaverSettings s;
-  s.BugsType = 1;
-  s.Speed = -5;
-  s.BugPtnSize = 40;
-  s.BugPtnExCyc = 0;
-  s.MaxBugs = 20;
-  s.BugSize = INT32_MIN;
-  s.ImageListLen = 30;
-  s.SunG = 800;
-  s.BugG = 0;
-  s.WallG = INT32_MAX;
-  s.StopOnKey = false;
-  s.StopOnMouseMove = true;
-  s.StopOnMouseClick = false;
-  return s;
-}
-
 TEST(SettingsFile, MissingFileGivesDefaults) {
   TScratchFolder folder;
   EXPECT_EQ(LoadSettings(SystemProfile(), folder.File("none.ini")), TSaverSettings{});
@@ -89,7 +71,7 @@ TEST(SettingsFile, OnlyMaxBugsSevenGivesSevenAndDefaults) {
 TEST(SettingsFile, SaveThenLoadGivesTheSameSettings) {
   TScratchFolder folder;
   const std::string ini = folder.File("zarmok.scr.ini");
-  for (const TSaverSettings& s : {Unusual(), TSaverSettings{}}) {
+  for (const TSaverSettings& s : {UnusualSettings(), TSaverSettings{}}) {
     SaveSettings(SystemProfile(), ini, s);
     EXPECT_EQ(LoadSettings(SystemProfile(), ini), s);
   }
@@ -98,7 +80,7 @@ TEST(SettingsFile, SaveThenLoadGivesTheSameSettings) {
 TEST(SettingsFile, FileFromScratchHoldsTheSectionAndThirteenKeysInOrder) {
   TScratchFolder folder;
   const std::string ini = folder.File("zarmok.scr.ini");
-  SaveSettings(SystemProfile(), ini, Unusual());
+  SaveSettings(SystemProfile(), ini, UnusualSettings());
   const std::vector<std::string> expected = {"[Zarmok]",
                                              "BugsType=1",
                                              "Speed=-5",
@@ -108,7 +90,7 @@ TEST(SettingsFile, FileFromScratchHoldsTheSectionAndThirteenKeysInOrder) {
                                              "BugSize=-2147483648",
                                              "ImageListLen=30",
                                              "SunG=800",
-                                             "BugG=0",
+                                             "BugG=10",
                                              "WallG=2147483647",
                                              "StopOnKey=0",
                                              "StopOnMouseMove=1",
@@ -140,7 +122,7 @@ TEST(SettingsFile, RefusedSaveRaisesTheErrorAndLeavesTheFileAlone) {
   auto unwritable = MakeUnwritableIni(folder, body);
   const std::string ini = unwritable->Path();
   try {
-    SaveSettings(SystemProfile(), ini, Unusual());
+    SaveSettings(SystemProfile(), ini, UnusualSettings());
     ADD_FAILURE() << "the save did not raise";
   } catch (const EZarmokError& error) {
     EXPECT_EQ(std::string(error.what()), ini + " に書き込めません");

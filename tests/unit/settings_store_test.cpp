@@ -8,11 +8,13 @@
 #include "errors.h"
 #include "fake/memory_profile.h"
 #include "settings.h"
+#include "settings_file_support.h"
 
 namespace zarmok {
 namespace {
 
 using testing::TMemoryProfile;
+using testing::UnusualSettings;
 
 const std::string kIni = "/opt/zarmok/zarmok.scr.ini";
 
@@ -59,27 +61,9 @@ TEST(LoadSettings, OnlyMaxBugsGivesSevenBugsAndOtherDefaults) {
   EXPECT_EQ(LoadSettings(profile, kIni), expected);
 }
 
-TSaverSettings Unusual() {
-  TSaverSettings s;
-  s.BugsType = 1;
-  s.Speed = -5;
-  s.BugPtnSize = 40;
-  s.BugPtnExCyc = 0;
-  s.MaxBugs = 20;
-  s.BugSize = INT32_MIN;
-  s.ImageListLen = 30;
-  s.SunG = 800;
-  s.BugG = 10;
-  s.WallG = INT32_MAX;
-  s.StopOnKey = false;
-  s.StopOnMouseMove = true;
-  s.StopOnMouseClick = false;
-  return s;
-}
-
 TEST(SaveSettings, WritesEachKeyOnceInTableOrderAsDecimalText) {
   TMemoryProfile profile;
-  SaveSettings(profile, kIni, Unusual());
+  SaveSettings(profile, kIni, UnusualSettings());
   const std::vector<std::pair<std::string, std::string>> expected = {
       {"BugsType", "1"},        {"Speed", "-5"},    {"BugPtnSize", "40"},
       {"BugPtnExCyc", "0"},     {"MaxBugs", "20"},  {"BugSize", "-2147483648"},
@@ -94,7 +78,7 @@ TEST(SaveSettings, WritesEachKeyOnceInTableOrderAsDecimalText) {
   }
   EXPECT_EQ(written, expected);
   EXPECT_EQ(profile.KeysOf(kIni, "Zarmok"), TableOrder());
-  EXPECT_EQ(LoadSettings(profile, kIni), Unusual());
+  EXPECT_EQ(LoadSettings(profile, kIni), UnusualSettings());
 }
 
 // A refused write stops the save at its key: the keys before it hold their new values, that
@@ -106,7 +90,7 @@ TEST(SaveSettings, RefusedWriteStopsAtThatKeyAndRaises) {
     profile.Set(kIni, "Zarmok", "StopOnKey", "1");
     profile.RefuseWrite(refused);
     try {
-      SaveSettings(profile, kIni, Unusual());
+      SaveSettings(profile, kIni, UnusualSettings());
       ADD_FAILURE() << "write " << refused << " was refused but the save went on";
     } catch (const EZarmokError& error) {
       EXPECT_EQ(std::string(error.what()), kIni + " に書き込めません");
@@ -117,9 +101,9 @@ TEST(SaveSettings, RefusedWriteStopsAtThatKeyAndRaises) {
     for (int k = 0; k < refused - 1; ++k) {
       const TSettingKey& key = kSettingKeys[k];
       if (key.is_flag) {
-        expected.*key.flag = Unusual().*key.flag;
+        expected.*key.flag = UnusualSettings().*key.flag;
       } else {
-        expected.*key.integer = Unusual().*key.integer;
+        expected.*key.integer = UnusualSettings().*key.integer;
       }
     }
     EXPECT_EQ(LoadSettings(profile, kIni), expected) << "refused write " << refused;
