@@ -19,7 +19,9 @@ void TRandomSource::Seed(uint32_t seed) {
   engine_.seed(seed);
 }
 
-void TRandomSource::FixSeed(uint32_t seed) { fixed_ = seed; }
+void TRandomSource::FixSeed(uint32_t seed) {
+  fixed_ = seed;
+}
 
 int32_t TRandomSource::Draw(int32_t n) {
   const uint64_t word = engine_();

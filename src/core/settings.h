@@ -35,8 +35,8 @@ inline constexpr size_t kValueBufferSize = 1024;
 struct TSettingKey {
   const char* name;
   bool is_flag;
-  int32_t TSaverSettings::* integer;
-  bool TSaverSettings::* flag;
+  int32_t TSaverSettings::*integer;
+  bool TSaverSettings::*flag;
 };
 inline constexpr int kSettingKeyCount = 13;
 extern const TSettingKey kSettingKeys[kSettingKeyCount];
@@ -51,8 +51,8 @@ int32_t ParseProfileInteger(std::string_view text, int32_t default_value);
 std::string SettingsFilePath(const std::string& program_path);
 
 // Reads one integer key by the rules above (missing file, section or key: the default).
-int32_t ReadProfileInteger(IPrivateProfile& profile, const std::string& ini_path,
-                           const char* key, int32_t default_value);
+int32_t ReadProfileInteger(IPrivateProfile& profile, const std::string& ini_path, const char* key,
+                           int32_t default_value);
 
 // Reads the 13 keys in table order, each with its default. Never fails; values are not checked.
 TSaverSettings LoadSettings(IPrivateProfile& profile, const std::string& ini_path);

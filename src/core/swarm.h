@@ -8,9 +8,9 @@
 
 namespace zarmok {
 
-inline constexpr int kBugCount = 20;     // records of Bugs
-inline constexpr int kPtnPoints = 40;    // points of a pattern or image
-inline constexpr int kRingSlots = 30;    // slots of the image ring, and colour levels
+inline constexpr int kBugCount = 20;   // records of Bugs
+inline constexpr int kPtnPoints = 40;  // points of a pattern or image
+inline constexpr int kRingSlots = 30;  // slots of the image ring, and colour levels
 
 struct TBugColor {
   uint8_t r;

@@ -120,7 +120,7 @@ TEST(RasterLineTest, DirtyRectangleBoundsWhatWasPainted) {
   const TDirtyRect d = c.TakeDirty();
   EXPECT_EQ(d.left, 0);
   EXPECT_EQ(d.top, 20);
-  EXPECT_EQ(d.right, 30);  // the end pixel (30, 25) is not painted
+  EXPECT_EQ(d.right, 30);   // the end pixel (30, 25) is not painted
   EXPECT_EQ(d.bottom, 96);  // (4, 95): halfway steps round up, toward the end
   EXPECT_TRUE(c.TakeDirty().Empty());
   c.MoveTo(-10, -10);

@@ -10,7 +10,8 @@ std::string ProgramFilePath() {
   // A path longer than the classic limit still comes back whole.
   std::string buffer(MAX_PATH, '\0');
   for (;;) {
-    const DWORD length = GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
+    const DWORD length =
+        GetModuleFileNameA(nullptr, buffer.data(), static_cast<DWORD>(buffer.size()));
     if (length == 0) return {};
     if (length < buffer.size()) {
       buffer.resize(length);
