@@ -2,7 +2,7 @@
 # Installs the Debian packages that building, running and testing need. Run as root.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config git
+  build-essential cmake ninja-build pkg-config git clang-format
   googletest libgtest-dev libgmock-dev
   libx11-dev libxext-dev libpng-dev libsimpleini-dev libfltk1.3-dev libfontconfig-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64

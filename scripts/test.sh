@@ -18,6 +18,10 @@ configure_and_test() {
   (cd "$dir" && ctest --output-on-failure -j "$jobs")
 }
 
+echo "== formatting (clang-format, the repository's .clang-format)"
+find src tests tools bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 |
+  xargs -0 clang-format --dry-run --Werror
+
 echo "== native build and tests"
 configure_and_test build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
