@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <vector>
 
 #include "platform.h"
@@ -54,6 +55,13 @@ class TRecordingWindow final : public IFormWindow {
  private:
   int32_t width_;
   int32_t height_;
+};
+
+// Host services that the tests of drawing and stepping have no use for.
+struct TQuietHost final : ISaverHost {
+  void SetScreenSaverRunning(bool) override {}
+  void ShowCursor(bool) override {}
+  void SetIdleHandler(std::function<void(bool&)>) override {}
 };
 
 }  // namespace zarmok::testing

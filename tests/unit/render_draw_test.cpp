@@ -8,15 +8,10 @@
 namespace zarmok {
 namespace {
 
+using testing::TQuietHost;
 using testing::TRecordingSurface;
 using testing::TRecordingWindow;
 using TOp = TRecordingSurface::TOp;
-
-struct TQuietHost final : ISaverHost {
-  void SetScreenSaverRunning(bool) override {}
-  void ShowCursor(bool) override {}
-  void SetIdleHandler(std::function<void(bool&)>) override {}
-};
 
 class DrawTest : public ::testing::Test {
  protected:

@@ -6,16 +6,17 @@
 #include <numbers>
 
 #include "DeskTop.h"
+#include "fake/headings.h"
 #include "fake/headless_host.h"
 #include "fake/memory_profile.h"
 
 namespace zarmok {
 namespace {
 
-constexpr float kHalfPi = 1.5707964f;
-constexpr float kPi = 3.1415927f;
-constexpr float kThreeHalfPi = 4.712389f;
-constexpr float kTwoPi = 6.2831855f;
+using testing::kHalfPi;
+using testing::kPi;
+using testing::kThreeHalfPi;
+using testing::kTwoPi;
 
 class CalcVTest : public ::testing::Test {
  protected:

@@ -4,25 +4,21 @@
 #include <cmath>
 
 #include "DeskTop.h"
+#include "fake/headings.h"
 #include "fake/headless_saver.h"
 #include "fake/recording_surface.h"
 
 namespace zarmok {
 namespace {
 
+using testing::TQuietHost;
 using testing::TRecordingSurface;
 using testing::TRecordingWindow;
 
-constexpr float kHalfPi = 1.5707964f;
-constexpr float kPi = 3.1415927f;
-constexpr float kThreeHalfPi = 4.712389f;
-constexpr float kTwoPi = 6.2831855f;
-
-struct TQuietHost final : ISaverHost {
-  void SetScreenSaverRunning(bool) override {}
-  void ShowCursor(bool) override {}
-  void SetIdleHandler(std::function<void(bool&)>) override {}
-};
+using testing::kHalfPi;
+using testing::kPi;
+using testing::kThreeHalfPi;
+using testing::kTwoPi;
 
 // One bug on a recording surface, no pulls, shape changes off.
 class StepTest : public ::testing::Test {
