@@ -275,9 +275,8 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
         static_cast<int32_t>(std::max(px, lx) + 1), static_cast<int32_t>(std::max(py, ly) + 1));
 }
 
-void TRasterCanvas::FillPolygons(const TPoint* points, const int32_t* counts, int32_t polygons) {
-  int64_t total = 0;
-  for (int32_t i = 0; i < polygons; ++i) total += std::max(counts[i], 0);
+void TRasterCanvas::FillPolygons(const TPoint* points, const int32_t* counts, int32_t polygons,
+                                 int64_t total) {
   TEdge fixed[kFixedEdges];
   TEdge* edges = fixed;
   if (total > kFixedEdges) {
@@ -386,7 +385,7 @@ void TRasterCanvas::PolyPolygon(const TPoint* points, const int32_t* counts, int
     bottom = std::max(bottom, points[i].y);
   }
   if (right < 0 || left >= width_ || bottom < 0 || top >= height_) return;
-  FillPolygons(points, counts, polygons);
+  FillPolygons(points, counts, polygons, total);
   bool painted = false;
   const TPoint* poly = points;
   for (int32_t i = 0; i < polygons; ++i) {

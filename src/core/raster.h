@@ -61,7 +61,8 @@ class TRasterCanvas final : public IDrawSurface {
   // Paints the walk from (x0, y0) toward (x1, y1), end left out; `touch` adds it to the dirty
   // rectangle.
   void PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t color, bool touch);
-  void FillPolygons(const TPoint* points, const int32_t* counts, int32_t polygons);
+  // `total` is the sum of the non-negative counts, which the caller has already formed.
+  void FillPolygons(const TPoint* points, const int32_t* counts, int32_t polygons, int64_t total);
   void Touch(int32_t left, int32_t top, int32_t right, int32_t bottom);
 
   uint32_t pen_ = 0;    // 0x00RRGGBB
