@@ -51,6 +51,7 @@ void ShowAboutBoxModal() {
   box->callback(CloseBox);
   box->set_modal();
   box->show();
+  NameShownWindow(*box);
   ok->take_focus();
   while (box->shown()) Fl::wait();
   // Destroyed once the events already queued for it have been handled.

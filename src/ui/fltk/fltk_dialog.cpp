@@ -1,14 +1,20 @@
+#include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
 #include <FL/Fl.H>
 #include <FL/Fl_Box.H>
 #include <FL/Fl_Check_Button.H>
 #include <FL/Fl_Double_Window.H>
 #include <FL/Fl_Round_Button.H>
 #include <FL/fl_draw.H>
+#include <FL/x.H>
 #include <array>
 #include <cstdio>
 #include <functional>
 #include <memory>
 
+#include "../../platform/x11/x11_display.h"
+#include "errors.h"
 #include "fltk_internal.h"
 #include "fltk_ui.h"
 
@@ -166,9 +172,32 @@ class TDialogWindow : public IBugsPramSetView {
   std::array<std::function<void()>, kHandlerCount> handlers_;
 };
 
+// Makes the shown dialog transient for the host's window, so that the host's window manager
+// keeps it above that window. A handle that names no window is the host's mistake and changes
+// nothing: the dialog then stands alone, as without an owner.
+void SetOwner(Fl_Window& window, uintptr_t owner) {
+  // X resource ids have 29 bits: a wider handle names no window, and Xlib would send only its
+  // low 32 bits, which may be another window's id.
+  constexpr uintptr_t kLargestId = 0x1FFFFFFF;
+  if (owner == 0 || owner > kLargestId) return;
+  try {
+    // The trap answers through the program's X error handlers, which come with its connection.
+    x11::OpenDisplay();
+  } catch (const EZarmokError&) {
+    return;
+  }
+  x11::TErrorTrap trap(fl_display);
+  const Window owner_window = static_cast<Window>(owner);
+  // The id of a host's window that has gone may already be the dialog's own.
+  if (owner_window == fl_xid(&window)) return;
+  XWindowAttributes attributes{};
+  if (XGetWindowAttributes(fl_display, owner_window, &attributes) == 0 || trap.Failed()) return;
+  XSetTransientForHint(fl_display, fl_xid(&window), owner_window);
+}
+
 }  // namespace
 
-int RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_path) {
+int RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_path, uintptr_t owner) {
   if (!OpenDisplay()) {
     std::fputs("zarmok: cannot open the X display for the settings dialog\n", stderr);
     return 1;
@@ -178,6 +207,8 @@ int RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_path) {
   view.Bind(dialog);
   dialog.FormCreate();
   view.Window().show();
+  NameShownWindow(view.Window());
+  SetOwner(view.Window(), owner);
   view.FocusFirstControl();
   while (view.Window().shown()) Fl::wait();
   return 0;

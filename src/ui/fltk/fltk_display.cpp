@@ -1,8 +1,13 @@
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 #include <fontconfig/fontconfig.h>
+#include <langinfo.h>
 
 #include <FL/Fl.H>
 #include <FL/x.H>
+#include <clocale>
+#include <cstring>
 #include <string>
 
 #include "AboutDlg.h"
@@ -38,7 +43,76 @@ void SetUpFonts() {
   FL_NORMAL_SIZE = kDialogFont.pixels;
 }
 
+// The user's character classification (LC_CTYPE from the environment) while it lives. Xlib
+// chooses the character sets of a text property by the current LC_CTYPE, and a name should be
+// encoded as the user's other X clients encode theirs; the rest of the program keeps the C
+// locale it starts in, so its settings file and its reports never depend on the user's.
+class TUserCharacterLocale {
+ public:
+  TUserCharacterLocale() {
+    const char* current = std::setlocale(LC_CTYPE, nullptr);
+    saved_ = current != nullptr ? current : "C";
+    // An unknown locale in the environment leaves the current one in force.
+    std::setlocale(LC_CTYPE, "");
+  }
+  ~TUserCharacterLocale() { std::setlocale(LC_CTYPE, saved_.c_str()); }
+  TUserCharacterLocale(const TUserCharacterLocale&) = delete;
+  TUserCharacterLocale& operator=(const TUserCharacterLocale&) = delete;
+
+  // False in the C and POSIX locales, whose only characters are ASCII: X has no character set
+  // of the user's to choose there, and Japanese would come out in whichever set Xlib tries
+  // first (Chinese ones among them), which a reader in a Japanese legacy locale cannot decode.
+  bool Chooses() const {
+    return std::strcmp(nl_langinfo(CODESET), "ANSI_X3.4-1968") != 0 && XSupportsLocale();
+  }
+
+ private:
+  std::string saved_;
+};
+
+void SetUtf8Property(Display* display, Window window, Atom property, const char* text) {
+  const Atom utf8_string = XInternAtom(display, "UTF8_STRING", False);
+  XChangeProperty(display, window, property, utf8_string, 8, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(text),
+                  static_cast<int>(std::strlen(text)));
+}
+
+// One of the ICCCM names (WM_NAME, WM_ICON_NAME), whose type says how to read its bytes: the
+// types the ICCCM defines for text, STRING when every character is Latin-1 and COMPOUND_TEXT
+// otherwise, when the user's locale chooses the character sets and every character converts;
+// else the UTF-8 bytes typed UTF8_STRING, which Xlib converts to any reader's locale.
+void SetName(Display* display, Window window, Atom property, const char* text, bool icc_encoding) {
+  if (icc_encoding) {
+    char* list[] = {const_cast<char*>(text)};
+    XTextProperty encoded{};
+    const int status = Xutf8TextListToTextProperty(display, list, 1, XStdICCTextStyle, &encoded);
+    // A positive status counts characters replaced by a default: the name would not read back.
+    if (status == Success) {
+      XSetTextProperty(display, window, &encoded, property);
+      XFree(encoded.value);
+      return;
+    }
+    if (status > 0 && encoded.value != nullptr) XFree(encoded.value);
+  }
+  SetUtf8Property(display, window, property, text);
+}
+
 }  // namespace
+
+void NameShownWindow(Fl_Window& window) {
+  const Window xid = fl_xid(&window);
+  if (xid == 0) return;
+  const char* title = window.label() != nullptr ? window.label() : "";
+  const char* icon_title = window.iconlabel() != nullptr ? window.iconlabel() : title;
+  const TUserCharacterLocale locale;
+  const bool icc_encoding = locale.Chooses();
+  SetName(fl_display, xid, XA_WM_NAME, title, icc_encoding);
+  SetName(fl_display, xid, XA_WM_ICON_NAME, icon_title, icc_encoding);
+  // The window managers' own names, _NET_WM_NAME and _NET_WM_ICON_NAME, are UTF-8 in any locale.
+  SetUtf8Property(fl_display, xid, XInternAtom(fl_display, "_NET_WM_NAME", False), title);
+  SetUtf8Property(fl_display, xid, XInternAtom(fl_display, "_NET_WM_ICON_NAME", False), icon_title);
+  XFlush(fl_display);
+}
 
 const char* InstalledFace(const TFontSpec& font) {
   return ChooseFontFace(font, FaceInstalled);

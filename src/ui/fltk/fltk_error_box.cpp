@@ -73,6 +73,7 @@ void ShowErrorBox(const std::string& title, const std::string& message) {
   box.callback(CloseWindow);
   box.set_modal();
   box.show();
+  NameShownWindow(box);
   ok->take_focus();
   while (box.shown()) Fl::wait();
 }

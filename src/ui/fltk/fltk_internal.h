@@ -6,6 +6,7 @@
 #include <FL/Fl_Button.H>
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Valuator.H>
+#include <FL/Fl_Window.H>
 
 #include "BugsSet.h"
 
@@ -14,6 +15,13 @@ namespace zarmok::ui {
 // Opens the X display once for the whole program and sets the fonts up. False when there is
 // no display to open; FLTK itself would end the program in that case.
 bool OpenDisplay();
+
+// Names a shown top-level window after its label and icon label (or its label when it has
+// none). FLTK writes the UTF-8 bytes of a label into WM_NAME and WM_ICON_NAME typed STRING,
+// which is Latin-1, so programs that read those names saw garbage for a Japanese title; these
+// names read back as the label's characters. Call it after every show() and every change of the
+// label, since FLTK then writes its own names again.
+void NameShownWindow(Fl_Window& window);
 
 // The face standing in for the dialog font (every label, caption and message).
 inline constexpr Fl_Font kGothicFont = FL_HELVETICA;
