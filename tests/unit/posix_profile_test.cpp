@@ -1,11 +1,18 @@
 // The Linux private-profile service: how it reads what people write by hand, and how it
 // replaces a file without ever tearing or losing it.
+#include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
+#include <cerrno>
+#include <cstdlib>
 #include <filesystem>
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "platform.h"
 #include "settings_file_support.h"
@@ -39,6 +46,81 @@ namespace {
 
 IPrivateProfile& Profile() {
   return SystemProfile();
+}
+
+constexpr uid_t kNobody = 65534;
+
+// A folder under /tmp that the nobody user can reach, which the private scratch folders are not.
+class TReachableFolder {
+ public:
+  TReachableFolder() {
+    std::string name = "/tmp/zarmok-profile-XXXXXX";
+    if (mkdtemp(name.data()) != nullptr && chmod(name.c_str(), 0755) == 0) path_ = name;
+  }
+  ~TReachableFolder() {
+    if (path_.empty()) return;
+    // Folders a test left read-only would keep their entries from being removed.
+    std::error_code ignored;
+    std::vector<std::filesystem::path> folders{path_};
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
+      if (entry.is_directory(ignored) && !entry.is_symlink(ignored)) folders.push_back(entry);
+    }
+    for (const auto& folder : folders) chmod(folder.c_str(), 0755);
+    std::filesystem::remove_all(path_, ignored);
+  }
+  TReachableFolder(const TReachableFolder&) = delete;
+  TReachableFolder& operator=(const TReachableFolder&) = delete;
+  bool Made() const { return !path_.empty(); }
+  const std::string& Path() const { return path_; }
+  std::string File(const std::string& name) const { return path_ + "/" + name; }
+  int Entries() const {
+    int entries = 0;
+    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(path_)) {
+      ++entries;
+    }
+    return entries;
+  }
+
+ private:
+  std::string path_;
+};
+
+// Runs `act` in a child process as an ordinary user and gives what it returned, or nothing when the
+// child could not become that user or did not finish. Root may write any file, so a run as root
+// hands `owned` to the nobody user and becomes it; anyone else already is ordinary.
+std::optional<bool> AsOrdinaryUser(const std::vector<std::string>& owned,
+                                   const std::function<bool()>& act) {
+  const pid_t child = fork();
+  if (child < 0) return std::nullopt;
+  if (child == 0) {
+    if (geteuid() == 0) {
+      for (const std::string& path : owned) {
+        if (lchown(path.c_str(), kNobody, kNobody) != 0) _exit(3);
+      }
+      if (setgroups(0, nullptr) != 0 || setresgid(kNobody, kNobody, kNobody) != 0 ||
+          setresuid(kNobody, kNobody, kNobody) != 0) {
+        _exit(3);
+      }
+    }
+    _exit(act() ? 0 : 1);
+  }
+  int status = 0;
+  while (waitpid(child, &status, 0) < 0) {
+    if (errno != EINTR) return std::nullopt;
+  }
+  if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) return std::nullopt;
+  return WEXITSTATUS(status) == 0;
+}
+
+struct TFileFacts {
+  mode_t mode = 0;
+  ino_t inode = 0;
+};
+
+TFileFacts FactsOf(const std::string& path) {
+  struct stat info {};
+  if (stat(path.c_str(), &info) != 0) return {};
+  return {info.st_mode & 07777, info.st_ino};
 }
 
 struct TReadCase {
@@ -220,6 +302,98 @@ TEST(PosixProfile, UnreadableFileIsNotReplaced) {
   EXPECT_FALSE(Profile().WriteString(ini, "Zarmok", "MaxBugs", "7"));
   ASSERT_EQ(chmod(ini.c_str(), 0600), 0);
   EXPECT_EQ(ReadBytes(ini), "[Zarmok]\nMaxBugs=3\n");
+}
+
+// A folder the user may write lets a rename replace any file in it, but a file the user may not
+// write is not theirs to save, whether or not the folder would take a new one.
+TEST(PosixProfile, OrdinaryUserCannotSaveAFileTheyMayNotWrite) {
+  const std::string body = "[Zarmok]\r\nMaxBugs=3\r\n; note\r\n";
+  for (const mode_t folder_mode : {0755, 0555}) {
+    TReachableFolder folder;
+    ASSERT_TRUE(folder.Made());
+    const std::string ini = folder.File("zarmok.ini");
+    WriteBytes(ini, body);
+    ASSERT_EQ(chmod(ini.c_str(), 0444), 0);
+    ASSERT_EQ(chmod(folder.Path().c_str(), folder_mode), 0);
+    const std::optional<bool> saved = AsOrdinaryUser(
+        {folder.Path(), ini}, [&] { return Profile().WriteString(ini, "Zarmok", "MaxBugs", "7"); });
+    ASSERT_TRUE(saved.has_value()) << std::oct << folder_mode;
+    EXPECT_FALSE(*saved) << std::oct << folder_mode;
+    EXPECT_EQ(ReadBytes(ini), body) << std::oct << folder_mode;
+    EXPECT_EQ(FactsOf(ini).mode, 0444u) << std::oct << folder_mode;
+    EXPECT_EQ(folder.Entries(), 1) << std::oct << folder_mode;
+  }
+
+  // A file that is not there yet needs a folder that takes it.
+  TReachableFolder folder;
+  ASSERT_TRUE(folder.Made());
+  ASSERT_EQ(chmod(folder.Path().c_str(), 0555), 0);
+  const std::string ini = folder.File("zarmok.ini");
+  const std::optional<bool> saved = AsOrdinaryUser(
+      {folder.Path()}, [&] { return Profile().WriteString(ini, "Zarmok", "MaxBugs", "7"); });
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_FALSE(*saved);
+  EXPECT_EQ(folder.Entries(), 0);
+}
+
+// A file the user may write is saved even where no temporary file may be made beside it, rewritten
+// in place: longer and shorter text alike, every other byte kept.
+TEST(PosixProfile, OrdinaryUserSavesInPlaceWhereTheFolderIsReadOnly) {
+  const TWriteCase cases[] = {
+      {"; kept\r\n[Zarmok]\r\nMaxBugs=12345\r\nSpeed=3\r\n", "Zarmok", "MaxBugs", "7",
+       "; kept\r\n[Zarmok]\r\nMaxBugs=7\r\nSpeed=3\r\n"},
+      {"[Zarmok]\nMaxBugs=3\n[Other]\nA=1\n", "Zarmok", "MaxBugs", "123456789",
+       "[Zarmok]\nMaxBugs=123456789\n[Other]\nA=1\n"},
+      {"[Other]\nA=1", "Zarmok", "MaxBugs", "7", "[Other]\nA=1\n[Zarmok]\nMaxBugs=7\n"},
+  };
+  for (const TWriteCase& c : cases) {
+    TReachableFolder folder;
+    ASSERT_TRUE(folder.Made());
+    const std::string ini = folder.File("zarmok.ini");
+    WriteBytes(ini, c.before);
+    ASSERT_EQ(chmod(ini.c_str(), 0640), 0);
+    ASSERT_EQ(chmod(folder.Path().c_str(), 0555), 0);
+    const TFileFacts before = FactsOf(ini);
+    const std::optional<bool> saved = AsOrdinaryUser({folder.Path(), ini}, [&] {
+      return Profile().WriteString(ini, c.section, c.key, c.value);
+    });
+    ASSERT_TRUE(saved.has_value()) << c.before;
+    EXPECT_TRUE(*saved) << c.before;
+    EXPECT_EQ(ReadBytes(ini), c.after) << c.before;
+    EXPECT_EQ(FactsOf(ini).mode, 0640u) << c.before;
+    EXPECT_EQ(FactsOf(ini).inode, before.inode) << c.before;
+    EXPECT_EQ(folder.Entries(), 1) << c.before;
+  }
+
+  // Through a symbolic link, the target in the read-only folder is the file rewritten.
+  TReachableFolder folder;
+  ASSERT_TRUE(folder.Made());
+  const std::string real = folder.File("real");
+  const std::string target = folder.File("real/zarmok.ini");
+  const std::string link = folder.File("zarmok.ini");
+  ASSERT_EQ(mkdir(real.c_str(), 0755), 0);
+  WriteBytes(target, "[Zarmok]\nMaxBugs=3\n");
+  ASSERT_EQ(chmod(real.c_str(), 0555), 0);
+  ASSERT_EQ(symlink("real/zarmok.ini", link.c_str()), 0);
+  const std::optional<bool> saved = AsOrdinaryUser({folder.Path(), real, target}, [&] {
+    return Profile().WriteString(link, "Zarmok", "MaxBugs", "7");
+  });
+  ASSERT_TRUE(saved.has_value());
+  EXPECT_TRUE(*saved);
+  EXPECT_TRUE(std::filesystem::is_symlink(link));
+  EXPECT_EQ(ReadBytes(target), "[Zarmok]\nMaxBugs=7\n");
+}
+
+// Root may write any file, so the right to write is asked of the system, not read off the bits.
+TEST(PosixProfile, RootSavesAFileWhoseModeSaysReadOnly) {
+  if (geteuid() != 0) GTEST_SKIP() << "only root may write a file of mode 0444";
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  WriteBytes(ini, "[Zarmok]\nMaxBugs=3\n");
+  ASSERT_EQ(chmod(ini.c_str(), 0444), 0);
+  EXPECT_TRUE(Profile().WriteString(ini, "Zarmok", "MaxBugs", "7"));
+  EXPECT_EQ(ReadBytes(ini), "[Zarmok]\nMaxBugs=7\n");
+  EXPECT_EQ(FactsOf(ini).mode, 0444u);
 }
 
 }  // namespace

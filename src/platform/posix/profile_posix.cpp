@@ -2,7 +2,9 @@
 // without regard to case, blanks around values are trimmed, CR LF line ends and a UTF-8 BOM are
 // accepted. Writing never re-serialises the user's file: it edits the one line that holds the
 // key (or adds one), keeps every other byte, proves with the same reader that the edit changed
-// exactly that key, and replaces the file atomically (temporary file, fsync, rename).
+// exactly that key, and replaces the file atomically (temporary file, fsync, rename). Only a
+// user who may write the file itself saves it; where the folder will not take a temporary file,
+// such a user's file is rewritten in place instead.
 #define SI_NO_CONVERSION
 #define SI_IMPLEMENTATION
 #include <SimpleIni.h>
@@ -36,6 +38,8 @@ struct TFileBody {
   mode_t mode = 0;
   uid_t uid = 0;
   gid_t gid = 0;
+  dev_t device = 0;
+  ino_t inode = 0;
 };
 
 TFileBody ReadFileBody(const std::string& path) {
@@ -51,6 +55,8 @@ TFileBody ReadFileBody(const std::string& path) {
     body.mode = info.st_mode & 07777;
     body.uid = info.st_uid;
     body.gid = info.st_gid;
+    body.device = info.st_dev;
+    body.inode = info.st_ino;
     char chunk[8192];
     for (;;) {
       const ssize_t got = read(fd, chunk, sizeof chunk);
@@ -220,10 +226,12 @@ mode_t NewFileMode() {
   return 0666 & ~mask;
 }
 
+// Writes `bytes` from the start of the file, whatever the descriptor's offset.
 bool WriteAll(int fd, const std::string& bytes) {
   size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t put = write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t put =
+        pwrite(fd, bytes.data() + done, bytes.size() - done, static_cast<off_t>(done));
     if (put < 0 && errno == EINTR) continue;
     if (put <= 0) return false;
     done += static_cast<size_t>(put);
@@ -231,16 +239,23 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
+enum class TReplaced { kDone, kFailed, kFolderRefused };
+
 // Puts `bytes` in place of `path` in one step: readers see the old file or the new one, never
-// a part of either, and a failure leaves the old file as it was.
-bool ReplaceFile(const std::string& path, const std::string& bytes, const TFileBody& old) {
+// a part of either, and a failure leaves the old file as it was. kFolderRefused says that this
+// user may not make the temporary file in the folder at all, and nothing was touched.
+TReplaced ReplaceFile(const std::string& path, const std::string& bytes, const TFileBody& old) {
   const size_t slash = path.rfind('/');
   const std::string folder =
       slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
   const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
   std::string temporary = folder + "/." + name + ".XXXXXX";
   const int fd = mkostemp(temporary.data(), O_CLOEXEC);
-  if (fd < 0) return false;
+  if (fd < 0) {
+    // Only a refusal of this user's rights counts: a full disk or a name too long for the folder is
+    // no reason to risk the file by rewriting it in place.
+    return errno == EACCES || errno == EPERM ? TReplaced::kFolderRefused : TReplaced::kFailed;
+  }
 
   bool ok = WriteAll(fd, bytes);
   if (ok && old.state == TFileState::kRead) {
@@ -256,14 +271,74 @@ bool ReplaceFile(const std::string& path, const std::string& bytes, const TFileB
   ok = ok && rename(temporary.c_str(), path.c_str()) == 0;
   if (!ok) {
     unlink(temporary.c_str());
-    return false;
+    return TReplaced::kFailed;
   }
   const int dir = open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
   if (dir >= 0) {
     fsync(dir);  // the rename is done; a folder that cannot be synced does not undo it
     close(dir);
   }
-  return true;
+  return TReplaced::kDone;
+}
+
+// Rewrites the file open on `fd` from `old` to `bytes` where it stands, for a folder that takes no
+// temporary file. The file keeps its owner, mode and links as a matter of course; readers may see
+// it half-written for the moment it takes.
+bool RewriteInPlace(int fd, const std::string& bytes, const std::string& old) {
+  // New text first, then cut what the old one had beyond it, so a write that stops part way loses
+  // as little as it can.
+  if (WriteAll(fd, bytes) && ftruncate(fd, static_cast<off_t>(bytes.size())) == 0 &&
+      fsync(fd) == 0) {
+    return true;
+  }
+  // Whatever went wrong, the old text is put back as well as the file allows.
+  if (WriteAll(fd, old) && ftruncate(fd, static_cast<off_t>(old.size())) == 0) fsync(fd);
+  return false;
+}
+
+// Opens the existing file `old` was read from for writing, or gives -1. Asking the system to open
+// it is the one test of this user's right to write it that knows ACLs, read-only mounts and
+// immutable files, and lets root write anything as root may.
+int OpenForWriting(const std::string& path, const TFileBody& old) {
+  // Not blocking keeps a pipe swapped in for the file from holding the save up; the check below
+  // then turns it away.
+  const int fd = open(path.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return -1;
+  struct stat info {};
+  // Something else put in its place since it was read is not the file that was edited.
+  if (fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_dev != old.device ||
+      info.st_ino != old.inode) {
+    close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// Saves `bytes` as `path`, read before as `old`. A folder the user may write would let a rename
+// replace even a file the user may not write, so the file's own right to be written decides first;
+// then the atomic replace is used whenever the folder allows it.
+bool SaveFile(const std::string& path, const std::string& bytes, const TFileBody& old) {
+  int writer = -1;
+  if (old.state == TFileState::kRead) {
+    writer = OpenForWriting(path, old);
+    if (writer < 0) return false;
+  }
+  bool saved = false;
+  switch (ReplaceFile(path, bytes, old)) {
+    case TReplaced::kDone:
+      saved = true;
+      break;
+    case TReplaced::kFolderRefused:
+      // A new file has nowhere to go; an existing one the user may write is saved in place.
+      saved = writer >= 0 && RewriteInPlace(writer, bytes, old.bytes);
+      break;
+    case TReplaced::kFailed:
+      break;
+  }
+  // The in-place rewrite has been synced, and after a rename the descriptor holds only the old
+  // file, so closing it has nothing left to report.
+  if (writer >= 0) close(writer);
+  return saved;
 }
 
 // Names that would change the meaning of the line they stand on are refused.
@@ -302,7 +377,7 @@ class TPosixProfile : public IPrivateProfile {
     if (body.state == TFileState::kUnusable) return false;
     const std::string edited = EditedBody(body.bytes, section, key, value);
     if (!OnlyKeyChanged(body.bytes, edited, section, key, value)) return false;
-    return ReplaceFile(*target, edited, body);
+    return SaveFile(*target, edited, body);
   }
 };
 
