@@ -40,17 +40,18 @@ void RunIdle(benchmark::State& state, std::map<std::string, std::string> setting
   THeadlessHost host;
   TMapProfile profile;
   profile.values = std::move(settings);
-  RandomSource().FixSeed(1);
-  TDesktopWindow window(TDesktopHost{host, host, profile, "bench.ini"});
+  TDesktopHost context{host, host, profile, "bench.ini"};
+  context.Seed = 1;
+  TDesktopWindow window(context);
   window.FormCreate();
   host.Resize(kW, kH);
   window.FormPaint();
   for (int i = 0; i < 2000; ++i) host.RunIdle();  // past the births' first lives
-  const int64_t len = window.ImageListLen;
+  const int64_t len = window.Used().ImageListLen;
   int64_t figures = 0;
   for (auto _ : state) {
     host.RunIdle();
-    for (int32_t i = 0; i < window.MaxBugs; ++i) {
+    for (int32_t i = 0; i < window.Used().MaxBugs; ++i) {
       const auto& note = window.StepNotes[i];
       figures += note.Moved ? len + 1 + (note.Reborn ? len : 0) : 0;
     }

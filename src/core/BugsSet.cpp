@@ -254,16 +254,4 @@ void TBugsPramSet::AboutBtnClick() {
   view_.ShowAboutBoxModal();
 }
 
-std::string ApplicationErrorText(const std::exception& error) {
-  return std::string(error.what()) + ".";
-}
-
-void RunEventHandler(const std::function<void()>& handler, IErrorBox& error_box) {
-  try {
-    handler();
-  } catch (const std::exception& error) {
-    error_box.ShowError(kApplicationTitle, ApplicationErrorText(error));
-  }
-}
-
 }  // namespace zarmok

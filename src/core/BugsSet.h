@@ -8,6 +8,7 @@
 #include <functional>
 #include <string>
 
+#include "errors.h"
 #include "platform.h"
 #include "settings.h"
 
@@ -201,23 +202,5 @@ class TBugsPramSet {
   IPrivateProfile& profile_;
   std::string ini_path_;
 };
-
-// ---- The application's handler of errors that escape an event handler ----
-
-inline constexpr const char* kApplicationTitle = "Zarmok";
-
-class IErrorBox {
- public:
-  virtual ~IErrorBox() = default;
-  // A modal box with an error icon and one OK button.
-  virtual void ShowError(const std::string& title, const std::string& text) = 0;
-};
-
-// The text the handler shows for an error: its message with "." appended.
-std::string ApplicationErrorText(const std::exception& error);
-
-// Runs one event handler as the message loop runs it: an error escaping it is shown in an
-// error box titled with the application's title, and the program goes on.
-void RunEventHandler(const std::function<void()>& handler, IErrorBox& error_box);
 
 }  // namespace zarmok

@@ -1,28 +1,26 @@
 #include "DeskTop.h"
 
 #include "host.h"
-#include "random.h"
 
 namespace zarmok {
 
+// The safe limits are the sizes of the window's fixed arrays: the animation indexes them with
+// the used settings and nothing else.
+static_assert(kMaxBugsLimit == kBugCount);
+static_assert(kBugPtnSizeLimit == kPtnPoints);
+static_assert(kImageListLenLimit == kRingSlots);
+
 TDesktopWindow::TDesktopWindow(const TDesktopHost& host) : Ctx_(host) {}
 
-TSaverSettings TDesktopWindow::Used() const {
-  TSaverSettings s;
-  s.BugsType = BugsType;
-  s.Speed = Speed;
-  s.BugPtnSize = BugPtnSize;
-  s.BugPtnExCyc = BugPtnExCyc;
-  s.MaxBugs = MaxBugs;
-  s.BugSize = BugSize;
-  s.ImageListLen = ImageListLen;
-  s.SunG = SunG;
-  s.BugG = BugG;
-  s.WallG = WallG;
-  s.StopOnKey = StopOnKey;
-  s.StopOnMouseMove = StopOnMouseMove;
-  s.StopOnMouseClick = StopOnMouseClick;
-  return s;
+void TDesktopWindow::UseSettings(const TSaverSettings& loaded) {
+  Loaded_ = loaded;
+  Used_ = HoldToSafeLimits(loaded);
+}
+
+void TDesktopWindow::TurnOffStopConditions() {
+  Used_.StopOnKey = false;
+  Used_.StopOnMouseMove = false;
+  Used_.StopOnMouseClick = false;
 }
 
 void TDesktopWindow::FormCreate() {
@@ -30,25 +28,14 @@ void TDesktopWindow::FormCreate() {
   Ctx_.Window.RequestMaximized();
   if (Ctx_.PreviewParent == 0) Ctx_.Host.ShowCursor(false);
 
-  Loaded_ = LoadSettings(Ctx_.Profile, Ctx_.IniPath);
-  const TSaverSettings used = HoldToSafeLimits(Loaded_);
-  BugsType = used.BugsType;
-  Speed = used.Speed;
-  BugPtnSize = used.BugPtnSize;
-  BugPtnExCyc = used.BugPtnExCyc;
-  MaxBugs = used.MaxBugs;
-  BugSize = used.BugSize;
-  ImageListLen = used.ImageListLen;
-  SunG = used.SunG;
-  BugG = used.BugG;
-  WallG = used.WallG;
-  StopOnKey = used.StopOnKey;
-  StopOnMouseMove = used.StopOnMouseMove;
-  StopOnMouseClick = used.StopOnMouseClick;
-
-  RandomSource().SeedFromClock();
+  UseSettings(LoadSettings(Ctx_.Profile, Ctx_.IniPath));
+  if (Ctx_.Seed) {
+    Random.Seed(*Ctx_.Seed);
+  } else {
+    Random.SeedFromClock();
+  }
   EraseColors.fill(TBugColor{0, 0, 0});
-  for (int32_t i = 1; i <= MaxBugs; ++i) {
+  for (int32_t i = 1; i <= Used_.MaxBugs; ++i) {
     Bugs[i - 1].No = i;
     BugPtnInit(Bugs[i - 1]);
   }
@@ -64,15 +51,15 @@ constexpr int32_t kMouseGraceSteps = 10;
 }  // namespace
 
 void TDesktopWindow::FormClick() {
-  if (StopOnMouseClick) Close();
+  if (Used_.StopOnMouseClick) Close();
 }
 
 void TDesktopWindow::FormKeyDown() {
-  if (StopOnKey) Close();
+  if (Used_.StopOnKey) Close();
 }
 
 void TDesktopWindow::FormMouseMove() {
-  if (IdleCount >= kMouseGraceSteps && StopOnMouseMove) Close();
+  if (IdleCount >= kMouseGraceSteps && Used_.StopOnMouseMove) Close();
 }
 
 void TDesktopWindow::FormCloseQuery(bool& canClose) {

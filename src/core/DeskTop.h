@@ -3,10 +3,12 @@
 
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "platform.h"
+#include "random.h"
 #include "settings.h"
 #include "swarm.h"
 
@@ -19,12 +21,14 @@ struct TDesktopHost {
   IPrivateProfile& Profile;
   std::string IniPath;
   // The host's preview pane; 0 when not in preview mode.
-  uint32_t PreviewParent = 0;
+  TWindowHandle PreviewParent = 0;
   // The program's command line after the program's name: the close query reads the first.
   std::vector<std::string> Arguments{};
   // The host's password store and dialogs; null for a host that has none, which is a host
   // whose password key cannot be opened.
   IPasswordHost* Passwords = nullptr;
+  // Fixes the seed of the window's random source (tools, tests); the clock's otherwise.
+  std::optional<uint32_t> Seed{};
 };
 
 class TDesktopWindow {
@@ -68,25 +72,19 @@ class TDesktopWindow {
 
   // The settings as the store gave them, before HoldToSafeLimits.
   const TSaverSettings& Loaded() const { return Loaded_; }
-  // The settings as the animation uses them.
-  TSaverSettings Used() const;
+  // The settings as the animation uses them: the loaded ones held to the safe limits.
+  const TSaverSettings& Used() const { return Used_; }
+  // Takes `loaded` as if the store had given it; the one way settings reach the animation.
+  void UseSettings(const TSaverSettings& loaded);
+  // A preview is not ended by the user's input.
+  void TurnOffStopConditions();
+
+  // The window's own random source, seeded once by the creation handler.
+  TRandomSource Random;
 
   // State, zero when the window object comes into being.
   std::array<TBug, kBugCount> Bugs{};
   TColorLevel EraseColors{};
-  int32_t BugsType = 0;
-  int32_t Speed = 0;
-  int32_t BugPtnSize = 0;
-  int32_t BugPtnExCyc = 0;
-  int32_t MaxBugs = 0;
-  int32_t BugSize = 0;
-  int32_t ImageListLen = 0;
-  int32_t SunG = 0;
-  int32_t BugG = 0;
-  int32_t WallG = 0;
-  bool StopOnKey = false;
-  bool StopOnMouseMove = false;
-  bool StopOnMouseClick = false;
   int32_t IdleCount = 0;
 
   // What the last BugMove did to each record, read by tools that trace the animation.
@@ -97,8 +95,12 @@ class TDesktopWindow {
   std::array<TStepNote, kBugCount> StepNotes{};
 
  private:
+  // Zero, like the rest of the state, until the creation handler loads the settings.
+  static constexpr TSaverSettings kZeroSettings{0, 0, 0, 0, 0, 0, 0, 0, 0, 0, false, false, false};
+
   TDesktopHost Ctx_;
-  TSaverSettings Loaded_{};
+  TSaverSettings Loaded_ = kZeroSettings;
+  TSaverSettings Used_ = kZeroSettings;
   bool CloseAllowed_ = false;
 };
 

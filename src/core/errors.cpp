@@ -2,10 +2,26 @@
 
 namespace zarmok {
 
-std::string FormatMessage(const std::string& pattern, const std::string& argument) {
+std::string FillPattern(const std::string& pattern, const std::string& argument) {
   const auto at = pattern.find("%s");
   if (at == std::string::npos) return pattern;
   return pattern.substr(0, at) + argument + pattern.substr(at + 2);
+}
+
+std::string ApplicationErrorText(const std::exception& error) {
+  return std::string(error.what()) + ".";
+}
+
+void RunEventHandler(const std::function<void()>& handler, IErrorBox& error_box) {
+  try {
+    handler();
+  } catch (const std::exception& error) {
+    error_box.ShowError(kApplicationTitle, ApplicationErrorText(error));
+  } catch (...) {
+    // Nothing of ours throws anything else; a foreign library's oddity still must not end
+    // the program from inside a handler.
+    error_box.ShowError(kApplicationTitle, "?.");
+  }
 }
 
 }  // namespace zarmok

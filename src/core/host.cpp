@@ -6,6 +6,8 @@
 #include "DeskTop.h"
 #include "errors.h"
 #include "integer_text.h"
+#include "session.h"
+#include "settings.h"
 
 namespace zarmok {
 
@@ -20,6 +22,17 @@ TSaverMode ChooseMode(std::string_view first) {
   return TSaverMode::FullScreen;
 }
 
+TWindowHandle SettingsOwner(std::string_view first) {
+  if (!first.starts_with("/c:") && !first.starts_with("-c:")) return 0;
+  // A handle that cannot be read leaves the dialog without an owner: the user still gets it.
+  const std::optional<int32_t> value = ParseIntegerText(first.substr(3));
+  return value ? static_cast<TWindowHandle>(static_cast<uint32_t>(*value)) : 0;
+}
+
+std::string SaverSettingsFile(IStartUpHost& host) {
+  return SettingsFilePath(host.ProgramPath());
+}
+
 bool CloseAsksPassword(const std::vector<std::string>& arguments) {
   if (arguments.empty()) return true;
   return arguments[0] == "/s" || arguments[0] == "-s";
@@ -27,7 +40,7 @@ bool CloseAsksPassword(const std::vector<std::string>& arguments) {
 
 uint32_t StrToPreviewHandle(const std::string& text) {
   const std::optional<int32_t> value = ParseIntegerText(text);
-  if (!value) throw EZarmokError(FormatMessage(kNotAnIntegerMessage, text));
+  if (!value) throw EZarmokError(FillPattern(kNotAnIntegerMessage, text));
   return static_cast<uint32_t>(*value);
 }
 
@@ -67,9 +80,21 @@ class TPointerShown {
   ISaverHost& host_;
 };
 
+// The host's dialog has the user's input while it is up, however the call ends.
+class THostDialog {
+ public:
+  explicit THostDialog(ISaverHost& host) : host_(host) { host_.HostDialogBegins(); }
+  ~THostDialog() { host_.HostDialogEnds(); }
+  THostDialog(const THostDialog&) = delete;
+  THostDialog& operator=(const THostDialog&) = delete;
+
+ private:
+  ISaverHost& host_;
+};
+
 }  // namespace
 
-bool VerifyPassword(IPasswordHost& passwords, ISaverHost& host, uintptr_t window) {
+bool VerifyPassword(IPasswordHost& passwords, ISaverHost& host, TWindowHandle window) {
   const TPasswordFlag flag = passwords.ReadPasswordFlag();
   if (flag.State == TPasswordFlagState::KeyMissing) return true;
   if (flag.State == TPasswordFlagState::Value && flag.Value == 0) return true;
@@ -81,10 +106,11 @@ bool VerifyPassword(IPasswordHost& passwords, ISaverHost& host, uintptr_t window
   if (library.Get() == nullptr) return true;
   void* entry = passwords.FindHostEntry(library.Get(), kVerifyEntry);
   if (entry == nullptr) return true;
+  const THostDialog dialog(host);
   return (passwords.CallVerifyScreenSavePwd(entry, window) & 0xFFu) != 0;
 }
 
-void ChangePassword(IPasswordHost& passwords, uintptr_t owner) {
+void ChangePassword(IPasswordHost& passwords, TWindowHandle owner) {
   const TLoadedLibrary library(
       passwords,
       JoinLibraryPath(passwords.SystemDirectory(), kChangeLibrary, passwords.PathSeparator()));
@@ -95,19 +121,6 @@ void ChangePassword(IPasswordHost& passwords, uintptr_t owner) {
 }
 
 namespace {
-
-// The saver window is destroyed on every way out of start-up, before any report is shown:
-// a report behind a full-screen window nobody can close would help no one.
-class TSaverWindowScope {
- public:
-  explicit TSaverWindowScope(IStartUpHost& host) : host_(host) {}
-  ~TSaverWindowScope() { host_.DestroySaverWindow(); }
-  TSaverWindowScope(const TSaverWindowScope&) = delete;
-  TSaverWindowScope& operator=(const TSaverWindowScope&) = delete;
-
- private:
-  IStartUpHost& host_;
-};
 
 int32_t SpanOf(int32_t low, int32_t high) {
   const int64_t span = static_cast<int64_t>(high) - low;
@@ -124,33 +137,34 @@ int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
   const std::string first = arguments.empty() ? std::string() : arguments[0];
   switch (ChooseMode(first)) {
     case TSaverMode::Settings:
-      return host.RunSettingsDialog();
+      return host.RunSettingsDialog(SaverSettingsFile(host), SettingsOwner(first));
     case TSaverMode::ChangePassword:
       ChangePassword(host.Passwords(), host.ApplicationWindow());
       return 0;
     case TSaverMode::FullScreen: {
-      const TSaverWindowScope scope(host);
-      host.CreateSaverWindow(0);
-      host.RunMessageLoop();
+      // The session destroys the window on every way out, before any report is shown: a
+      // report behind a full-screen window nobody can close would help no one.
+      TSaverSession session(host, arguments);
+      session.Create(0);
+      session.Run();
       return 0;
     }
     case TSaverMode::Preview: {
       if (host.FindTopLevelSaver()) return 0;
       host.HideApplicationWindow();
-      const uint32_t parent = StrToPreviewHandle(arguments.size() > 1 ? arguments[1] : "");
+      const TWindowHandle parent = StrToPreviewHandle(arguments.size() > 1 ? arguments[1] : "");
       // A pane handle of 0 would make a full-screen window without stop conditions that the
       // user could not end; no pane has that handle, so it is a window-creation error.
       if (parent == 0) throw EZarmokError(kWindowCreateMessage);
       host.ShowWindow(parent);
       TWindowRect rect;
       host.GetWindowRect(parent, rect);
-      const TSaverWindowScope scope(host);
-      TDesktopWindow& saver = host.CreateSaverWindow(parent);
-      host.PlaceSaverWindow(0, 0, SpanOf(rect.left, rect.right), SpanOf(rect.top, rect.bottom));
-      saver.StopOnKey = false;
-      saver.StopOnMouseMove = false;
-      saver.StopOnMouseClick = false;
-      host.RunMessageLoop();
+      TSaverSession session(host, arguments);
+      TDesktopWindow& saver = session.Create(parent);
+      host.SaverPlatform().PlaceSaverWindow(0, 0, SpanOf(rect.left, rect.right),
+                                            SpanOf(rect.top, rect.bottom));
+      saver.TurnOffStopConditions();
+      session.Run();
       return 0;
     }
   }

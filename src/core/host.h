@@ -15,8 +15,6 @@ inline constexpr const char* kSaverClassName = "TDesktopWindow";
 inline constexpr const char* kUnhandledErrorTitle = "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ";
 inline constexpr const char* kNotAnIntegerMessage = "'%s' は整数ではありません";
 inline constexpr const char* kWindowCreateMessage = "ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました";
-// The title of the windowing layer's box for an error inside an input or paint handler.
-inline constexpr const char* kApplicationTitle = "Zarmok";
 
 inline constexpr const char* kVerifyLibrary = "PASSWORD.CPL";
 inline constexpr const char* kVerifyEntry = "VerifyScreenSavePwd";
@@ -31,6 +29,13 @@ enum class TSaverMode { Settings, FullScreen, Preview, ChangePassword };
 // argument that starts with "/c:" or "-c:" (the settings request of hosts that append the
 // owner's handle with a colon) also opens the settings dialog.
 TSaverMode ChooseMode(std::string_view first);
+
+// The window that a settings request names as the dialog's owner: the handle after "/c:" or
+// "-c:" read as a preview handle is, 0 when there is none or it is not a handle.
+TWindowHandle SettingsOwner(std::string_view first);
+
+// The settings file of the saver window and the dialog on this host.
+std::string SaverSettingsFile(IStartUpHost& host);
 
 // The close rule: true when the close query must ask VerifyPassword, which is with no
 // argument at all or a first argument of exactly "/s" or "-s".
@@ -50,14 +55,14 @@ std::string JoinLibraryPath(const std::string& folder, const std::string& file, 
 // the dialog's verdict counts. A flag value that cannot be read counts as a password in
 // force, so the host's dialog decides (and a host without the dialog lets the close go on):
 // the user is never locked out, and a damaged flag never lifts a password.
-bool VerifyPassword(IPasswordHost& passwords, ISaverHost& host, uintptr_t window);
+bool VerifyPassword(IPasswordHost& passwords, ISaverHost& host, TWindowHandle window);
 
 // Hands the request to the host's password-change dialog, owned by `owner`. A missing library
 // or entry drops the request without a word.
-void ChangePassword(IPasswordHost& passwords, uintptr_t owner);
+void ChangePassword(IPasswordHost& passwords, TWindowHandle owner);
 
-// Start-up: the running-saver test, the mode, the preview steps, the loop. The exit code of a
-// normal end. Errors propagate, after the saver window (if any) has been destroyed.
+// Start-up: the running-saver test, the mode, the preview steps, the saver's session. The exit
+// code of a normal end. Errors propagate, after the saver window (if any) has been destroyed.
 int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host);
 
 // RunStartUp with the platform's unhandled-error report: any error that escapes start-up or

@@ -18,8 +18,13 @@ constexpr int64_t kMillisecond = 1000000;
 TStepPacer::TStepPacer(int32_t steps_per_second, int64_t now)
     : period_(steps_per_second > 0 ? kSecond / steps_per_second : 0), next_(now) {}
 
-bool TStepPacer::StepDue(int64_t now) const {
-  return period_ <= 0 || now >= next_;
+bool TStepPacer::StepDue(int64_t now) {
+  if (period_ <= 0) return true;
+  if (now - next_ >= period_) {
+    next_ = now + period_;
+    return false;
+  }
+  return now >= next_;
 }
 
 void TStepPacer::StepTaken(int64_t now) {
@@ -29,7 +34,7 @@ void TStepPacer::StepTaken(int64_t now) {
 }
 
 int32_t TStepPacer::WaitMilliseconds(int64_t now) const {
-  if (StepDue(now)) return 0;
+  if (period_ <= 0 || now >= next_) return 0;
   const int64_t wait = next_ - now;
   return static_cast<int32_t>((wait + kMillisecond - 1) / kMillisecond);
 }

@@ -24,13 +24,17 @@ class TStepPacer {
 
   bool Paced() const { return period_ > 0; }
   int64_t Period() const { return period_; }
-  // Whether the next idle step is due at `now`.
-  bool StepDue(int64_t now) const;
-  // Records a step taken at `now`. Steps keep their rhythm while the loop keeps up; steps the
-  // loop missed (a long step, a blocking dialog) are dropped, never caught up in a burst.
+  // Whether the next idle step is due at `now`. When a whole period or more went by past the
+  // due time outside any step (a blocking dialog, a stopped process), the loop has stalled:
+  // the missed steps are dropped, never caught up, and the next step comes one period after
+  // `now`, the end of the stall.
+  bool StepDue(int64_t now);
+  // Records a step that ended at `now`. Steps keep their rhythm while the loop keeps up; a
+  // step slower than the period is followed by the next at once.
   void StepTaken(int64_t now);
   // How long the loop may wait for events at `now` before the next step is due, in whole
-  // milliseconds rounded up; 0 when a step is due or the pace is unbounded.
+  // milliseconds rounded up; 0 when a step is due (by the last StepDue) or the pace is
+  // unbounded.
   int32_t WaitMilliseconds(int64_t now) const;
 
  private:

@@ -7,6 +7,8 @@
 #include <functional>
 #include <string>
 
+#include "errors.h"
+
 namespace zarmok {
 
 // A pixel position: x to the right, y downward, in client coordinates.
@@ -14,6 +16,10 @@ struct TPoint {
   int32_t x;
   int32_t y;
 };
+
+// A window as the host's services name it. A preview pane's handle arrives as 32 bits (see
+// StrToPreviewHandle) and keeps that meaning when widened to this type.
+using TWindowHandle = uintptr_t;
 
 // A colour as the drawing surface takes it: red + 256 * green + 65536 * blue.
 using TColorValue = uint32_t;
@@ -71,10 +77,10 @@ class IFormWindow {
   virtual void RequestMaximized() = 0;
   virtual IDrawSurface& Canvas() = 0;
   // The window's handle as the host's services know it; 0 for a window no host can see.
-  virtual uintptr_t Handle() { return 0; }
+  virtual TWindowHandle Handle() { return 0; }
 };
 
-// Host services that the saver window's creation and destruction use.
+// Host services that the saver window's creation, destruction and close use.
 class ISaverHost {
  public:
   virtual ~ISaverHost() = default;
@@ -85,6 +91,10 @@ class ISaverHost {
   // Makes `handler` the application's one idle handler, replacing any earlier one. The loop
   // calls it whenever no message is waiting; it sets done to false to be called again at once.
   virtual void SetIdleHandler(std::function<void(bool& done)> handler) = 0;
+  // A dialog of the host's (the password check) takes the user's input until it ends, and
+  // then gives it back to the saver window.
+  virtual void HostDialogBegins() {}
+  virtual void HostDialogEnds() {}
 };
 
 }  // namespace zarmok
@@ -120,13 +130,14 @@ class IPasswordHost {
   virtual void* FindHostEntry(void* library, const char* name) = 0;
   virtual void FreeHostLibrary(void* library) = 0;
   // Calls the verification entry with the saver window's handle; its raw result.
-  virtual uint32_t CallVerifyScreenSavePwd(void* entry, uintptr_t window) = 0;
+  virtual uint32_t CallVerifyScreenSavePwd(void* entry, TWindowHandle window) = 0;
   // Calls the change entry: which password, the owner window, and two zeros.
-  virtual void CallPwdChangePasswordA(void* entry, const char* which, uintptr_t owner,
+  virtual void CallPwdChangePasswordA(void* entry, const char* which, TWindowHandle owner,
                                       uint32_t reserved1, uint32_t reserved2) = 0;
 };
 
-class TDesktopWindow;
+// The host's password services of this machine, implemented once per platform back end.
+IPasswordHost& SystemPasswords();
 
 // A window rectangle in screen coordinates.
 struct TWindowRect {
@@ -134,6 +145,67 @@ struct TWindowRect {
   int32_t top = 0;
   int32_t right = 0;
   int32_t bottom = 0;
+};
+
+// One input or window event, as a host translates its own messages for the saver's session.
+enum class TSaverEventKind {
+  KeyDown,
+  PrimaryClick,  // the primary mouse button went down
+  MouseMove,
+  CloseRequest,  // the system or the user asks the window to close
+  Paint,         // the window's picture was lost and must be painted again
+  PaneGone,      // the host destroyed the preview pane, and the saver window with it
+  EndRequest,    // the host ends the program (a signal on Linux): no close query
+  SysCommand,    // a system command, with its code
+};
+
+struct TSaverEvent {
+  TSaverEventKind Kind;
+  uint32_t Code = 0;  // the system command's code
+};
+
+// Where a host delivers the events it translated.
+class ISaverEvents {
+ public:
+  virtual ~ISaverEvents() = default;
+  // Whether the loop still runs: events after the end need not be delivered.
+  virtual bool Running() const = 0;
+  // True when the event was handled by the saver (a system command it answers itself); false
+  // when it goes to the host's default handling.
+  virtual bool Deliver(const TSaverEvent& event) = 0;
+};
+
+// The platform side of the saver window and its message loop. The session holds every rule;
+// this only makes, shows and feeds the window.
+class ISaverPlatform : public IErrorBox {
+ public:
+  // Makes the saver window's platform window with the birth client size (kBirthClientWidth x
+  // kBirthClientHeight), a child of `preview_parent` when that is not 0. Throws
+  // EZarmokError(kWindowCreateMessage) when the window cannot be made.
+  virtual IFormWindow& CreateSaverWindow(TWindowHandle preview_parent) = 0;
+  virtual void PlaceSaverWindow(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
+  // Destroys the platform window if it exists.
+  virtual void DestroySaverWindow() = 0;
+
+  virtual void SetScreenSaverRunning(bool running) = 0;
+  virtual void ShowCursor(bool show) = 0;
+  virtual void HostDialogBegins() {}
+  virtual void HostDialogEnds() {}
+
+  // Shows the window as the loop starts, maximised when that was asked for.
+  virtual void ShowSaverWindow() = 0;
+  // Translates every message already waiting and delivers it, stopping when the loop ends.
+  virtual void HandlePendingMessages(ISaverEvents& events) = 0;
+  // Waits until input arrives or `milliseconds` have passed.
+  virtual void WaitForInput(int32_t milliseconds) = 0;
+  // Brings what the saver drew since the last call to the screen.
+  virtual void Present() = 0;
+  // Throws the host's error for a request of the program that failed. With `settle`, first
+  // waits for the answers to the requests made since the last call, so that their errors are
+  // the caller's (a handler's own requests); without, takes only what has arrived.
+  virtual void RaiseRequestErrors(bool settle) { (void)settle; }
+  // The monotonic clock of the loop, in nanoseconds.
+  virtual int64_t Now() = 0;
 };
 
 // What start-up asks of the application layer and the desktop.
@@ -146,25 +218,24 @@ class IStartUpHost {
   virtual void InitializeApplication() = 0;
   virtual void HideApplicationWindow() = 0;
   // The program's hidden application window, owner of the password-change dialog.
-  virtual uintptr_t ApplicationWindow() = 0;
+  virtual TWindowHandle ApplicationWindow() = 0;
   // Shows a window given by handle; failures pass without notice.
-  virtual void ShowWindow(uint32_t handle) = 0;
+  virtual void ShowWindow(TWindowHandle handle) = 0;
   // The window's outer rectangle; on failure `rect` keeps what it held.
-  virtual void GetWindowRect(uint32_t handle, TWindowRect& rect) = 0;
-  // Runs the settings dialog as the main window until it closes; its exit code.
-  virtual int RunSettingsDialog() = 0;
+  virtual void GetWindowRect(TWindowHandle handle, TWindowRect& rect) = 0;
+  // Runs the settings dialog on the settings file `ini_path` as the main window until it
+  // closes, modal to `owner` when that is not 0; its exit code. Throws
+  // EZarmokError(kWindowCreateMessage) when the dialog's window cannot be made.
+  virtual int RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) = 0;
   virtual IPasswordHost& Passwords() = 0;
-  // Makes the saver window the main window: its platform window first (client 427 x 273, a
-  // child of `preview_parent` when that is not 0), then its creation handler. Throws
-  // EZarmokError when the platform window cannot be made.
-  virtual TDesktopWindow& CreateSaverWindow(uint32_t preview_parent) = 0;
-  virtual void PlaceSaverWindow(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
-  // Shows the main window and runs the loop until its close is allowed.
-  virtual void RunMessageLoop() = 0;
-  // Destroys the saver window if it exists (its destruction handler runs once).
-  virtual void DestroySaverWindow() = 0;
+  virtual IPrivateProfile& Profile() = 0;
+  // The running program file's path, which names the settings file (SaverSettingsFile).
+  virtual std::string ProgramPath() = 0;
+  virtual ISaverPlatform& SaverPlatform() = 0;
   // The platform's report of an error that escaped start-up or an idle step.
   virtual void ReportUnhandledError(const std::string& title, const std::string& message) = 0;
+  // A line of the program's own diagnostics (the loop's measurements).
+  virtual void WriteDiagnostic(const std::string& line) { (void)line; }
 };
 
 }  // namespace zarmok

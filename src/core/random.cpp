@@ -5,10 +5,6 @@
 namespace zarmok {
 
 void TRandomSource::SeedFromClock() {
-  if (fixed_) {
-    Seed(*fixed_);
-    return;
-  }
   const auto ticks = std::chrono::system_clock::now().time_since_epoch().count();
   const auto wide = static_cast<uint64_t>(ticks);
   Seed(static_cast<uint32_t>(wide ^ (wide >> 32)));
@@ -17,10 +13,6 @@ void TRandomSource::SeedFromClock() {
 void TRandomSource::Seed(uint32_t seed) {
   last_seed_ = seed;
   engine_.seed(seed);
-}
-
-void TRandomSource::FixSeed(uint32_t seed) {
-  fixed_ = seed;
 }
 
 int32_t TRandomSource::Draw(int32_t n) {
@@ -32,11 +24,6 @@ int32_t TRandomSource::Draw(int32_t n) {
 
 double TRandomSource::DrawReal() {
   return static_cast<double>(engine_()) * (1.0 / 4294967296.0);
-}
-
-TRandomSource& RandomSource() {
-  static TRandomSource source;
-  return source;
 }
 
 }  // namespace zarmok

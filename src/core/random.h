@@ -1,21 +1,16 @@
-// The program's one random source. The generator is the 32-bit Mersenne Twister (MT19937), so
+// The saver window's random source. The generator is the 32-bit Mersenne Twister (MT19937), so
 // a seed gives the same sequence on every build; the order of draws is part of the behaviour.
 #pragma once
 
 #include <cstdint>
-#include <optional>
 #include <random>
 
 namespace zarmok {
 
 class TRandomSource {
  public:
-  // Seeds from the clock, unless a tool or a test has fixed the seed with FixSeed.
   void SeedFromClock();
   void Seed(uint32_t seed);
-  // Every later SeedFromClock uses `seed` instead of the clock, so a whole run replays.
-  void FixSeed(uint32_t seed);
-  void ClearFixedSeed() { fixed_.reset(); }
   uint32_t LastSeed() const { return last_seed_; }
 
   // An integer in 0 .. n - 1; a bound of 0 or below yields 0. Each call takes one number.
@@ -26,10 +21,6 @@ class TRandomSource {
  private:
   std::mt19937 engine_{5489u};
   uint32_t last_seed_ = 5489u;
-  std::optional<uint32_t> fixed_;
 };
-
-// The generator for the whole program.
-TRandomSource& RandomSource();
 
 }  // namespace zarmok

@@ -26,7 +26,7 @@ int32_t TurnedOffset(ld v) {
 
 void TDesktopWindow::BugImageSet(int32_t cx, int32_t cy, const TPointArray& pattern, float heading,
                                  TPointArray& image, TPointArray& mirror) {
-  const int32_t n = std::min(BugPtnSize, kPtnPoints);
+  const int32_t n = Used_.BugPtnSize;
   if (n <= 0) return;
   const ld s = static_cast<float>(sinl(heading));
   const ld c = static_cast<float>(cosl(heading));
@@ -47,13 +47,13 @@ void TDesktopWindow::EraseImage(TBug& bug, int32_t slot) {
 }
 
 void TDesktopWindow::EraseTrail(TBug& bug) {
-  const int32_t l = std::clamp(ImageListLen, 1, kRingSlots);
+  const int32_t l = Used_.ImageListLen;
   for (int32_t slot = 1; slot <= l; ++slot) EraseImage(bug, slot);
 }
 
 void TDesktopWindow::DrawTrail(TBug& bug) {
   // Oldest figure first in the dimmest level, the one just posed last in the full colours.
-  const int32_t l = std::clamp(ImageListLen, 1, kRingSlots);
+  const int32_t l = Used_.ImageListLen;
   const int32_t i = std::clamp(bug.ImgIdx, 1, l);
   for (int32_t k = 1; k <= l; ++k) {
     const TBugImage& figure = bug.Images[(i + k - 2) % l];
@@ -63,11 +63,11 @@ void TDesktopWindow::DrawTrail(TBug& bug) {
 
 void TDesktopWindow::BugDraw(const TPointArray& image, const TPointArray& mirror,
                              const TColorLevel& colors) {
-  const int32_t n = std::min(BugPtnSize, kPtnPoints);
+  const int32_t n = Used_.BugPtnSize;
   if (n <= 0) return;
   IDrawSurface& canvas = Ctx_.Window.Canvas();
 
-  if (BugsType != 0) {
+  if (Used_.BugsType != 0) {
     // Type_B: each edge in the colour of the point it starts from, the image's edge before the
     // mirror's of the same index.
     for (int32_t k = 0; k < n; ++k) {

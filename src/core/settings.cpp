@@ -65,7 +65,7 @@ void SaveSettings(IPrivateProfile& profile, const std::string& ini_path,
     const std::string text = key.is_flag ? std::string(settings.*key.flag ? "1" : "0")
                                          : std::to_string(settings.*key.integer);
     if (!profile.WriteString(ini_path, kSettingsSection, key.name, text)) {
-      throw EZarmokError(FormatMessage("%s に書き込めません", ini_path));
+      throw EZarmokError(FillPattern("%s に書き込めません", ini_path));
     }
   }
 }

@@ -42,10 +42,10 @@ void AddPull(float dx, float dy, int64_t core, int32_t strength, float& vx, floa
 }  // namespace
 
 void TDesktopWindow::BugPtnInit(TBug& bug) {
-  TRandomSource& rnd = RandomSource();
-  const int32_t n = std::min(BugPtnSize, kPtnPoints);
-  const int32_t l = std::clamp(ImageListLen, 1, kRingSlots);
-  const int64_t b = BugSize;
+  TRandomSource& rnd = Random;
+  const int32_t n = Used_.BugPtnSize;
+  const int32_t l = Used_.ImageListLen;
+  const int64_t b = Used_.BugSize;
 
   bug.Life = static_cast<int32_t>(std::clamp<int64_t>(
       rnd.Draw(static_cast<int32_t>(std::clamp<int64_t>(2 * b, INT32_MIN, INT32_MAX))) + 3 * b,
@@ -84,8 +84,8 @@ void TDesktopWindow::BugPtnInit(TBug& bug) {
 }
 
 void TDesktopWindow::BugPtnEx(TBug& bug) {
-  TRandomSource& rnd = RandomSource();
-  const int32_t n = std::min(BugPtnSize, kPtnPoints);
+  TRandomSource& rnd = Random;
+  const int32_t n = Used_.BugPtnSize;
   const int64_t r2 = static_cast<int64_t>(bug.Radius) * bug.Radius;
   for (int32_t k = 0; k < n; ++k) {
     TPoint& p = bug.Ptn[k];
@@ -100,10 +100,10 @@ void TDesktopWindow::BugPtnEx(TBug& bug) {
   }
   if (bug.Life > std::numeric_limits<int32_t>::min()) --bug.Life;
   if (bug.Life > 0) {
-    if (bug.Radius < BugSize) ++bug.Radius;
+    if (bug.Radius < Used_.BugSize) ++bug.Radius;
   } else if (bug.Radius > 1) {
     --bug.Radius;
-  } else if (static_cast<int64_t>(bug.Life) < -3 * static_cast<int64_t>(ImageListLen)) {
+  } else if (static_cast<int64_t>(bug.Life) < -3 * static_cast<int64_t>(Used_.ImageListLen)) {
     bug.Radius = 0;
   }
 }
@@ -115,19 +115,19 @@ void TDesktopWindow::CalcV(TBug& bug) {
   const int32_t w = Ctx_.Window.ClientWidth();
   const int32_t h = Ctx_.Window.ClientHeight();
   AddPull(static_cast<float>(static_cast<ld>(w) * 0.5L - bug.X),
-          static_cast<float>(bug.Y - static_cast<ld>(h) * 0.5L), 5 * static_cast<int64_t>(BugSize),
-          SunG, vx, vy);
+          static_cast<float>(bug.Y - static_cast<ld>(h) * 0.5L),
+          5 * static_cast<int64_t>(Used_.BugSize), Used_.SunG, vx, vy);
 
-  const int32_t live = std::min(MaxBugs, kBugCount);
+  const int32_t live = Used_.MaxBugs;
   for (int32_t i = 0; i < live; ++i) {
     const TBug& other = Bugs[i];
     if (other.No == bug.No) continue;
     AddPull(static_cast<float>(static_cast<ld>(other.X) - bug.X),
             static_cast<float>(static_cast<ld>(bug.Y) - other.Y),
-            4 * static_cast<int64_t>(other.Radius), BugG, vx, vy);
+            4 * static_cast<int64_t>(other.Radius), Used_.BugG, vx, vy);
   }
 
-  const ld wall = WallG;
+  const ld wall = Used_.WallG;
   const ld ww = Ctx_.Window.ClientWidth();
   const ld wh = Ctx_.Window.ClientHeight();
   vx = static_cast<float>((wall / (fabsl(bug.X) + 1) + vx) - wall / (fabsl(ww - bug.X) + 1));
@@ -137,7 +137,8 @@ void TDesktopWindow::CalcV(TBug& bug) {
   vy = static_cast<float>(sinl(bug.Dir) * bug.V + vy);
 
   bug.V = static_cast<float>(sqrtl(static_cast<ld>(vx) * vx + static_cast<ld>(vy) * vy));
-  if (static_cast<ld>(bug.V) > static_cast<ld>(Speed)) bug.V = static_cast<float>(Speed);
+  if (static_cast<ld>(bug.V) > static_cast<ld>(Used_.Speed))
+    bug.V = static_cast<float>(Used_.Speed);
 
   // The heading follows the new velocity and stays in (0, 2pi]; a signed zero counts as zero.
   if (vx != 0) {
@@ -170,12 +171,12 @@ void TDesktopWindow::BugMove(TBug& bug) {
   if (nx == ox && ny == oy) return;
   if (note) note->Moved = true;
 
-  if (BugPtnExCyc > 0) {
-    bug.ExCnt = static_cast<int32_t>((static_cast<int64_t>(bug.ExCnt) + 1) % BugPtnExCyc);
+  if (Used_.BugPtnExCyc > 0) {
+    bug.ExCnt = static_cast<int32_t>((static_cast<int64_t>(bug.ExCnt) + 1) % Used_.BugPtnExCyc);
     if (bug.ExCnt == 0) BugPtnEx(bug);
   }
 
-  const int32_t l = std::clamp(ImageListLen, 1, kRingSlots);
+  const int32_t l = Used_.ImageListLen;
   bug.ImgIdx = std::clamp(bug.ImgIdx, 1, l);
   EraseImage(bug, bug.ImgIdx);
 
@@ -201,7 +202,7 @@ void TDesktopWindow::BugMove(TBug& bug) {
 }
 
 void TDesktopWindow::AppIdle(bool& done) {
-  const int32_t live = std::min(MaxBugs, kBugCount);
+  const int32_t live = Used_.MaxBugs;
   for (int32_t i = 0; i < live; ++i) BugMove(Bugs[i]);
   if (IdleCount < 10) ++IdleCount;
   done = false;

@@ -1,9 +1,11 @@
 #include "fake/fake_host.h"
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "errors.h"
 #include "host.h"
+#include "session.h"
 #include "settings.h"
 
 namespace zarmok::testing {
@@ -36,18 +38,20 @@ void TFakePasswords::FreeHostLibrary(void*) {
   --loaded_now_;
 }
 
-uint32_t TFakePasswords::CallVerifyScreenSavePwd(void* entry, uintptr_t window) {
+uint32_t TFakePasswords::CallVerifyScreenSavePwd(void* entry, TWindowHandle window) {
   TCall call;
   call.entry = *static_cast<std::string*>(entry);
   call.window = window;
   call.cursor_count_at_call = host_ != nullptr ? host_->cursor_count : 0;
+  call.host_dialogs_open_at_call = host_ != nullptr ? host_->host_dialogs_open : 0;
   calls.push_back(call);
+  if (during_verify) during_verify();
   const uint32_t verdict = verdicts.front();
   if (verdicts.size() > 1) verdicts.pop_front();
   return verdict;
 }
 
-void TFakePasswords::CallPwdChangePasswordA(void* entry, const char* which, uintptr_t owner,
+void TFakePasswords::CallPwdChangePasswordA(void* entry, const char* which, TWindowHandle owner,
                                             uint32_t reserved1, uint32_t reserved2) {
   TCall call;
   call.entry = *static_cast<std::string*>(entry);
@@ -81,23 +85,26 @@ bool TFakeStartUp::FindTopLevelSaver() {
   return found;
 }
 
-void TFakeStartUp::GetWindowRect(uint32_t handle, TWindowRect& rect) {
+void TFakeStartUp::GetWindowRect(TWindowHandle handle, TWindowRect& rect) {
   log.push_back("rect " + std::to_string(handle));
   if (pane) rect = *pane;
 }
 
-TDesktopWindow& TFakeStartUp::CreateSaverWindow(uint32_t preview_parent) {
+int TFakeStartUp::RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) {
+  log.push_back("settings");
+  dialog_ini = ini_path;
+  dialog_owner = owner;
+  return settings_exit_code;
+}
+
+IFormWindow& TFakeStartUp::CreateSaverWindow(TWindowHandle preview_parent) {
   log.push_back("create " + std::to_string(preview_parent));
   if (creation_fails) throw EZarmokError(kWindowCreateMessage);
   for (const auto& [key, value] : settings) {
     profile.Set("/p.ini", kSettingsSection, key, value);
   }
-  TDesktopHost context{host, host, profile, "/p.ini", preview_parent};
-  context.Arguments = arguments;
-  context.Passwords = &passwords;
-  window = std::make_unique<TDesktopWindow>(context);
-  window->FormCreate();
-  return *window;
+  window_exists = true;
+  return host;
 }
 
 void TFakeStartUp::PlaceSaverWindow(int32_t left, int32_t top, int32_t width, int32_t height) {
@@ -105,17 +112,65 @@ void TFakeStartUp::PlaceSaverWindow(int32_t left, int32_t top, int32_t width, in
                 std::to_string(width) + "x" + std::to_string(height));
 }
 
-void TFakeStartUp::RunMessageLoop() {
-  log.push_back("loop");
-  flags_in_loop = window->Used();
-  if (in_loop) in_loop(*window);
+void TFakeStartUp::HandlePendingMessages(ISaverEvents& events) {
+  if (window == nullptr) {
+    // The fake reaches into the session only to hand the tests its window.
+    auto* session = dynamic_cast<TSaverSession*>(&events);
+    window = session != nullptr ? session->Window() : nullptr;
+    if (window != nullptr) {
+      flags_in_loop = window->Used();
+      if (in_loop) in_loop(*window);
+    }
+  }
+  while (!actions.empty() && actions.begin()->first <= now) {
+    const std::function<void()> action = actions.begin()->second;
+    actions.erase(actions.begin());
+    action();
+  }
+  while (events.Running() && !script.empty() && script.begin()->first <= now) {
+    const TSaverEvent event = script.begin()->second;
+    script.erase(script.begin());
+    delivered_results.push_back(events.Deliver(event));
+  }
+  if (events.Running() && script.empty() && now >= end_at) {
+    events.Deliver(TSaverEvent{TSaverEventKind::EndRequest});
+  }
+}
+
+void TFakeStartUp::WaitForInput(int32_t milliseconds) {
+  waits.push_back(milliseconds);
+  const int64_t until = now + milliseconds * kMs;
+  // Input wakes the wait early, as it would on a real host.
+  if (!script.empty() && script.begin()->first < until) {
+    now = std::max(now, script.begin()->first);
+  } else {
+    now = until;
+  }
+}
+
+void TFakeStartUp::Present() {
+  present_times.push_back(now);
+  now += present_cost;
+  if (present_error) {
+    const std::string text = *present_error;
+    present_error.reset();
+    throw EZarmokError(text);
+  }
+}
+
+void TFakeStartUp::RaiseRequestErrors(bool settle) {
+  std::optional<std::string>& error = settle ? settled_error : step_error;
+  if (!error) return;
+  const std::string text = *error;
+  error.reset();
+  throw EZarmokError(text);
 }
 
 void TFakeStartUp::DestroySaverWindow() {
-  if (window == nullptr) return;
+  if (!window_exists) return;
+  window_exists = false;
   log.push_back("destroy");
-  window->FormDestroy();
-  window.reset();
+  window = nullptr;
 }
 
 void TFakeStartUp::ReportUnhandledError(const std::string& title, const std::string& message) {

@@ -10,7 +10,6 @@
 #include "DeskTop.h"
 #include "fake/headless_host.h"
 #include "fake/memory_profile.h"
-#include "random.h"
 
 namespace zarmok::testing {
 
@@ -19,14 +18,14 @@ class THeadlessSaver {
   static constexpr const char* kIni = "/saver/zarmok.scr.ini";
 
   // Creates the window at the birth size with `settings` (key -> value text) in the file, the
-  // random source fixed to `seed`, then gives it `width` x `height` and a repaint.
+  // random source seeded with `seed`, then gives it `width` x `height` and a repaint.
   THeadlessSaver(const std::map<std::string, std::string>& settings, uint32_t seed, int32_t width,
                  int32_t height) {
     for (const auto& [key, value] : settings) profile.Set(kIni, kSettingsSection, key, value);
-    RandomSource().FixSeed(seed);
-    window = std::make_unique<TDesktopWindow>(TDesktopHost{host, host, profile, kIni});
+    TDesktopHost context{host, host, profile, kIni};
+    context.Seed = seed;
+    window = std::make_unique<TDesktopWindow>(context);
     window->FormCreate();
-    RandomSource().ClearFixedSeed();
     host.Resize(width, height);
     window->FormPaint();
   }

@@ -131,7 +131,7 @@ TEST(DesktopClose, EveryQueryResetsIdleCountWhateverTheVerdict) {
 
 TEST(DesktopIdle, NoBugsStillCountsIdleStepsAndStops) {
   TFakeSaver saver({"-a"}, {{"MaxBugs", "0"}});
-  EXPECT_EQ(saver.window->MaxBugs, 0);
+  EXPECT_EQ(saver.window->Used().MaxBugs, 0);
   saver.window->FormPaint();
   saver.host.Raster().TakeDirty();
   for (int step = 1; step <= 15; ++step) {

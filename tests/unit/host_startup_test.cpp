@@ -17,7 +17,6 @@ using Log = std::vector<std::string>;
 using testing::TFakeStartUp;
 
 int Start(TFakeStartUp& host, std::vector<std::string> arguments) {
-  host.arguments = arguments;
   return RunProgram(arguments, host);
 }
 
@@ -30,12 +29,20 @@ TEST(HostStartUp, RunningSaverTurnsAwayEveryModeSilently) {
   }
 }
 
-TEST(HostStartUp, SettingsModeRunsTheDialog) {
-  for (const char* first : {"/c", "-c", "/c:4242", "-c:1"}) {
+TEST(HostStartUp, SettingsModeRunsTheDialogOwnedByTheHandleAfterTheColon) {
+  const struct {
+    const char* first;
+    TWindowHandle owner;
+  } cases[] = {
+      {"/c", 0},  {"-c", 0},    {"/c:4242", 4242}, {"-c:1", 1}, {"/c:$FFFFFFFF", 0xFFFFFFFFu},
+      {"/c:", 0}, {"/c:x12", 0}};
+  for (const auto& c : cases) {
     TFakeStartUp host;
-    host.settings_exit_code = 0;
-    EXPECT_EQ(Start(host, {first, "99"}), 0);
-    EXPECT_EQ(host.log, (Log{"find", "init", "settings"})) << first;
+    host.settings_exit_code = 3;
+    EXPECT_EQ(Start(host, {c.first, "99"}), 3);
+    EXPECT_EQ(host.log, (Log{"find", "init", "settings"})) << c.first;
+    EXPECT_EQ(host.dialog_owner, c.owner) << c.first;
+    EXPECT_EQ(host.dialog_ini, "/p.ini");
   }
 }
 

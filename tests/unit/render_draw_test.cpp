@@ -4,9 +4,12 @@
 #include "DeskTop.h"
 #include "fake/memory_profile.h"
 #include "fake/recording_surface.h"
+#include "fake/settings_edit.h"
 
 namespace zarmok {
 namespace {
+
+using testing::SetSetting;
 
 using testing::TQuietHost;
 using testing::TRecordingSurface;
@@ -34,7 +37,7 @@ class DrawTest : public ::testing::Test {
 };
 
 TEST_F(DrawTest, PoseExamples) {
-  window.BugPtnSize = 1;
+  SetSetting(window, &TSaverSettings::BugPtnSize, 1);
   struct {
     float heading;
     TPoint ptn, image, mirror;
@@ -60,7 +63,7 @@ TEST_F(DrawTest, PoseExamples) {
 }
 
 TEST_F(DrawTest, PoseLeavesUnusedPointsAndSaturatesFarCentres) {
-  window.BugPtnSize = 2;
+  SetSetting(window, &TSaverSettings::BugPtnSize, 2);
   TPointArray ptn{}, img{}, mir{};
   img[2] = TPoint{77, 77};
   ptn[0] = TPoint{30, 0};
@@ -68,7 +71,7 @@ TEST_F(DrawTest, PoseLeavesUnusedPointsAndSaturatesFarCentres) {
   EXPECT_EQ(img[0].x, 2147483647);
   EXPECT_EQ(img[0].y, -2147483640);
   EXPECT_EQ(img[2].x, 77);
-  window.BugPtnSize = 0;
+  SetSetting(window, &TSaverSettings::BugPtnSize, 0);
   img[0] = TPoint{5, 5};
   window.BugImageSet(0, 0, ptn, 0.0f, img, mir);
   EXPECT_EQ(img[0].x, 5);
@@ -84,10 +87,10 @@ TEST_F(DrawTest, TypeAGroupTable) {
       {7, {3, 4}},        {8, {3, 5}},        {9, {3, 3, 3}},
       {12, {3, 3, 3, 3}}, {14, {3, 3, 3, 5}}, {40, {3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 3, 4}},
   };
-  window.BugsType = 0;
+  SetSetting(window, &TSaverSettings::BugsType, 0);
   for (const auto& c : cases) {
     surface.surface.calls.clear();
-    window.BugPtnSize = c.n;
+    SetSetting(window, &TSaverSettings::BugPtnSize, c.n);
     window.BugDraw(image, mirror, colors);
     ASSERT_EQ(Calls().size(), 3 * c.sizes.size()) << c.n;
     int32_t p = 1;
@@ -114,8 +117,8 @@ TEST_F(DrawTest, TypeAGroupTable) {
 }
 
 TEST_F(DrawTest, TypeBJoinsEachPointToTheNextImageFirst) {
-  window.BugsType = 2;  // any non-zero value draws lines
-  window.BugPtnSize = 3;
+  SetSetting(window, &TSaverSettings::BugsType, 2);  // any non-zero value draws lines
+  SetSetting(window, &TSaverSettings::BugPtnSize, 3);
   window.BugDraw(image, mirror, colors);
   ASSERT_EQ(Calls().size(), 15u);
   for (int k = 0; k < 3; ++k) {
@@ -140,8 +143,8 @@ TEST_F(DrawTest, TypeBJoinsEachPointToTheNextImageFirst) {
 TEST_F(DrawTest, NoPointsDrawNothing) {
   for (int32_t type : {0, 1}) {
     for (int32_t n : {0, -5}) {
-      window.BugsType = type;
-      window.BugPtnSize = n;
+      SetSetting(window, &TSaverSettings::BugsType, type);
+      SetSetting(window, &TSaverSettings::BugPtnSize, n);
       window.BugDraw(image, mirror, colors);
     }
   }
@@ -149,8 +152,8 @@ TEST_F(DrawTest, NoPointsDrawNothing) {
 }
 
 TEST_F(DrawTest, ColourValuePacksRedGreenBlue) {
-  window.BugsType = 1;
-  window.BugPtnSize = 1;
+  SetSetting(window, &TSaverSettings::BugsType, 1);
+  SetSetting(window, &TSaverSettings::BugPtnSize, 1);
   colors[0] = TBugColor{0x12, 0x34, 0x56};
   window.BugDraw(image, mirror, colors);
   EXPECT_EQ(Calls()[0].color, 0x563412u);

@@ -7,9 +7,12 @@
 #include "DeskTop.h"
 #include "fake/headless_host.h"
 #include "fake/memory_profile.h"
+#include "fake/settings_edit.h"
 
 namespace zarmok {
 namespace {
+
+using testing::SetSetting;
 
 class EraseTest : public ::testing::TestWithParam<int32_t> {};
 
@@ -17,7 +20,7 @@ TEST_P(EraseTest, EraseCoversDrawOnRandomFigures) {
   THeadlessHost host(64, 48);
   testing::TMemoryProfile profile;
   TDesktopWindow window(TDesktopHost{host, host, profile, "x.ini"});
-  window.BugsType = GetParam();
+  SetSetting(window, &TSaverSettings::BugsType, GetParam());
   TRasterCanvas& canvas = host.Raster();
   const size_t size = 64 * 48;
   std::mt19937 rng(GetParam() + 17);
@@ -25,7 +28,7 @@ TEST_P(EraseTest, EraseCoversDrawOnRandomFigures) {
   std::uniform_int_distribution<int32_t> points(1, 40), far(-5, 5);
 
   for (int figure = 0; figure < 400; ++figure) {
-    window.BugPtnSize = points(rng);
+    SetSetting(window, &TSaverSettings::BugPtnSize, points(rng));
     TPointArray image{}, mirror{};
     TColorLevel colors{};
     for (int k = 0; k < kPtnPoints; ++k) {

@@ -9,9 +9,12 @@
 #include "fake/headings.h"
 #include "fake/headless_host.h"
 #include "fake/memory_profile.h"
+#include "fake/settings_edit.h"
 
 namespace zarmok {
 namespace {
+
+using testing::SetSetting;
 
 using testing::kHalfPi;
 using testing::kPi;
@@ -21,12 +24,12 @@ using testing::kTwoPi;
 class CalcVTest : public ::testing::Test {
  protected:
   CalcVTest() : host(200, 100), window(TDesktopHost{host, host, profile, "x.ini"}) {
-    window.MaxBugs = 1;
-    window.Speed = 10;
-    window.BugSize = 0;
-    window.SunG = 0;
-    window.BugG = 0;
-    window.WallG = 0;
+    SetSetting(window, &TSaverSettings::MaxBugs, 1);
+    SetSetting(window, &TSaverSettings::Speed, 10);
+    SetSetting(window, &TSaverSettings::BugSize, 0);
+    SetSetting(window, &TSaverSettings::SunG, 0);
+    SetSetting(window, &TSaverSettings::BugG, 0);
+    SetSetting(window, &TSaverSettings::WallG, 0);
     for (int i = 0; i < kBugCount; ++i) window.Bugs[i].No = i + 1;
   }
   TBug& Place(int index, float x, float y, int32_t radius = 1) {
@@ -45,8 +48,8 @@ class CalcVTest : public ::testing::Test {
 };
 
 TEST_F(CalcVTest, WorkedExampleHeadsForTheCentreAbove) {
-  window.SunG = 100;
-  window.BugSize = 3;
+  SetSetting(window, &TSaverSettings::SunG, 100);
+  SetSetting(window, &TSaverSettings::BugSize, 3);
   TBug& b = Place(0, 100, 90);
   window.CalcV(b);
   EXPECT_NEAR(b.V, 0.0580375f, 1e-7f);
@@ -73,7 +76,7 @@ TEST_F(CalcVTest, HeadingTableCoversAxesAndQuadrants) {
       {"third quadrant", 150, 10, kPi + 0.0001f, kThreeHalfPi - 0.0001f},
       {"fourth quadrant", 50, 10, kThreeHalfPi + 0.0001f, kTwoPi - 0.0001f},
   };
-  window.SunG = 1;
+  SetSetting(window, &TSaverSettings::SunG, 1);
   for (const HeadingCase& c : cases) {
     TBug& b = Place(0, c.x, c.y);
     window.CalcV(b);
@@ -97,9 +100,9 @@ TEST_F(CalcVTest, OldHeadingZeroComesBackAsTwoPiWithNoPulls) {
 }
 
 TEST_F(CalcVTest, CentreThresholdIncludesItsBound) {
-  window.SunG = 1;
-  window.BugSize = 3;           // repelling core 15
-  TBug& b = Place(0, 114, 50);  // d = 15: pushed away, toward +x
+  SetSetting(window, &TSaverSettings::SunG, 1);
+  SetSetting(window, &TSaverSettings::BugSize, 3);  // repelling core 15
+  TBug& b = Place(0, 114, 50);                      // d = 15: pushed away, toward +x
   window.CalcV(b);
   EXPECT_EQ(b.Dir, kTwoPi);
   b = Place(0, 114.5f, 50);  // d = 15.5: pulled toward the centre, toward -x
@@ -108,8 +111,8 @@ TEST_F(CalcVTest, CentreThresholdIncludesItsBound) {
 }
 
 TEST_F(CalcVTest, PairThresholdUsesTheOtherBugsRadius) {
-  window.MaxBugs = 2;
-  window.BugG = 1;
+  SetSetting(window, &TSaverSettings::MaxBugs, 2);
+  SetSetting(window, &TSaverSettings::BugG, 1);
   TBug& a = Place(0, 50, 50, 2);
   TBug& b = Place(1, 60, 50, 3);  // 10 apart: d = 11
   window.CalcV(a);                // 4 * 3 = 12 >= 11: a is pushed away from b, toward -x
@@ -125,8 +128,8 @@ TEST_F(CalcVTest, PairThresholdUsesTheOtherBugsRadius) {
 }
 
 TEST_F(CalcVTest, TwoBugsAtOnePointAddNothing) {
-  window.MaxBugs = 2;
-  window.BugG = 800;
+  SetSetting(window, &TSaverSettings::MaxBugs, 2);
+  SetSetting(window, &TSaverSettings::BugG, 800);
   TBug& a = Place(0, 30, 30);
   Place(1, 30, 30);
   a.V = 2;
@@ -137,7 +140,7 @@ TEST_F(CalcVTest, TwoBugsAtOnePointAddNothing) {
 }
 
 TEST_F(CalcVTest, WallsPushInwardEvenFromBeyondTheEdge) {
-  window.WallG = 10;
+  SetSetting(window, &TSaverSettings::WallG, 10);
   TBug& b = Place(0, -30, 50);  // beyond the left edge: the left wall wins
   window.CalcV(b);
   EXPECT_EQ(b.Dir, kTwoPi);
@@ -148,14 +151,14 @@ TEST_F(CalcVTest, WallsPushInwardEvenFromBeyondTheEdge) {
 }
 
 TEST_F(CalcVTest, SpeedCapsTheLengthButNotTheHeading) {
-  window.SunG = 800;
+  SetSetting(window, &TSaverSettings::SunG, 800);
   TBug& b = Place(0, 100, 95);
   b.V = 50;
   b.Dir = kHalfPi;
-  window.Speed = 7;
+  SetSetting(window, &TSaverSettings::Speed, 7);
   window.CalcV(b);
   EXPECT_EQ(b.V, 7.0f);
-  window.Speed = 0;
+  SetSetting(window, &TSaverSettings::Speed, 0);
   window.CalcV(b);
   EXPECT_EQ(b.V, 0.0f);
   EXPECT_EQ(b.Dir, kHalfPi);

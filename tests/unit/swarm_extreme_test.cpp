@@ -77,10 +77,10 @@ int64_t Steps(const ExtremeCase& c) {
 }
 
 void ExpectSane(const TDesktopWindow& w) {
-  for (int32_t i = 0; i < w.MaxBugs; ++i) {
+  for (int32_t i = 0; i < w.Used().MaxBugs; ++i) {
     const TBug& b = w.Bugs[i];
     ASSERT_GE(b.ImgIdx, 1);
-    ASSERT_LE(b.ImgIdx, w.ImageListLen);
+    ASSERT_LE(b.ImgIdx, w.Used().ImageListLen);
     ASSERT_FALSE(std::isnan(b.X) || std::isnan(b.Y) || std::isnan(b.V) || std::isnan(b.Dir));
   }
 }
@@ -93,10 +93,10 @@ TEST_P(ExtremeTest, LongRunStaysDefinedAndInRange) {
   for (const auto& [key, value] : GetParam().settings) {
     profile.Set("x.ini", kSettingsSection, key, value);
   }
-  RandomSource().FixSeed(5);
-  TDesktopWindow w(TDesktopHost{host, host, profile, "x.ini"});
+  TDesktopHost context{host, host, profile, "x.ini"};
+  context.Seed = 5;
+  TDesktopWindow w(context);
   w.FormCreate();
-  RandomSource().ClearFixedSeed();
   const int64_t steps = Steps(GetParam());
   for (int64_t step = 0; step < steps; ++step) {
     bool done = true;

@@ -6,24 +6,27 @@
 
 #include "DeskTop.h"
 #include "fake/headless_saver.h"
+#include "fake/settings_edit.h"
 #include "random.h"
 
 namespace zarmok {
 namespace {
+
+using testing::SetSetting;
 
 using testing::THeadlessSaver;
 
 class LifeTest : public ::testing::Test {
  protected:
   LifeTest() : host(640, 480), window(TDesktopHost{host, host, profile, "x.ini"}) {
-    window.BugPtnSize = 0;
-    window.MaxBugs = 1;
+    SetSetting(window, &TSaverSettings::BugPtnSize, 0);
+    SetSetting(window, &TSaverSettings::MaxBugs, 1);
   }
   // The change numbers (1-based) at which the radius first reaches 1 while declining, and at
   // which the bug dies.
   std::pair<int, int> LifeCycle(int32_t bug_size, int32_t list_len, int32_t life) {
-    window.BugSize = bug_size;
-    window.ImageListLen = list_len;
+    SetSetting(window, &TSaverSettings::BugSize, bug_size);
+    SetSetting(window, &TSaverSettings::ImageListLen, list_len);
     TBug bug{};
     bug.Life = life;
     bug.Radius = 1;
@@ -63,9 +66,9 @@ uint32_t SeedForSteps(int32_t x, int32_t y) {
 }
 
 TEST_F(LifeTest, PointOutsideTheRadiusIsPulledBackOncePerChange) {
-  window.BugPtnSize = 1;
-  window.BugSize = 5;
-  window.ImageListLen = 6;
+  SetSetting(window, &TSaverSettings::BugPtnSize, 1);
+  SetSetting(window, &TSaverSettings::BugSize, 5);
+  SetSetting(window, &TSaverSettings::ImageListLen, 6);
   struct {
     int32_t draw_x, draw_y;
     TPoint want;
@@ -79,7 +82,7 @@ TEST_F(LifeTest, PointOutsideTheRadiusIsPulledBackOncePerChange) {
     bug.Life = 100;
     bug.Radius = 1;
     bug.Ptn[0] = TPoint{1, 1};
-    RandomSource().Seed(SeedForSteps(c.draw_x, c.draw_y));
+    window.Random.Seed(SeedForSteps(c.draw_x, c.draw_y));
     window.BugPtnEx(bug);
     EXPECT_EQ(bug.Ptn[0].x, c.want.x);
     EXPECT_EQ(bug.Ptn[0].y, c.want.y);

@@ -7,9 +7,12 @@
 #include "fake/headings.h"
 #include "fake/headless_saver.h"
 #include "fake/recording_surface.h"
+#include "fake/settings_edit.h"
 
 namespace zarmok {
 namespace {
+
+using testing::SetSetting;
 
 using testing::TQuietHost;
 using testing::TRecordingSurface;
@@ -24,12 +27,12 @@ using testing::kTwoPi;
 class StepTest : public ::testing::Test {
  protected:
   StepTest() : surface(640, 480), window(TDesktopHost{surface, quiet, profile, "x.ini"}) {
-    window.MaxBugs = 1;
-    window.Speed = 1000;
-    window.BugPtnSize = 3;
-    window.ImageListLen = 6;
-    window.BugSize = 12;
-    window.BugPtnExCyc = 0;
+    SetSetting(window, &TSaverSettings::MaxBugs, 1);
+    SetSetting(window, &TSaverSettings::Speed, 1000);
+    SetSetting(window, &TSaverSettings::BugPtnSize, 3);
+    SetSetting(window, &TSaverSettings::ImageListLen, 6);
+    SetSetting(window, &TSaverSettings::BugSize, 12);
+    SetSetting(window, &TSaverSettings::BugPtnExCyc, 0);
     bug().No = 1;
     bug().Radius = 3;
     bug().Life = 1000;
@@ -64,7 +67,7 @@ TEST_F(StepTest, HeadingsMoveOnePixelOnTheScreen) {
 }
 
 TEST_F(StepTest, HalfwayRoundsToEvenAndDoesNotMove) {
-  window.BugPtnExCyc = 1;
+  SetSetting(window, &TSaverSettings::BugPtnExCyc, 1);
   Launch(2.25f, 10, kTwoPi, 0.25f);
   window.BugMove(bug());  // 2.5 still rounds to 2
   EXPECT_EQ(bug().X, 2.5f);
@@ -100,20 +103,20 @@ TEST_F(StepTest, EscapeBoundsAreStrict) {
 }
 
 TEST_F(StepTest, ShapeClockCountsMovingStepsOnly) {
-  window.BugPtnExCyc = 3;
+  SetSetting(window, &TSaverSettings::BugPtnExCyc, 3);
   bug().ExCnt = 0;
   Launch(100, 100, kTwoPi, 1);
   for (int i = 0; i < 7; ++i) window.BugMove(bug());
   EXPECT_EQ(bug().Life, 998);  // changes at moving steps 3 and 6
   EXPECT_EQ(bug().ExCnt, 1);
-  window.BugPtnExCyc = 0;
+  SetSetting(window, &TSaverSettings::BugPtnExCyc, 0);
   for (int i = 0; i < 5; ++i) window.BugMove(bug());
   EXPECT_EQ(bug().Life, 998);
   EXPECT_EQ(bug().ExCnt, 1);
 }
 
 TEST_F(StepTest, DeathRebirthsInTheSameStepKeepingNoAndExCnt) {
-  window.BugPtnExCyc = 1;
+  SetSetting(window, &TSaverSettings::BugPtnExCyc, 1);
   bug().Life = -100;
   bug().Radius = 1;
   bug().ExCnt = 0;
@@ -143,7 +146,7 @@ std::vector<Figure> Figures(const TRecordingSurface& s) {
 }
 
 TEST_F(StepTest, RebirthDrawsTheOldFiguresInTheNewbornsLevels) {
-  window.ImageListLen = 4;
+  SetSetting(window, &TSaverSettings::ImageListLen, 4);
   for (int s = 0; s < 4; ++s) {
     for (int k = 0; k < 3; ++k) bug().Images[s].Image[k] = TPoint{(s + 1) * 1000, 5};
   }
@@ -186,7 +189,7 @@ TEST_F(StepTest, TrailRunsOldestFirstFromTheSlotAfterTheNewest) {
 }
 
 TEST_F(StepTest, IdleCountSaturatesAndAsksAgain) {
-  window.MaxBugs = 0;
+  SetSetting(window, &TSaverSettings::MaxBugs, 0);
   for (int i = 1; i <= 15; ++i) {
     bool done = true;
     window.AppIdle(done);

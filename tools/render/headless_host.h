@@ -8,16 +8,13 @@
 
 #include "platform.h"
 #include "raster.h"
+#include "session.h"
 
 namespace zarmok {
 
 class THeadlessHost final : public IFormWindow, public ISaverHost {
  public:
-  // The saver window's resource gives it this client size while it is being created.
-  static constexpr int32_t kBirthWidth = 427;
-  static constexpr int32_t kBirthHeight = 273;
-
-  THeadlessHost() : canvas_(kBirthWidth, kBirthHeight) {}
+  THeadlessHost() : canvas_(kBirthClientWidth, kBirthClientHeight) {}
   THeadlessHost(int32_t width, int32_t height) : canvas_(width, height) {}
 
   // A new client size; the picture is lost, as a real window's would be before its repaint.

@@ -14,7 +14,7 @@
 #include "DeskTop.h"
 #include "headless_host.h"
 #include "png_writer.h"
-#include "random.h"
+#include "session.h"
 #include "settings.h"
 #include "trace_writer.h"
 
@@ -144,17 +144,17 @@ int main(int argc, char** argv) {
   if (o.trace && !trace.Open(*o.trace, error)) Fail(error);
 
   const std::string ini = o.ini ? *o.ini : SettingsFilePath(ProgramFilePath());
-  if (o.seed) RandomSource().FixSeed(*o.seed);
-
   THeadlessHost host;  // the resource's client size while the window is created
-  TDesktopWindow window(TDesktopHost{host, host, SystemProfile(), ini});
+  TDesktopHost context{host, host, SystemProfile(), ini};
+  context.Seed = o.seed;
+  TDesktopWindow window(context);
   window.FormCreate();
   host.Resize(o.width, o.height);
   window.FormPaint();
 
   if (trace.IsOpen()) {
-    trace.Header(RandomSource().LastSeed(), THeadlessHost::kBirthWidth, THeadlessHost::kBirthHeight,
-                 o.width, o.height, window.Loaded(), window.Used());
+    trace.Header(window.Random.LastSeed(), kBirthClientWidth, kBirthClientHeight, o.width, o.height,
+                 window.Loaded(), window.Used());
     trace.Step(0, window, false);
   }
   if (o.frames) WriteFrame(host.Raster(), *o.frames, 0);

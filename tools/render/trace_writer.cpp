@@ -57,9 +57,9 @@ void TTraceWriter::Header(uint32_t seed, int32_t birth_w, int32_t birth_h, int32
 void TTraceWriter::Step(int64_t step, const TDesktopWindow& w, bool after_idle) {
   FILE* f = file_;
   std::fprintf(f, "{\"step\": %lld, \"bugs\": [", static_cast<long long>(step));
-  const int32_t n = std::min(w.BugPtnSize, kPtnPoints);
-  const int32_t level = std::clamp(w.ImageListLen, 1, kRingSlots) - 1;
-  for (int32_t i = 0; i < std::min(w.MaxBugs, kBugCount); ++i) {
+  const int32_t n = w.Used().BugPtnSize;
+  const int32_t level = w.Used().ImageListLen - 1;
+  for (int32_t i = 0; i < w.Used().MaxBugs; ++i) {
     const TBug& b = w.Bugs[i];
     std::fprintf(f, "%s{\"No\": %d, \"Life\": %d, \"Radius\": %d, \"X\": ", i ? ", " : "", b.No,
                  b.Life, b.Radius);

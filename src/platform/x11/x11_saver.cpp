@@ -3,63 +3,32 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <poll.h>
-#include <signal.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
+#include <sys/signalfd.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <exception>
 
 #include "errors.h"
 #include "host.h"
-#include "posix/password_posix.h"
-#include "settings.h"
+#include "pacing.h"
 #include "x11_display.h"
 
 namespace zarmok::x11 {
 namespace {
 
-constexpr int32_t kResourceWidth = 427;
-constexpr int32_t kResourceHeight = 273;
-// Longest wait for events when the idle handler says it may sleep: the loop never blocks for
-// good, so a lost wake-up costs at most this much.
-constexpr int kLongestWaitMs = 1000;
 constexpr int64_t kGrabRetryNs = 250000000;
 constexpr int64_t kLongestShmWaitNs = 200000000;
 
-int64_t Now() {
-  return MonotonicNanoseconds();
-}
-
-// A request to end from outside (a host that ends its saver with SIGTERM, Ctrl-C in a
-// terminal): the loop ends as after an allowed close, so the tear-down still runs and the
-// running flag does not outlive the saver on the root window.
-volatile sig_atomic_t g_end_requested = 0;
-
-void RequestEnd(int) {
-  g_end_requested = 1;
-}
-
-void CatchEndSignals() {
-  struct sigaction action {};
-  action.sa_handler = RequestEnd;
-  sigemptyset(&action.sa_mask);
-  action.sa_flags = 0;  // no restart: the wait for events returns at once
-  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) {
-    sigaction(signal_number, &action, nullptr);
-  }
-}
-
 }  // namespace
 
-TX11Saver::TX11Saver(std::vector<std::string> arguments, TSettingsDialog settings_dialog,
-                     TErrorReport report)
-    : arguments_(std::move(arguments)),
-      settings_dialog_(std::move(settings_dialog)),
-      report_(std::move(report)) {}
+TX11Saver::TX11Saver(TSettingsDialog settings_dialog, TErrorReport report)
+    : settings_dialog_(std::move(settings_dialog)), report_(std::move(report)) {}
 
 TX11Saver::~TX11Saver() {
   DestroySaverWindow();
@@ -77,13 +46,13 @@ bool TX11Saver::FindTopLevelSaver() {
   return x11::FindTopLevelSaver(display);
 }
 
-void TX11Saver::ShowWindow(uint32_t handle) {
+void TX11Saver::ShowWindow(TWindowHandle handle) {
   Display* display = OpenDisplay();
   TErrorTrap trap(display);
   XMapWindow(display, handle);
 }
 
-void TX11Saver::GetWindowRect(uint32_t handle, TWindowRect& rect) {
+void TX11Saver::GetWindowRect(TWindowHandle handle, TWindowRect& rect) {
   Display* display = OpenDisplay();
   TErrorTrap trap(display);
   XWindowAttributes attributes{};
@@ -99,27 +68,42 @@ void TX11Saver::GetWindowRect(uint32_t handle, TWindowRect& rect) {
   rect = TWindowRect{x, y, x + outer_width, y + outer_height};
 }
 
-IPasswordHost& TX11Saver::Passwords() {
-  return SystemPasswords();
+int TX11Saver::RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) {
+  // Without a display the dialog's window cannot be made, the same failure as the saver's.
+  try {
+    OpenDisplay();
+  } catch (const EZarmokError&) {
+    throw EZarmokError(kWindowCreateMessage);
+  }
+  return settings_dialog_(ini_path, owner);
 }
 
-TDesktopWindow& TX11Saver::CreateSaverWindow(uint32_t preview_parent) {
-  display_ = OpenDisplay();
+void TX11Saver::WriteDiagnostic(const std::string& line) {
+  std::fprintf(stderr, "%s\n", line.c_str());
+  std::fflush(stderr);
+}
+
+IFormWindow& TX11Saver::CreateSaverWindow(TWindowHandle preview_parent) {
+  try {
+    display_ = OpenDisplay();
+  } catch (const EZarmokError&) {
+    throw EZarmokError(kWindowCreateMessage);
+  }
   const int screen = DefaultScreen(display_);
   root_ = RootWindow(display_, screen);
-  preview_parent_ = preview_parent;
+  preview_parent_ = static_cast<Window>(preview_parent);
   running_atom_ = XInternAtom(display_, kRunningProperty, False);
   wm_delete_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
 
   XSetWindowAttributes attributes{};
   attributes.background_pixel = BlackPixel(display_, screen);
-  attributes.override_redirect = preview_parent == 0 ? True : False;
+  attributes.override_redirect = preview_parent_ == None ? True : False;
   attributes.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask |
                           VisibilityChangeMask | StructureNotifyMask;
-  const Window parent = preview_parent == 0 ? root_ : static_cast<Window>(preview_parent);
+  const Window parent = preview_parent_ == None ? root_ : preview_parent_;
   {
     TErrorTrap trap(display_);
-    window_ = XCreateWindow(display_, parent, 0, 0, kResourceWidth, kResourceHeight, 0,
+    window_ = XCreateWindow(display_, parent, 0, 0, kBirthClientWidth, kBirthClientHeight, 0,
                             CopyFromParent, InputOutput, CopyFromParent,
                             CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
     XWindowAttributes made{};
@@ -133,6 +117,7 @@ TDesktopWindow& TX11Saver::CreateSaverWindow(uint32_t preview_parent) {
     depth_ = made.depth;
   }
   window_alive_ = true;
+  pane_gone_ = false;
 
   XClassHint hint{};
   char name[] = "zarmok";
@@ -140,29 +125,24 @@ TDesktopWindow& TX11Saver::CreateSaverWindow(uint32_t preview_parent) {
   hint.res_name = name;
   hint.res_class = class_name;
   XSetClassHint(display_, window_, &hint);
-  XStoreName(display_, window_, "Zarmok");
+  XStoreName(display_, window_, kApplicationTitle);
   XSetWMProtocols(display_, window_, &wm_delete_, 1);
   gc_ = XCreateGC(display_, window_, 0, nullptr);
+  MakeInvisibleCursor();
+  SetClientSize(kBirthClientWidth, kBirthClientHeight);
+  settled_request_ = NextRequest(display_);
+  return *this;
+}
 
+void TX11Saver::MakeInvisibleCursor() {
   const Pixmap blank = XCreatePixmap(display_, window_, 1, 1, 1);
-  {
-    const GC clear = XCreateGC(display_, blank, 0, nullptr);
-    XSetForeground(display_, clear, 0);
-    XFillRectangle(display_, blank, clear, 0, 0, 1, 1);
-    XFreeGC(display_, clear);
-  }
+  const GC clear = XCreateGC(display_, blank, 0, nullptr);
+  XSetForeground(display_, clear, 0);
+  XFillRectangle(display_, blank, clear, 0, 0, 1, 1);
+  XFreeGC(display_, clear);
   XColor black{};
   invisible_ = XCreatePixmapCursor(display_, blank, blank, &black, &black, 0, 0);
   XFreePixmap(display_, blank);
-
-  SetClientSize(kResourceWidth, kResourceHeight);
-  const std::string ini_path = SettingsFilePath(ProgramFilePath());
-  saver_ = std::make_unique<TDesktopWindow>(TDesktopHost{
-      *this, *this, SystemProfile(), ini_path, preview_parent, arguments_, &SystemPasswords()});
-  saver_->FormCreate();
-  steps_per_second_ = LoadStepsPerSecond(SystemProfile(), ini_path);
-  CheckPendingError();
-  return *saver_;
 }
 
 void TX11Saver::PlaceSaverWindow(int32_t left, int32_t top, int32_t width, int32_t height) {
@@ -209,10 +189,24 @@ void TX11Saver::ApplyCursor() {
   } else {
     XUndefineCursor(display_, window_);
   }
-  // While the pointer is shown over a full-screen saver, a host dialog has the user's
-  // attention (the password check), and it needs the keyboard.
-  if (preview_parent_ == 0 && mapped_) GrabKeyboard(cursor_count_ < 0);
   XFlush(display_);
+}
+
+void TX11Saver::HostDialogBegins() {
+  // The host's dialog needs the keyboard that the full-screen saver holds.
+  host_dialog_ = true;
+  if (window_alive_) GrabKeyboard(false);
+}
+
+void TX11Saver::HostDialogEnds() {
+  host_dialog_ = false;
+  if (window_alive_ && WantsKeyboard()) GrabKeyboard(true);
+}
+
+bool TX11Saver::WantsKeyboard() const {
+  // Only the full-screen saver takes the keyboard: inside another program's window the keys
+  // belong to that program.
+  return preview_parent_ == None && mapped_ && !host_dialog_;
 }
 
 void TX11Saver::GrabKeyboard(bool grab) {
@@ -224,15 +218,37 @@ void TX11Saver::GrabKeyboard(bool grab) {
     XUngrabKeyboard(display_, CurrentTime);
     keyboard_grabbed_ = false;
   }
+  XFlush(display_);
 }
 
-bool TX11Saver::Running() const {
-  return g_end_requested == 0 && window_alive_ && saver_ != nullptr && !saver_->CloseAllowed();
+void TX11Saver::CatchEndSignals() {
+  // A host that ends its saver with SIGTERM, or Ctrl-C in a terminal, ends the loop as the
+  // pane's destruction does, so the tear-down still runs and the running flag does not
+  // outlive the saver on the root window.
+  sigset_t ends;
+  sigemptyset(&ends);
+  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&ends, signal_number);
+  if (sigprocmask(SIG_BLOCK, &ends, &saved_mask_) != 0) return;
+  signal_fd_ = signalfd(-1, &ends, SFD_CLOEXEC | SFD_NONBLOCK);
+  if (signal_fd_ < 0) sigprocmask(SIG_SETMASK, &saved_mask_, nullptr);
 }
 
-void TX11Saver::RunMessageLoop() {
-  if (saver_ == nullptr) return;
-  if (maximize_requested_ && preview_parent_ == 0) {
+void TX11Saver::ReleaseEndSignals() {
+  if (signal_fd_ < 0) return;
+  close(signal_fd_);
+  signal_fd_ = -1;
+  // A signal that arrived after the loop ended is delivered now, with its usual effect.
+  sigprocmask(SIG_SETMASK, &saved_mask_, nullptr);
+}
+
+bool TX11Saver::EndSignalled() {
+  if (signal_fd_ < 0) return false;
+  signalfd_siginfo info{};
+  return read(signal_fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
+}
+
+void TX11Saver::ShowSaverWindow() {
+  if (maximize_requested_ && preview_parent_ == None) {
     XWindowAttributes root{};
     XGetWindowAttributes(display_, root_, &root);
     XMoveResizeWindow(display_, window_, 0, 0, static_cast<unsigned>(std::max(root.width, 1)),
@@ -241,65 +257,27 @@ void TX11Saver::RunMessageLoop() {
   }
   XMapRaised(display_, window_);
   XFlush(display_);
-
   CatchEndSignals();
-  const int fd = ConnectionNumber(display_);
-  const int64_t started = Now();
-  TStepPacer pacer(steps_per_second_, started);
-  bool may_sleep = false;
-  int64_t next_grab_try = started;
-  while (Running()) {
-    while (Running() && XPending(display_) > 0) {
-      XEvent event;
-      XNextEvent(display_, &event);
-      Dispatch(event);
-      may_sleep = false;
-    }
-    CheckPendingError();
-    if (!Running()) break;
-
-    const int64_t now = Now();
-    // Another client may hold the keyboard when the saver appears (a menu, a screen locker
-    // letting go); keys must reach the saver as soon as it is free.
-    if (preview_parent_ == 0 && mapped_ && cursor_count_ < 0 && !keyboard_grabbed_ &&
-        now >= next_grab_try) {
-      GrabKeyboard(true);
-      next_grab_try = now + kGrabRetryNs;
-    }
-    if (!may_sleep && idle_ && pacer.StepDue(now)) {
-      bool done = true;
-      idle_(done);
-      const int64_t stepped = Now();
-      pacer.StepTaken(stepped);
-      Present();
-      ++stats_.steps;
-      stats_.step_ns += stepped - now;
-      stats_.present_ns += Now() - stepped;
-      may_sleep = done;
-      continue;
-    }
-    const int wait = may_sleep || !idle_ ? kLongestWaitMs : pacer.WaitMilliseconds(now);
-    if (wait > 0) {
-      pollfd watch{fd, POLLIN, 0};
-      poll(&watch, 1, wait);
-      if (may_sleep) may_sleep = false;
-    }
-  }
-  stats_.loop_ns = Now() - started;
+  next_grab_try_ = Now();
 }
 
-template <typename Handler>
-void TX11Saver::RunHandler(Handler handler) {
-  // An error inside an input or paint handler is the windowing layer's to report; the saver
-  // goes on.
-  try {
-    handler();
-  } catch (const EZarmokError& error) {
-    report_(kApplicationTitle, std::string(error.what()) + ".");
+void TX11Saver::HandlePendingMessages(ISaverEvents& events) {
+  if (pane_gone_) {
+    events.Deliver(TSaverEvent{TSaverEventKind::PaneGone});
+    return;
+  }
+  if (EndSignalled()) {
+    events.Deliver(TSaverEvent{TSaverEventKind::EndRequest});
+    return;
+  }
+  while (events.Running() && XPending(display_) > 0) {
+    XEvent event;
+    XNextEvent(display_, &event);
+    Translate(event, events);
   }
 }
 
-void TX11Saver::Dispatch(const XEvent& event) {
+void TX11Saver::Translate(const XEvent& event, ISaverEvents& events) {
   if (event.type == shm_completion_) {
     shm_busy_ = false;
     return;
@@ -308,7 +286,7 @@ void TX11Saver::Dispatch(const XEvent& event) {
   switch (event.type) {
     case MapNotify:
       mapped_ = true;
-      if (preview_parent_ == 0) GrabKeyboard(true);
+      if (WantsKeyboard()) GrabKeyboard(true);
       break;
     case UnmapNotify:
       mapped_ = false;
@@ -317,38 +295,56 @@ void TX11Saver::Dispatch(const XEvent& event) {
       SetClientSize(event.xconfigure.width, event.xconfigure.height);
       break;
     case Expose:
-      if (event.xexpose.count == 0) {
-        RunHandler([this] { saver_->FormPaint(); });
-        Present();
-      }
+      if (event.xexpose.count == 0) events.Deliver(TSaverEvent{TSaverEventKind::Paint});
       break;
     case VisibilityNotify:
-      if (preview_parent_ == 0 && event.xvisibility.state != VisibilityUnobscured) {
+      if (preview_parent_ == None && event.xvisibility.state != VisibilityUnobscured) {
         XRaiseWindow(display_, window_);
       }
       break;
     case KeyPress:
-      RunHandler([this] { saver_->FormKeyDown(); });
+      events.Deliver(TSaverEvent{TSaverEventKind::KeyDown});
       break;
     case ButtonPress:
-      if (event.xbutton.button == Button1) RunHandler([this] { saver_->FormClick(); });
+      if (event.xbutton.button == Button1) {
+        events.Deliver(TSaverEvent{TSaverEventKind::PrimaryClick});
+      }
       break;
     case MotionNotify:
-      RunHandler([this] { saver_->FormMouseMove(); });
+      events.Deliver(TSaverEvent{TSaverEventKind::MouseMove});
       break;
     case ClientMessage:
       if (static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_) {
-        RunHandler([this] { saver_->Close(); });
+        events.Deliver(TSaverEvent{TSaverEventKind::CloseRequest});
       }
       break;
     case DestroyNotify:
       // The host destroyed the pane, and the saver's window with it.
       window_alive_ = false;
       mapped_ = false;
+      events.Deliver(TSaverEvent{TSaverEventKind::PaneGone});
       break;
     default:
       break;
   }
+}
+
+void TX11Saver::WaitForInput(int32_t milliseconds) {
+  const int64_t now = Now();
+  // Another client may hold the keyboard when the saver appears (a menu, a screen locker
+  // letting go); keys must reach the saver as soon as it is free.
+  if (WantsKeyboard() && !keyboard_grabbed_ && now >= next_grab_try_) {
+    GrabKeyboard(true);
+    next_grab_try_ = now + kGrabRetryNs;
+  }
+  if (XPending(display_) > 0) return;
+  std::array<pollfd, 2> watch{pollfd{ConnectionNumber(display_), POLLIN, 0},
+                              pollfd{signal_fd_, POLLIN, 0}};
+  poll(watch.data(), signal_fd_ >= 0 ? 2 : 1, milliseconds);
+}
+
+int64_t TX11Saver::Now() {
+  return MonotonicNanoseconds();
 }
 
 bool TX11Saver::WindowExists() {
@@ -357,13 +353,20 @@ bool TX11Saver::WindowExists() {
   return XGetWindowAttributes(display_, window_, &attributes) != 0 && !trap.Failed();
 }
 
-void TX11Saver::CheckPendingError() {
+void TX11Saver::RaiseRequestErrors(bool settle) {
+  if (display_ == nullptr) return;
+  if (settle && NextRequest(display_) != settled_request_) {
+    XSync(display_, False);
+    settled_request_ = NextRequest(display_);
+  }
   const TPendingError error = TakePendingError();
   if (!error.pending) return;
   // Drawing into a pane that the host has just destroyed fails before the news of the
   // destruction arrives; that is the end of the preview, not an error.
-  if (preview_parent_ != 0 && window_alive_ && !WindowExists()) {
+  if (preview_parent_ != None && window_alive_ && !WindowExists()) {
     window_alive_ = false;
+    mapped_ = false;
+    pane_gone_ = true;
     return;
   }
   throw EZarmokError(error.text);
@@ -504,7 +507,6 @@ void TX11Saver::Present() {
     }
   }
   XFlush(display_);
-  ++stats_.presents;
 }
 
 void TX11Saver::PutShared(const TDirtyRect& rect, bool last) {
@@ -559,9 +561,9 @@ void TX11Saver::WaitForSharedImage() {
 }
 
 void TX11Saver::DestroySaverWindow() {
-  if (display_ == nullptr || (saver_ == nullptr && window_ == None)) return;
+  ReleaseEndSignals();
+  if (display_ == nullptr || window_ == None) return;
   TErrorTrap trap(display_);
-  if (saver_ != nullptr) saver_->FormDestroy();
   GrabKeyboard(false);
   FreeImage();
   if (window_alive_) XDestroyWindow(display_, window_);
@@ -573,8 +575,6 @@ void TX11Saver::DestroySaverWindow() {
   window_alive_ = false;
   mapped_ = false;
   trap.Failed();
-  saver_.reset();
-  idle_ = nullptr;
   TakePendingError();
 }
 

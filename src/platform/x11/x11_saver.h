@@ -1,22 +1,20 @@
-// The saver on X11: the platform window of TDesktopWindow, the host services its creation and
-// destruction use, and the message loop that drives it. Every rule of the saver lives in the
-// core; this only translates between it and the X server.
+// The saver on X11: the platform window of the saver's session, its messages translated into
+// the session's events, and the services start-up asks of the desktop. Every rule of the saver
+// lives in the core; this only translates between it and the X server.
 #pragma once
 
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
+#include <signal.h>
 
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <string>
-#include <vector>
 
-#include "DeskTop.h"
-#include "pacing.h"
+#include "damage.h"
 #include "platform.h"
 #include "raster.h"
-#include "x11_damage.h"
+#include "session.h"
 
 namespace zarmok::x11 {
 
@@ -24,22 +22,12 @@ namespace zarmok::x11 {
 // saver window exists, deleted when it is destroyed.
 inline constexpr const char* kRunningProperty = "_ZARMOK_SCREENSAVER_RUNNING";
 
-// What one run of the loop measured (see README, ZARMOK_STATS).
-struct TLoopStats {
-  int64_t steps = 0;
-  int64_t step_ns = 0;     // inside AppIdle
-  int64_t present_ns = 0;  // sending dirty rectangles to the server
-  int64_t presents = 0;
-  int64_t loop_ns = 0;
-};
-
-class TX11Saver final : public IStartUpHost, public IFormWindow, public ISaverHost {
+class TX11Saver final : public IStartUpHost, public ISaverPlatform, public IFormWindow {
  public:
-  using TSettingsDialog = std::function<int()>;
+  using TSettingsDialog = std::function<int(const std::string& ini_path, TWindowHandle owner)>;
   using TErrorReport = std::function<void(const std::string& title, const std::string& message)>;
 
-  TX11Saver(std::vector<std::string> arguments, TSettingsDialog settings_dialog,
-            TErrorReport report);
+  TX11Saver(TSettingsDialog settings_dialog, TErrorReport report);
   ~TX11Saver() override;
   TX11Saver(const TX11Saver&) = delete;
   TX11Saver& operator=(const TX11Saver&) = delete;
@@ -50,17 +38,35 @@ class TX11Saver final : public IStartUpHost, public IFormWindow, public ISaverHo
   // X11 has no hidden application window: nothing to hide, and the password-change dialog
   // gets no owner (0).
   void HideApplicationWindow() override {}
-  uintptr_t ApplicationWindow() override { return 0; }
-  void ShowWindow(uint32_t handle) override;
-  void GetWindowRect(uint32_t handle, TWindowRect& rect) override;
-  int RunSettingsDialog() override { return settings_dialog_(); }
-  IPasswordHost& Passwords() override;
-  TDesktopWindow& CreateSaverWindow(uint32_t preview_parent) override;
-  void PlaceSaverWindow(int32_t left, int32_t top, int32_t width, int32_t height) override;
-  void RunMessageLoop() override;
-  void DestroySaverWindow() override;
+  TWindowHandle ApplicationWindow() override { return 0; }
+  void ShowWindow(TWindowHandle handle) override;
+  void GetWindowRect(TWindowHandle handle, TWindowRect& rect) override;
+  int RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) override;
+  IPasswordHost& Passwords() override { return SystemPasswords(); }
+  IPrivateProfile& Profile() override { return SystemProfile(); }
+  std::string ProgramPath() override { return ProgramFilePath(); }
+  ISaverPlatform& SaverPlatform() override { return *this; }
   void ReportUnhandledError(const std::string& title, const std::string& message) override {
     report_(title, message);
+  }
+  void WriteDiagnostic(const std::string& line) override;
+
+  // ISaverPlatform
+  IFormWindow& CreateSaverWindow(TWindowHandle preview_parent) override;
+  void PlaceSaverWindow(int32_t left, int32_t top, int32_t width, int32_t height) override;
+  void DestroySaverWindow() override;
+  void SetScreenSaverRunning(bool running) override;
+  void ShowCursor(bool show) override;
+  void HostDialogBegins() override;
+  void HostDialogEnds() override;
+  void ShowSaverWindow() override;
+  void HandlePendingMessages(ISaverEvents& events) override;
+  void WaitForInput(int32_t milliseconds) override;
+  void Present() override;
+  void RaiseRequestErrors(bool settle) override;
+  int64_t Now() override;
+  void ShowError(const std::string& title, const std::string& text) override {
+    report_(title, text);
   }
 
   // IFormWindow
@@ -68,36 +74,26 @@ class TX11Saver final : public IStartUpHost, public IFormWindow, public ISaverHo
   int32_t ClientHeight() override { return height_; }
   void RequestMaximized() override { maximize_requested_ = true; }
   IDrawSurface& Canvas() override { return drawing_; }
-  uintptr_t Handle() override { return window_; }
-
-  // ISaverHost
-  void SetScreenSaverRunning(bool running) override;
-  void ShowCursor(bool show) override;
-  void SetIdleHandler(std::function<void(bool& done)> handler) override {
-    idle_ = std::move(handler);
-  }
-
-  const TLoopStats& Stats() const { return stats_; }
+  TWindowHandle Handle() override { return window_; }
 
  private:
   void SetClientSize(int32_t width, int32_t height);
+  void MakeInvisibleCursor();
   void ApplyCursor();
   void GrabKeyboard(bool grab);
-  void Dispatch(const XEvent& event);
-  template <typename Handler>
-  void RunHandler(Handler handler);
-  void CheckPendingError();
+  bool WantsKeyboard() const;
+  void Translate(const XEvent& event, ISaverEvents& events);
   bool WindowExists();
-  void Present();
+  void CatchEndSignals();
+  void ReleaseEndSignals();
+  bool EndSignalled();
   void PutShared(const TDirtyRect& rect, bool last);
   void PutDirect(const TDirtyRect& rect);
   void PutConverted(const TDirtyRect& rect);
   void MakeImage();
   void FreeImage();
   void WaitForSharedImage();
-  bool Running() const;
 
-  std::vector<std::string> arguments_;
   TSettingsDialog settings_dialog_;
   TErrorReport report_;
 
@@ -105,8 +101,9 @@ class TX11Saver final : public IStartUpHost, public IFormWindow, public ISaverHo
   Window root_ = None;
   Window window_ = None;
   bool window_alive_ = false;
+  bool pane_gone_ = false;
   bool mapped_ = false;
-  uint32_t preview_parent_ = 0;
+  Window preview_parent_ = None;
   Visual* visual_ = nullptr;
   int depth_ = 0;
   GC gc_ = nullptr;
@@ -114,17 +111,24 @@ class TX11Saver final : public IStartUpHost, public IFormWindow, public ISaverHo
   Atom wm_delete_ = None;
   Atom running_atom_ = None;
   bool keyboard_grabbed_ = false;
+  bool host_dialog_ = false;
   bool maximize_requested_ = false;
   int cursor_count_ = 0;
+  int64_t next_grab_try_ = 0;
+  // The request that the last settled check waited for: a handler that sent none needs no
+  // round trip to the server.
+  unsigned long settled_request_ = 0;
 
-  std::unique_ptr<TDesktopWindow> saver_;
-  TRasterCanvas canvas_{427, 273};
+  // The end signals arrive on a descriptor the loop waits on, so no handler runs behind the
+  // program's back and nothing is shared with one.
+  int signal_fd_ = -1;
+  sigset_t saved_mask_{};
+
+  TRasterCanvas canvas_{kBirthClientWidth, kBirthClientHeight};
   TDamage damage_;
   TDamageCanvas drawing_{canvas_, damage_};
-  int32_t width_ = 427;
-  int32_t height_ = 273;
-  int32_t steps_per_second_ = kDefaultStepsPerSecond;
-  std::function<void(bool&)> idle_;
+  int32_t width_ = kBirthClientWidth;
+  int32_t height_ = kBirthClientHeight;
 
   // The image the canvas is sent through: shared memory when the server offers it, else the
   // canvas's own pixels (same layout), else a converted copy for other visuals.
@@ -139,8 +143,6 @@ class TX11Saver final : public IStartUpHost, public IFormWindow, public ISaverHo
   // The server has not yet finished reading the segment: it must not be written meanwhile.
   bool shm_busy_ = false;
   bool direct_layout_ = false;
-
-  TLoopStats stats_;
 };
 
 }  // namespace zarmok::x11

@@ -1,4 +1,4 @@
-// The parts of the saver window that changed since they were last sent to the server. One
+// The parts of the saver window that changed since they were last sent to the screen. One
 // bounding rectangle for a whole step would span the screen as soon as two bugs are far apart;
 // a few rectangles, each around the figures close together, send a few kilobytes instead.
 #pragma once
@@ -9,7 +9,7 @@
 #include "platform.h"
 #include "raster.h"
 
-namespace zarmok::x11 {
+namespace zarmok {
 
 class TDamage {
  public:
@@ -52,4 +52,4 @@ class TDamageCanvas final : public IDrawSurface {
   int32_t y_ = 0;
 };
 
-}  // namespace zarmok::x11
+}  // namespace zarmok

@@ -1,8 +1,8 @@
-#include "x11_damage.h"
+#include "damage.h"
 
 #include <algorithm>
 
-namespace zarmok::x11 {
+namespace zarmok {
 namespace {
 
 int64_t Area(const TDirtyRect& r) {
@@ -121,4 +121,4 @@ void TDamageCanvas::FillRect(int32_t left, int32_t top, int32_t right, int32_t b
   damage_.Add(left, top, right, bottom);
 }
 
-}  // namespace zarmok::x11
+}  // namespace zarmok

@@ -6,10 +6,10 @@
 #include <random>
 #include <vector>
 
+#include "damage.h"
 #include "raster.h"
-#include "x11_damage.h"
 
-namespace zarmok::x11 {
+namespace zarmok {
 namespace {
 
 std::vector<TDirtyRect> TakeAll(TDamage& damage) {
@@ -124,4 +124,4 @@ TEST(X11DamageCanvas, FiguresFarOffTheWindowAddNothing) {
 }
 
 }  // namespace
-}  // namespace zarmok::x11
+}  // namespace zarmok
