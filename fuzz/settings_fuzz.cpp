@@ -86,11 +86,19 @@ std::string ReadWhole(const std::string& path) {
 }
 
 void FuzzIniFile(std::string_view body) {
+  // The folder's name outlives every other static, so the clean-up at exit can still read it.
+  static char folder[] = "/dev/shm/zarmok-fuzz-XXXXXX";
   static const std::string path = [] {
     // Memory-backed when the host has it: every write syncs, and a disk would set the pace.
-    char folder[] = "/dev/shm/zarmok-fuzz-XXXXXX";
     if (access("/dev/shm", W_OK) != 0) std::memcpy(folder, "/tmp/zarmok-fuzz-XXXXXX", 24);
     Check(mkdtemp(folder) != nullptr, "no temporary folder");
+    // libFuzzer ends a timed run through exit(): leave no folder behind in shared memory.
+    std::atexit([] {
+      char file[sizeof folder + 16];
+      std::snprintf(file, sizeof file, "%s/zarmok.ini", folder);
+      unlink(file);
+      rmdir(folder);
+    });
     return std::string(folder) + "/zarmok.ini";
   }();
   FILE* f = std::fopen(path.c_str(), "wb");

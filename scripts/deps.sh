@@ -9,8 +9,18 @@ packages=(
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   fonts-ipafont-gothic fonts-liberation
 )
-if [ "${1:-}" = "--bench" ]; then packages+=(libbenchmark-dev libcairo2-dev); fi
-if [ "${1:-}" = "--fuzz" ]; then packages+=(clang libclang-rt-14-dev); fi
+# Extras on request, any of them together: --bench (Google Benchmark, cairo) and --fuzz (clang
+# with libFuzzer and the sanitizer runtimes).
+for extra in "$@"; do
+  case $extra in
+    --bench) packages+=(libbenchmark-dev libcairo2-dev) ;;
+    --fuzz) packages+=(clang libclang-rt-14-dev) ;;
+    *)
+      echo "deps.sh: unknown option $extra (known: --bench, --fuzz)" >&2
+      exit 2
+      ;;
+  esac
+done
 
 missing=()
 for p in "${packages[@]}"; do

@@ -1,13 +1,15 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything from scratch and runs every test: the native build
-# (unit and X11 integration tests), the same unit tests under AddressSanitizer and
-# UndefinedBehaviorSanitizer, and the Windows build's unit tests under Wine.
+# (unit and X11 integration tests), the unit tests of a Release build (-O3, as run.sh builds the
+# program, with the warnings only that optimiser reports), the same unit tests under
+# AddressSanitizer and UndefinedBehaviorSanitizer, every fuzz target for 30 s, and the Windows
+# build's unit tests under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
 jobs=$(nproc)
 
-bash scripts/deps.sh
+bash scripts/deps.sh --fuzz
 
 configure_and_test() {
   local dir=$1
@@ -25,10 +27,18 @@ find src tests tools bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 |
 echo "== native build and tests"
 configure_and_test build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
+echo "== Release build and unit tests"
+configure_and_test build/release-tests -DCMAKE_BUILD_TYPE=Release -DZARMOK_INTEGRATION_TESTS=OFF
+
 echo "== unit tests under AddressSanitizer + UndefinedBehaviorSanitizer"
 ASAN_OPTIONS=detect_leaks=1 UBSAN_OPTIONS=print_stacktrace=1 \
   configure_and_test build/sanitize -DCMAKE_BUILD_TYPE=Debug -DZARMOK_SANITIZE=ON \
   -DZARMOK_INTEGRATION_TESTS=OFF
+
+echo "== fuzz targets (clang + libFuzzer, ASan + UBSan), 30 s each"
+# From scratch like every other configuration: no corpus of an earlier run carries over.
+rm -rf build/fuzz
+bash scripts/fuzz.sh 30 build/fuzz
 
 echo "== Windows build (MinGW-w64), unit tests under Wine"
 # A Wine prefix of our own, made fresh inside build/, so no earlier run or user setting leaks in.
