@@ -10,10 +10,10 @@ constexpr const char* kGothicStandIns[] = {"IPAPGothic", "IPAGothic", nullptr};
 
 }  // namespace
 
-const TFontSpec kProductNameFont = {"Times New Roman", 64, true, true, kSerifStandIns};
-const TFontSpec kVersionFont = {"ＭＳ Ｐゴシック", 13, false, false, kGothicStandIns};
+const TFontRequest kProductNameFont = {"Times New Roman", 64, true, true, kSerifStandIns};
+const TFontRequest kVersionFont = {"ＭＳ Ｐゴシック", 13, false, false, kGothicStandIns};
 
-const TAboutBoxSpec kAboutBox = {
+const TAboutBoxLayout kAboutBox = {
     "ﾊﾞｰｼﾞｮﾝ情報",
     294,
     201,

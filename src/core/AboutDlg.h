@@ -13,32 +13,32 @@ enum class TModalResult { NotClosed, Ok, Cancel };
 
 enum class TTextAlign { Left, Center };
 
-struct TLabelSpec {
+struct TLabelLayout {
   const char* name;
   const char* caption;
   TRect rect;  // in the panel
   TTextAlign align;
-  const TFontSpec* font;
+  const TFontRequest* font;
 };
 
-struct TAboutBoxSpec {
+struct TAboutBoxLayout {
   const char* caption;
   int32_t client_width;
   int32_t client_height;
-  const TFontSpec* font;
+  const TFontRequest* font;
   const char* panel_name;
   TRect panel;  // lowered
-  TLabelSpec product_name;
-  TLabelSpec version;
+  TLabelLayout product_name;
+  TLabelLayout version;
   const char* ok_name;
   const char* ok_caption;
   TRect ok;
   TModalResult ok_result;  // the OK button is the default button and holds the focus
 };
 
-extern const TFontSpec kProductNameFont;
-extern const TFontSpec kVersionFont;
-extern const TAboutBoxSpec kAboutBox;
+extern const TFontRequest kProductNameFont;
+extern const TFontRequest kVersionFont;
+extern const TAboutBoxLayout kAboutBox;
 
 // The top-left corner that centres a window of the given size on a screen of the given size.
 TPoint CenteredOrigin(int32_t screen_width, int32_t screen_height, int32_t width, int32_t height);

@@ -22,9 +22,9 @@ constexpr TEndLabel Label(const char* caption, int32_t left) {
 
 }  // namespace
 
-const TFontSpec kDialogFont = {"ＭＳ Ｐゴシック", 12, false, false, kDialogFontStandIns};
+const TFontRequest kDialogFont = {"ＭＳ Ｐゴシック", 12, false, false, kDialogFontStandIns};
 
-const TScrollBarSpec kScrollBars[kScrollBarCount] = {
+const TScrollBarLayout kScrollBars[kScrollBarCount] = {
     {TScrollBarId::SpeedSB,
      "SpeedSB",
      "GroupBox1",
@@ -144,7 +144,7 @@ const TScrollBarSpec kScrollBars[kScrollBarCount] = {
      false},
 };
 
-const TCheckBoxSpec kCheckBoxes[kCheckBoxCount] = {
+const TCheckBoxLayout kCheckBoxes[kCheckBoxCount] = {
     {TCheckBoxId::StopOnKeyCbx,
      "StopOnKeyCbx",
      "キー操作",
@@ -162,13 +162,13 @@ const TCheckBoxSpec kCheckBoxes[kCheckBoxCount] = {
      &TSaverSettings::StopOnMouseClick},
 };
 
-const TGroupBoxSpec kStopGroupBox = {"GroupBox7", "終了条件", {8, 248, 329, 41}, 6};
+const TGroupBoxLayout kStopGroupBox = {"GroupBox7", "終了条件", {8, 248, 329, 41}, 6};
 
-const TButtonSpec kOkBtn = {"OkBtn", "OK", {352, 256, 79, 33}, 7, true, false};
-const TButtonSpec kCancelBtn = {"CancelBtn", "Cancel", {432, 256, 79, 33}, 8, false, true};
-const TButtonSpec kAboutBtn = {"AboutBtn", "About", {440, 216, 49, 17}, 13, false, false};
+const TButtonLayout kOkBtn = {"OkBtn", "OK", {352, 256, 79, 33}, 7, true, false};
+const TButtonLayout kCancelBtn = {"CancelBtn", "Cancel", {432, 256, 79, 33}, 8, false, true};
+const TButtonLayout kAboutBtn = {"AboutBtn", "About", {440, 216, 49, 17}, 13, false, false};
 
-const TRadioGroupSpec kBugsTypeRG = {
+const TRadioGroupLayout kBugsTypeRG = {
     "BugsTypeRG", "BugsTypeRG", {264, 200, 137, 41}, 2, {"Type_A", "Type_B"}, 12};
 
 const TTabStop kTabOrder[kTabStopCount] = {
@@ -181,7 +181,7 @@ const TTabStop kTabOrder[kTabStopCount] = {
     {TChildKind::RadioGroup, -1, nullptr},    {TChildKind::Button, -1, &kAboutBtn},
 };
 
-const char* ChooseFontFace(const TFontSpec& font,
+const char* ChooseFontFace(const TFontRequest& font,
                            const std::function<bool(const char* face)>& installed) {
   if (installed(font.face)) return font.face;
   for (const char* const* stand_in = font.stand_ins; stand_in && *stand_in; ++stand_in) {
@@ -190,7 +190,7 @@ const char* ChooseFontFace(const TFontSpec& font,
   return font.face;
 }
 
-const TScrollBarSpec& ScrollBarSpec(TScrollBarId id) {
+const TScrollBarLayout& ScrollBarLayout(TScrollBarId id) {
   return kScrollBars[static_cast<int>(id)];
 }
 
@@ -198,14 +198,14 @@ int32_t ItemIndexForBugsType(int32_t bugs_type) {
   return std::clamp<int32_t>(bugs_type, -1, 1);
 }
 
-int32_t PositionForSetting(const TScrollBarSpec& bar, int32_t value) {
+int32_t PositionForSetting(const TScrollBarLayout& bar, int32_t value) {
   // Worked in 64 bits: 15 minus a stored value near the 32-bit limit must not overflow before
   // it is brought to the bar's end.
   const int64_t position = bar.reversed ? int64_t{kReversedBase} - value : int64_t{value};
   return static_cast<int32_t>(std::clamp<int64_t>(position, bar.min, bar.max));
 }
 
-int32_t SettingForPosition(const TScrollBarSpec& bar, int32_t position) {
+int32_t SettingForPosition(const TScrollBarLayout& bar, int32_t position) {
   const int32_t held = std::clamp(position, bar.min, bar.max);
   return bar.reversed ? kReversedBase - held : held;
 }
@@ -216,26 +216,26 @@ TBugsPramSet::TBugsPramSet(IBugsPramSetView& view, IPrivateProfile& profile, std
 void TBugsPramSet::FormCreate() {
   const TSaverSettings settings = LoadSettings(profile_, ini_path_);
   view_.SetItemIndex(ItemIndexForBugsType(settings.BugsType));
-  for (const TScrollBarSpec& bar : kScrollBars) {
+  for (const TScrollBarLayout& bar : kScrollBars) {
     view_.SetPosition(bar.id, PositionForSetting(bar, settings.*bar.setting));
   }
-  for (const TCheckBoxSpec& box : kCheckBoxes) view_.SetChecked(box.id, settings.*box.setting);
+  for (const TCheckBoxLayout& box : kCheckBoxes) view_.SetChecked(box.id, settings.*box.setting);
 }
 
 TSaverSettings TBugsPramSet::SettingsFromControls() {
   TSaverSettings settings;
   settings.BugsType = view_.ItemIndex();
-  for (const TScrollBarSpec& bar : kScrollBars) {
+  for (const TScrollBarLayout& bar : kScrollBars) {
     settings.*bar.setting = SettingForPosition(bar, view_.Position(bar.id));
   }
-  for (const TCheckBoxSpec& box : kCheckBoxes) settings.*box.setting = view_.Checked(box.id);
+  for (const TCheckBoxLayout& box : kCheckBoxes) settings.*box.setting = view_.Checked(box.id);
   return settings;
 }
 
 void TBugsPramSet::OkBtnClick() {
   const bool any_stop =
       std::any_of(std::begin(kCheckBoxes), std::end(kCheckBoxes),
-                  [this](const TCheckBoxSpec& box) { return view_.Checked(box.id); });
+                  [this](const TCheckBoxLayout& box) { return view_.Checked(box.id); });
   if (!any_stop) {
     // A saver that nothing can stop would lock the desktop: the key box comes back on and the
     // user sees it before anything is saved.

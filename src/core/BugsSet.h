@@ -25,7 +25,7 @@ struct TRect {
 
 // A font as the dialog asks for it, with the installed faces that may stand in for it (in
 // order of preference) where the face itself is missing.
-struct TFontSpec {
+struct TFontRequest {
   const char* face;
   int32_t pixels;
   bool bold;
@@ -35,7 +35,7 @@ struct TFontSpec {
 
 // The face a front end uses for `font`: the face itself when installed, else the first
 // installed stand-in, else the face's own name (left to the font system's substitution).
-const char* ChooseFontFace(const TFontSpec& font,
+const char* ChooseFontFace(const TFontRequest& font,
                            const std::function<bool(const char* face)>& installed);
 
 // ---- The dialog window ----
@@ -46,7 +46,7 @@ inline constexpr int32_t kBugsPramSetClientHeight = 289;
 inline constexpr int32_t kBugsPramSetLeft = 200;
 inline constexpr int32_t kBugsPramSetTop = 107;
 // Every control of the dialog and of the about box writes in this font unless it says otherwise.
-extern const TFontSpec kDialogFont;
+extern const TFontRequest kDialogFont;
 
 // ---- The controls ----
 
@@ -80,7 +80,7 @@ struct TEndLabel {
 
 // One horizontal scroll bar in its own group box. Arrow clicks and clicks beside the thumb
 // both move it by kScrollStep.
-struct TScrollBarSpec {
+struct TScrollBarLayout {
   TScrollBarId id;
   const char* name;
   const char* group_name;
@@ -98,27 +98,27 @@ struct TScrollBarSpec {
 };
 inline constexpr int32_t kScrollStep = 1;
 inline constexpr int32_t kReversedBase = 15;
-extern const TScrollBarSpec kScrollBars[kScrollBarCount];
+extern const TScrollBarLayout kScrollBars[kScrollBarCount];
 
-struct TCheckBoxSpec {
+struct TCheckBoxLayout {
   TCheckBoxId id;
   const char* name;
   const char* caption;
   TRect rect;  // in the stop-condition group box
   bool TSaverSettings::*setting;
 };
-extern const TCheckBoxSpec kCheckBoxes[kCheckBoxCount];
+extern const TCheckBoxLayout kCheckBoxes[kCheckBoxCount];
 
 // The group box holding the three stop-condition check boxes.
-struct TGroupBoxSpec {
+struct TGroupBoxLayout {
   const char* name;
   const char* caption;
   TRect rect;
   int tab_order;
 };
-extern const TGroupBoxSpec kStopGroupBox;
+extern const TGroupBoxLayout kStopGroupBox;
 
-struct TButtonSpec {
+struct TButtonLayout {
   const char* name;
   const char* caption;
   TRect rect;
@@ -126,12 +126,12 @@ struct TButtonSpec {
   bool is_default;  // Enter presses it
   bool is_cancel;   // Escape and the window's close box act as it
 };
-extern const TButtonSpec kOkBtn;
-extern const TButtonSpec kCancelBtn;
-extern const TButtonSpec kAboutBtn;
+extern const TButtonLayout kOkBtn;
+extern const TButtonLayout kCancelBtn;
+extern const TButtonLayout kAboutBtn;
 
 // The radio group of the drawing style: its checked item's index is BugsType.
-struct TRadioGroupSpec {
+struct TRadioGroupLayout {
   const char* name;
   const char* caption;
   TRect rect;
@@ -139,19 +139,19 @@ struct TRadioGroupSpec {
   const char* items[2];
   int tab_order;
 };
-extern const TRadioGroupSpec kBugsTypeRG;
+extern const TRadioGroupLayout kBugsTypeRG;
 
 // The dialog's direct children in tab order, so that a front end creates them in that order.
 enum class TChildKind { ScrollBarGroup, StopGroup, Button, RadioGroup };
 struct TTabStop {
   TChildKind kind;
-  int scroll_bar;             // index into kScrollBars for ScrollBarGroup
-  const TButtonSpec* button;  // for Button
+  int scroll_bar;               // index into kScrollBars for ScrollBarGroup
+  const TButtonLayout* button;  // for Button
 };
 inline constexpr int kTabStopCount = 14;
 extern const TTabStop kTabOrder[kTabStopCount];
 
-const TScrollBarSpec& ScrollBarSpec(TScrollBarId id);
+const TScrollBarLayout& ScrollBarLayout(TScrollBarId id);
 
 // ---- Rules between settings and controls ----
 
@@ -159,9 +159,9 @@ const TScrollBarSpec& ScrollBarSpec(TScrollBarId id);
 int32_t ItemIndexForBugsType(int32_t bugs_type);
 // The bar's position for a stored value (reversed where the bar says so), a value outside the
 // bar's range showing at its nearest end.
-int32_t PositionForSetting(const TScrollBarSpec& bar, int32_t value);
+int32_t PositionForSetting(const TScrollBarLayout& bar, int32_t value);
 // The value a bar's position stands for.
-int32_t SettingForPosition(const TScrollBarSpec& bar, int32_t position);
+int32_t SettingForPosition(const TScrollBarLayout& bar, int32_t position);
 
 // ---- The dialog's view of its controls ----
 
@@ -171,7 +171,7 @@ class IBugsPramSetView {
   // The checked item of BugsTypeRG, -1 when none is checked; -1 unchecks every item.
   virtual int32_t ItemIndex() = 0;
   virtual void SetItemIndex(int32_t index) = 0;
-  // A scroll bar's position within the range of its TScrollBarSpec.
+  // A scroll bar's position within the range of its TScrollBarLayout.
   virtual int32_t Position(TScrollBarId bar) = 0;
   virtual void SetPosition(TScrollBarId bar, int32_t position) = 0;
   virtual bool Checked(TCheckBoxId box) = 0;

@@ -25,6 +25,14 @@ std::vector<int64_t> Milliseconds(const std::vector<int64_t>& times) {
   return ms;
 }
 
+void SetEnvironment(const char* name, const char* value) {
+#ifdef _WIN32
+  _putenv_s(name, value);  // an empty value removes it, which reads the same
+#else
+  setenv(name, value, 1);
+#endif
+}
+
 // A password is in force and the host's dialog answers with `verdict`.
 void RequirePassword(TFakeStartUp& host, uint32_t verdict) {
   host.passwords.flag = TPasswordFlag{TPasswordFlagState::Value, 1};
@@ -195,7 +203,7 @@ TEST(SessionErrors, AnErrorOfTheWindowsCreationEndsTheProgram) {
 
 TEST(SessionStats, MeasurementsAreWrittenOnlyWhenAskedFor) {
   for (const char* wanted : {"1", "0", ""}) {
-    setenv("ZARMOK_STATS", wanted, 1);
+    SetEnvironment("ZARMOK_STATS", wanted);
     TFakeStartUp host;
     host.settings = {{"StepsPerSecond", "100"}};
     host.end_at = 200 * kMs;
@@ -208,7 +216,7 @@ TEST(SessionStats, MeasurementsAreWrittenOnlyWhenAskedFor) {
       EXPECT_TRUE(host.diagnostics.empty()) << wanted;
     }
   }
-  unsetenv("ZARMOK_STATS");
+  SetEnvironment("ZARMOK_STATS", "");
 }
 
 TEST(SessionRandom, TwoWindowsWithOneSeedRunTheSameAnimationSideBySide) {

@@ -9,7 +9,7 @@ namespace zarmok::ui {
 
 namespace {
 
-Fl_Box* AddLabel(const TLabelSpec& layout, int32_t panel_left, int32_t panel_top, Fl_Font font) {
+Fl_Box* AddLabel(const TLabelLayout& layout, int32_t panel_left, int32_t panel_top, Fl_Font font) {
   const TRect r = Offset(layout.rect, panel_left, panel_top);
   auto* label = new Fl_Box(r.left, r.top, r.width, r.height, layout.caption);
   label->box(FL_NO_BOX);
@@ -31,7 +31,7 @@ void CloseBox(Fl_Widget* widget, void*) {
 }  // namespace
 
 void ShowAboutBoxModal() {
-  const TAboutBoxSpec& layout = kAboutBox;
+  const TAboutBoxLayout& layout = kAboutBox;
   Fl_Widget* const focus_before = Fl::focus();
   const TPoint origin = CenteredOrigin(Fl::w(), Fl::h(), layout.client_width, layout.client_height);
   auto* box = new Fl_Double_Window(origin.x, origin.y, layout.client_width, layout.client_height,

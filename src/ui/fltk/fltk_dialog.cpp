@@ -13,10 +13,10 @@
 #include <functional>
 #include <memory>
 
-#include "../../platform/x11/x11_display.h"
 #include "errors.h"
 #include "fltk_internal.h"
 #include "fltk_ui.h"
+#include "x11_display.h"
 
 namespace zarmok::ui {
 
@@ -117,7 +117,7 @@ class TDialogWindow : public IBugsPramSetView {
     return static_cast<int>(id);
   }
 
-  void AddScrollBarGroup(const TScrollBarSpec& layout) {
+  void AddScrollBarGroup(const TScrollBarLayout& layout) {
     auto* group = new TGroupBox(layout.group, layout.group_caption);
     AddEndLabel(layout.left_label, layout.group.left, layout.group.top);
     bars_[Index(layout.id)] = new TScrollBar(
@@ -129,7 +129,7 @@ class TDialogWindow : public IBugsPramSetView {
   void AddStopGroup() {
     const TRect& g = kStopGroupBox.rect;
     auto* group = new TGroupBox(g, kStopGroupBox.caption);
-    for (const TCheckBoxSpec& layout : kCheckBoxes) {
+    for (const TCheckBoxLayout& layout : kCheckBoxes) {
       const TRect r = Offset(layout.rect, g.left, g.top);
       auto* box = new Fl_Check_Button(r.left, r.top, r.width, r.height, layout.caption);
       box->labelfont(kGothicFont);
@@ -139,7 +139,7 @@ class TDialogWindow : public IBugsPramSetView {
     group->end();
   }
 
-  void AddButton(const TButtonSpec& layout) {
+  void AddButton(const TButtonLayout& layout) {
     auto* button = new TPushButton(layout.rect, layout.caption, layout.is_default);
     const int handler = &layout == &kOkBtn       ? kOkHandler
                         : &layout == &kCancelBtn ? kCancelHandler

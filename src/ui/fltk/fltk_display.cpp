@@ -114,7 +114,7 @@ void NameShownWindow(Fl_Window& window) {
   XFlush(fl_display);
 }
 
-const char* InstalledFace(const TFontSpec& font) {
+const char* InstalledFace(const TFontRequest& font) {
   return ChooseFontFace(font, FaceInstalled);
 }
 

@@ -29,7 +29,7 @@ inline constexpr Fl_Font kGothicFont = FL_HELVETICA;
 inline constexpr Fl_Font kProductNameFontId = FL_FREE_FONT;
 
 // The face chosen for a font on this machine (fontconfig decides what is installed).
-const char* InstalledFace(const TFontSpec& font);
+const char* InstalledFace(const TFontRequest& font);
 
 // A group box: an etched frame whose caption interrupts its top edge at the left.
 class TGroupBox : public Fl_Group {
