@@ -15,7 +15,7 @@ namespace zarmok::testing {
 class TFakeBugsPramSetView : public IBugsPramSetView {
  public:
   TFakeBugsPramSetView() {
-    for (const TScrollBarSpec& bar : kScrollBars) positions_[Index(bar.id)] = bar.min;
+    for (const TScrollBarLayout& bar : kScrollBars) positions_[Index(bar.id)] = bar.min;
   }
 
   int32_t ItemIndex() override { return item_index_; }
@@ -28,7 +28,7 @@ class TFakeBugsPramSetView : public IBugsPramSetView {
   }
   int32_t Position(TScrollBarId bar) override { return positions_[Index(bar)]; }
   void SetPosition(TScrollBarId bar, int32_t position) override {
-    const TScrollBarSpec& layout = ScrollBarSpec(bar);
+    const TScrollBarLayout& layout = ScrollBarLayout(bar);
     EXPECT_GE(position, layout.min) << layout.name;
     EXPECT_LE(position, layout.max) << layout.name;
     positions_[Index(bar)] = position;

@@ -13,7 +13,7 @@ bool Inside(const TRect& r, int32_t width, int32_t height) {
 }
 
 TEST(AboutBoxTest, ShowsTheNameAndVersionInsideThePanelAboveItsOkButton) {
-  const TAboutBoxSpec& box = kAboutBox;
+  const TAboutBoxLayout& box = kAboutBox;
   EXPECT_STREQ(box.caption, "ﾊﾞｰｼﾞｮﾝ情報");
   EXPECT_EQ(std::string(box.version.caption), "Version  1.04");
   EXPECT_STREQ(box.product_name.caption, "Zarmok");

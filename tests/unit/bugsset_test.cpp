@@ -202,7 +202,7 @@ TEST_F(BugsPramSetTest, NoStopConditionChecksTheKeyBoxAndSavesNothingUntilTheSec
 TEST_F(BugsPramSetTest, UncheckingAllStopBoxesThenCancelLeavesTheFileAsItWas) {
   Store("Speed", "20");
   Open();
-  for (const TCheckBoxSpec& box : kCheckBoxes) view.UserChecks(box.id, false);
+  for (const TCheckBoxLayout& box : kCheckBoxes) view.UserChecks(box.id, false);
   dialog.OkBtnClick();
   EXPECT_TRUE(view.Checked(TCheckBoxId::StopOnKeyCbx));
   dialog.CancelBtnClick();
@@ -213,12 +213,12 @@ TEST_F(BugsPramSetTest, UncheckingAllStopBoxesThenCancelLeavesTheFileAsItWas) {
 }
 
 TEST_F(BugsPramSetTest, OneCheckedStopBoxIsEnoughToSave) {
-  for (const TCheckBoxSpec& only : kCheckBoxes) {
+  for (const TCheckBoxLayout& only : kCheckBoxes) {
     TMemoryProfile file;
     TFakeBugsPramSetView controls;
     TBugsPramSet set(controls, file, kIni);
     set.FormCreate();
-    for (const TCheckBoxSpec& box : kCheckBoxes) controls.UserChecks(box.id, box.id == only.id);
+    for (const TCheckBoxLayout& box : kCheckBoxes) controls.UserChecks(box.id, box.id == only.id);
     set.OkBtnClick();
     EXPECT_EQ(file.WriteCalls(), 13) << only.name;
     EXPECT_EQ(file.Get(kIni, "Zarmok", "StopOnKey"),
@@ -339,9 +339,9 @@ TEST(BugsPramSetTableTest, EveryBarSitsInItsGroupBetweenItsLabelsAndHoldsItsDefa
   const TSaverSettings defaults;
   std::set<std::string> names;
   for (int i = 0; i < kScrollBarCount; ++i) {
-    const TScrollBarSpec& bar = kScrollBars[i];
+    const TScrollBarLayout& bar = kScrollBars[i];
     EXPECT_EQ(static_cast<int>(bar.id), i);
-    EXPECT_EQ(&ScrollBarSpec(bar.id), &bar);
+    EXPECT_EQ(&ScrollBarLayout(bar.id), &bar);
     names.insert(bar.name);
     EXPECT_TRUE(Inside(bar.bar, bar.group.width, bar.group.height)) << bar.name;
     EXPECT_LT(bar.left_label.left, bar.bar.left) << bar.name;
@@ -351,7 +351,7 @@ TEST(BugsPramSetTableTest, EveryBarSitsInItsGroupBetweenItsLabelsAndHoldsItsDefa
     EXPECT_EQ(SettingForPosition(bar, position), defaults.*bar.setting) << bar.name;
   }
   EXPECT_EQ(names.size(), 9u);
-  for (const TCheckBoxSpec& box : kCheckBoxes) {
+  for (const TCheckBoxLayout& box : kCheckBoxes) {
     EXPECT_TRUE(Inside(box.rect, kStopGroupBox.rect.width, kStopGroupBox.rect.height)) << box.name;
   }
   EXPECT_TRUE(kOkBtn.is_default && !kOkBtn.is_cancel);
@@ -359,7 +359,7 @@ TEST(BugsPramSetTableTest, EveryBarSitsInItsGroupBetweenItsLabelsAndHoldsItsDefa
 }
 
 TEST(BugsPramSetTableTest, PositionsAndSettingsMapBothWaysAcrossEachRange) {
-  for (const TScrollBarSpec& bar : kScrollBars) {
+  for (const TScrollBarLayout& bar : kScrollBars) {
     for (int32_t p = bar.min; p <= bar.max; ++p) {
       EXPECT_EQ(PositionForSetting(bar, SettingForPosition(bar, p)), p) << bar.name;
     }
@@ -373,7 +373,7 @@ TEST(BugsPramSetTableTest, PositionsAndSettingsMapBothWaysAcrossEachRange) {
 
 TEST(ChooseFontFaceTest, PrefersTheFaceThenItsStandInsInOrder) {
   const char* const stand_ins[] = {"IPAPGothic", "IPAGothic", nullptr};
-  const TFontSpec font = {"ＭＳ Ｐゴシック", 12, false, false, stand_ins};
+  const TFontRequest font = {"ＭＳ Ｐゴシック", 12, false, false, stand_ins};
   struct TCase {
     std::set<std::string> installed;
     std::string chosen;
@@ -388,7 +388,7 @@ TEST(ChooseFontFaceTest, PrefersTheFaceThenItsStandInsInOrder) {
     EXPECT_EQ(ChooseFontFace(font, [&](const char* face) { return c.installed.count(face) > 0; }),
               c.chosen);
   }
-  const TFontSpec alone = {"Times New Roman", 64, true, true, nullptr};
+  const TFontRequest alone = {"Times New Roman", 64, true, true, nullptr};
   EXPECT_STREQ(ChooseFontFace(alone, [](const char*) { return false; }), "Times New Roman");
 }
 
