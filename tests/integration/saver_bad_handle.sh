@@ -36,4 +36,14 @@ expect_report "'12345 ' は整数ではありません" /p "12345 "
 # A valid integer that names no window.
 expect_report "ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました" /p 12345
 expect_report "ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました" /p '$7FFFFFFF'
+
+# Without a display no window can be made, the dialog's no more than the saver's: the same
+# report on stderr (no box can be shown) and exit code 1.
+for mode in /c /s /p; do
+  code=0
+  env -u DISPLAY "$SAVER" $mode 123 >"$WORK/out" 2>"$WORK/err" || code=$?
+  [ "$code" = 1 ] || fail "exit code $code for $mode without a display"
+  grep -qxF "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ: ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました" "$WORK/err" ||
+    fail "stderr for $mode without a display: $(cat "$WORK/err")"
+done
 echo "PASS"

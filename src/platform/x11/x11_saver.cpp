@@ -25,6 +25,15 @@ namespace {
 constexpr int64_t kGrabRetryNs = 250000000;
 constexpr int64_t kLongestShmWaitNs = 200000000;
 
+// The display for a service whose failure passes without notice; null when there is none.
+Display* DisplayOrNull() {
+  try {
+    return OpenDisplay();
+  } catch (const EZarmokError&) {
+    return nullptr;
+  }
+}
+
 }  // namespace
 
 TX11Saver::TX11Saver(TSettingsDialog settings_dialog, TErrorReport report)
@@ -37,23 +46,20 @@ TX11Saver::~TX11Saver() {
 bool TX11Saver::FindTopLevelSaver() {
   // A display that cannot be reached holds no saver; the saver modes report it when they
   // need the display themselves.
-  Display* display = nullptr;
-  try {
-    display = OpenDisplay();
-  } catch (const EZarmokError&) {
-    return false;
-  }
-  return x11::FindTopLevelSaver(display);
+  Display* display = DisplayOrNull();
+  return display != nullptr && x11::FindTopLevelSaver(display);
 }
 
 void TX11Saver::ShowWindow(TWindowHandle handle) {
-  Display* display = OpenDisplay();
+  Display* display = DisplayOrNull();
+  if (display == nullptr) return;
   TErrorTrap trap(display);
   XMapWindow(display, handle);
 }
 
 void TX11Saver::GetWindowRect(TWindowHandle handle, TWindowRect& rect) {
-  Display* display = OpenDisplay();
+  Display* display = DisplayOrNull();
+  if (display == nullptr) return;
   TErrorTrap trap(display);
   XWindowAttributes attributes{};
   if (XGetWindowAttributes(display, handle, &attributes) == 0 || trap.Failed()) return;
