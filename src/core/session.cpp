@@ -76,7 +76,7 @@ bool TSaverSession::Deliver(const TSaverEvent& event) {
   if (window_ == nullptr) return false;
   may_sleep_ = false;
   TDesktopWindow& window = *window_;
-  bool handled = true;
+  void (TDesktopWindow::*handler)() = nullptr;
   switch (event.Kind) {
     case TSaverEventKind::PaneGone:
     case TSaverEventKind::EndRequest:
@@ -84,42 +84,33 @@ bool TSaverSession::Deliver(const TSaverEvent& event) {
       ended_ = true;
       return true;
     case TSaverEventKind::SysCommand:
-      handled = window.SysCommand(event.Code);
-      return handled;
+      return window.SysCommand(event.Code);
     case TSaverEventKind::KeyDown:
+      handler = &TDesktopWindow::FormKeyDown;
+      break;
     case TSaverEventKind::PrimaryClick:
+      handler = &TDesktopWindow::FormClick;
+      break;
     case TSaverEventKind::MouseMove:
+      handler = &TDesktopWindow::FormMouseMove;
+      break;
     case TSaverEventKind::CloseRequest:
+      handler = &TDesktopWindow::Close;
+      break;
     case TSaverEventKind::Paint:
+      handler = &TDesktopWindow::FormPaint;
       break;
   }
   RunEventHandler(
       [&] {
-        switch (event.Kind) {
-          case TSaverEventKind::KeyDown:
-            window.FormKeyDown();
-            break;
-          case TSaverEventKind::PrimaryClick:
-            window.FormClick();
-            break;
-          case TSaverEventKind::MouseMove:
-            window.FormMouseMove();
-            break;
-          case TSaverEventKind::CloseRequest:
-            window.Close();
-            break;
-          case TSaverEventKind::Paint:
-            window.FormPaint();
-            platform_.Present();
-            break;
-          default:
-            break;
-        }
+        (window.*handler)();
+        // A repaint shows at once, not with the next step.
+        if (event.Kind == TSaverEventKind::Paint) platform_.Present();
         // The host's errors for the handler's own requests are the handler's.
         platform_.RaiseRequestErrors(true);
       },
       platform_);
-  return handled;
+  return true;
 }
 
 void TSaverSession::Step(int64_t now) {
