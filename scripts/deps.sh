@@ -7,7 +7,7 @@ packages=(
   libx11-dev libxext-dev libpng-dev libsimpleini-dev libfltk1.3-dev libfontconfig-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
-  fonts-ipafont-gothic fonts-liberation
+  fonts-ipafont-gothic fonts-liberation locales
 )
 # Extras on request, any of them together: --bench (Google Benchmark, cairo) and --fuzz (clang
 # with libFuzzer and the sanitizer runtimes).
@@ -33,4 +33,25 @@ if [ ${#missing[@]} -gt 0 ]; then
   fi
   apt-get update -qq
   DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${missing[@]}"
+fi
+
+# The Japanese locales, in both encodings a Japanese desktop uses: the window-title tests run
+# the dialog in each.
+wanted_locales=()
+for name in ja_JP.UTF-8 ja_JP.EUC-JP; do
+  normal=$(tr 'A-Z' 'a-z' <<<"${name/.EUC-JP/.eucjp}" | sed 's/utf-8/utf8/')
+  locale -a 2>/dev/null | tr 'A-Z' 'a-z' | grep -qx "$normal" || wanted_locales+=("$name")
+done
+if [ ${#wanted_locales[@]} -gt 0 ]; then
+  if [ "$(id -u)" -ne 0 ]; then
+    echo "deps.sh: generating the locales ${wanted_locales[*]} needs root" >&2
+    exit 1
+  fi
+  for name in "${wanted_locales[@]}"; do
+    case $name in
+      *.UTF-8) charset=UTF-8 ;;
+      *) charset=EUC-JP ;;
+    esac
+    localedef -i "${name%%.*}" -c -f "$charset" "$name"
+  done
 fi

@@ -3,16 +3,12 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <poll.h>
-#include <sys/ipc.h>
-#include <sys/shm.h>
 #include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <array>
 #include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
 #include "errors.h"
 #include "host.h"
@@ -23,7 +19,6 @@ namespace zarmok::x11 {
 namespace {
 
 constexpr int64_t kGrabRetryNs = 250000000;
-constexpr int64_t kLongestShmWaitNs = 200000000;
 
 // The display for a service whose failure passes without notice; null when there is none.
 Display* DisplayOrNull() {
@@ -135,7 +130,8 @@ IFormWindow& TX11Saver::CreateSaverWindow(TWindowHandle preview_parent) {
   XSetWMProtocols(display_, window_, &wm_delete_, 1);
   gc_ = XCreateGC(display_, window_, 0, nullptr);
   MakeInvisibleCursor();
-  SetClientSize(kBirthClientWidth, kBirthClientHeight);
+  presenter_.Attach(display_, window_, gc_, visual_, depth_);
+  presenter_.Resize(kBirthClientWidth, kBirthClientHeight);
   settled_request_ = NextRequest(display_);
   return *this;
 }
@@ -158,17 +154,7 @@ void TX11Saver::PlaceSaverWindow(int32_t left, int32_t top, int32_t width, int32
   XMoveResizeWindow(display_, window_, std::clamp(left, -32768, 32767),
                     std::clamp(top, -32768, 32767), static_cast<unsigned>(w),
                     static_cast<unsigned>(h));
-  SetClientSize(w, h);
-}
-
-void TX11Saver::SetClientSize(int32_t width, int32_t height) {
-  if (width == width_ && height == height_ && image_kind_ != TImageKind::Absent) return;
-  FreeImage();
-  width_ = width;
-  height_ = height;
-  canvas_.Resize(width, height);
-  damage_.SetBounds(width, height);
-  MakeImage();
+  presenter_.Resize(w, h);
 }
 
 void TX11Saver::SetScreenSaverRunning(bool running) {
@@ -259,7 +245,7 @@ void TX11Saver::ShowSaverWindow() {
     XGetWindowAttributes(display_, root_, &root);
     XMoveResizeWindow(display_, window_, 0, 0, static_cast<unsigned>(std::max(root.width, 1)),
                       static_cast<unsigned>(std::max(root.height, 1)));
-    SetClientSize(std::max(root.width, 1), std::max(root.height, 1));
+    presenter_.Resize(std::max(root.width, 1), std::max(root.height, 1));
   }
   XMapRaised(display_, window_);
   XFlush(display_);
@@ -284,10 +270,7 @@ void TX11Saver::HandlePendingMessages(ISaverEvents& events) {
 }
 
 void TX11Saver::Translate(const XEvent& event, ISaverEvents& events) {
-  if (event.type == shm_completion_) {
-    shm_busy_ = false;
-    return;
-  }
+  if (presenter_.TakeCompletion(event)) return;
   if (event.xany.window != window_) return;
   switch (event.type) {
     case MapNotify:
@@ -298,7 +281,7 @@ void TX11Saver::Translate(const XEvent& event, ISaverEvents& events) {
       mapped_ = false;
       break;
     case ConfigureNotify:
-      SetClientSize(event.xconfigure.width, event.xconfigure.height);
+      presenter_.Resize(event.xconfigure.width, event.xconfigure.height);
       break;
     case Expose:
       if (event.xexpose.count == 0) events.Deliver(TSaverEvent{TSaverEventKind::Paint});
@@ -378,192 +361,8 @@ void TX11Saver::RaiseRequestErrors(bool settle) {
   throw EZarmokError(error.text);
 }
 
-void TX11Saver::MakeImage() {
-  if (display_ == nullptr || window_ == None || visual_ == nullptr) return;
-  const int w = width_;
-  const int h = height_;
-  direct_layout_ = visual_->c_class == TrueColor && (depth_ == 24 || depth_ == 32) &&
-                   visual_->red_mask == 0xFF0000 && visual_->green_mask == 0x00FF00 &&
-                   visual_->blue_mask == 0x0000FF && ImageByteOrder(display_) == LSBFirst;
-  if (direct_layout_) {
-    direct_image_ =
-        XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
-                     reinterpret_cast<char*>(canvas_.Pixels()), static_cast<unsigned>(w),
-                     static_cast<unsigned>(h), 32, canvas_.Stride() * 4);
-    if (direct_image_ != nullptr && direct_image_->bits_per_pixel != 32) {
-      direct_image_->data = nullptr;
-      XDestroyImage(direct_image_);
-      direct_image_ = nullptr;
-    }
-  }
-  if (direct_image_ != nullptr && XShmQueryExtension(display_)) {
-    image_ = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr,
-                             &shm_, static_cast<unsigned>(w), static_cast<unsigned>(h));
-    if (image_ != nullptr && image_->bits_per_pixel == 32) {
-      shm_.shmid =
-          shmget(IPC_PRIVATE, static_cast<size_t>(image_->bytes_per_line) * h, IPC_CREAT | 0600);
-      if (shm_.shmid >= 0) {
-        shm_.shmaddr = image_->data = static_cast<char*>(shmat(shm_.shmid, nullptr, 0));
-        shm_.readOnly = False;
-        bool attached = false;
-        if (shm_.shmaddr != reinterpret_cast<char*>(-1)) {
-          TErrorTrap trap(display_);
-          XShmAttach(display_, &shm_);
-          attached = !trap.Failed();
-        }
-        // Marked for removal at once: the segment goes with the last detach, even if the
-        // program does not end by the normal way.
-        shmctl(shm_.shmid, IPC_RMID, nullptr);
-        if (attached) {
-          image_kind_ = TImageKind::Shared;
-          shm_completion_ = XShmGetEventBase(display_) + ShmCompletion;
-          shm_busy_ = false;
-          return;
-        }
-        if (shm_.shmaddr != reinterpret_cast<char*>(-1)) shmdt(shm_.shmaddr);
-      }
-      image_->data = nullptr;
-    }
-    if (image_ != nullptr) XDestroyImage(image_);
-    image_ = nullptr;
-    shm_ = XShmSegmentInfo{};
-  }
-  if (direct_image_ != nullptr) {
-    image_kind_ = TImageKind::Direct;
-    return;
-  }
-  image_ = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
-                        static_cast<unsigned>(w), static_cast<unsigned>(h), 32, 0);
-  if (image_ == nullptr) throw EZarmokError("X: 画像を作成できません");
-  image_->data = static_cast<char*>(std::calloc(static_cast<size_t>(image_->bytes_per_line), h));
-  image_kind_ = TImageKind::Converted;
-}
-
-void TX11Saver::FreeImage() {
-  if (direct_image_ != nullptr) {
-    direct_image_->data = nullptr;  // the canvas owns the pixels
-    XDestroyImage(direct_image_);
-    direct_image_ = nullptr;
-  }
-  if (image_ != nullptr && image_kind_ == TImageKind::Shared) {
-    WaitForSharedImage();
-    TErrorTrap trap(display_);
-    XShmDetach(display_, &shm_);
-    trap.Failed();
-    shmdt(shm_.shmaddr);
-    image_->data = nullptr;
-    shm_ = XShmSegmentInfo{};
-  }
-  if (image_ != nullptr) XDestroyImage(image_);  // frees a converted copy with it
-  image_ = nullptr;
-  image_kind_ = TImageKind::Absent;
-}
-
-namespace {
-
-// Places an 8-bit channel under a TrueColor mask.
-unsigned long Channel(uint32_t value, unsigned long mask) {
-  if (mask == 0) return 0;
-  int shift = 0;
-  while (((mask >> shift) & 1u) == 0) ++shift;
-  int bits = 0;
-  while (((mask >> (shift + bits)) & 1u) != 0) ++bits;
-  const unsigned long scaled = bits >= 8 ? value << (bits - 8) : value >> (8 - bits);
-  return (scaled << shift) & mask;
-}
-
-}  // namespace
-
-// Below this many pixels a rectangle travels inside the request: cheaper than a shared-memory
-// put, which must wait for the server before the segment is written again.
-constexpr int64_t kSmallPutPixels = 64 * 1024;
-
 void TX11Saver::Present() {
-  canvas_.TakeDirty();  // the damage record is finer; the canvas's own is only reset
-  std::array<TDirtyRect, TDamage::kMaxRects> rects;
-  const int count = damage_.Take(rects);
-  if (count == 0 || !window_alive_ || !mapped_) return;
-  const auto large = [](const TDirtyRect& r) {
-    return static_cast<int64_t>(r.right - r.left) * (r.bottom - r.top) >= kSmallPutPixels;
-  };
-  int last_large = -1;
-  if (image_kind_ == TImageKind::Shared) {
-    for (int i = 0; i < count; ++i) {
-      if (large(rects[i])) last_large = i;
-    }
-    if (last_large >= 0) WaitForSharedImage();
-  }
-  for (int i = 0; i < count; ++i) {
-    switch (image_kind_) {
-      case TImageKind::Shared:
-        if (large(rects[i])) {
-          PutShared(rects[i], i == last_large);
-        } else {
-          PutDirect(rects[i]);
-        }
-        break;
-      case TImageKind::Direct:
-        PutDirect(rects[i]);
-        break;
-      case TImageKind::Converted:
-        PutConverted(rects[i]);
-        break;
-      case TImageKind::Absent:
-        return;
-    }
-  }
-  XFlush(display_);
-}
-
-void TX11Saver::PutShared(const TDirtyRect& rect, bool last) {
-  const int x = rect.left;
-  const unsigned w = static_cast<unsigned>(rect.right - rect.left);
-  const uint32_t* source = canvas_.Pixels();
-  for (int row = rect.top; row < rect.bottom; ++row) {
-    std::memcpy(image_->data + static_cast<size_t>(row) * image_->bytes_per_line + x * 4,
-                source + static_cast<size_t>(row) * canvas_.Stride() + x, w * 4);
-  }
-  // Only the last shared put of a step asks for the server's news: the segment is written
-  // again only after all of them.
-  XShmPutImage(display_, window_, gc_, image_, x, rect.top, x, rect.top, w,
-               static_cast<unsigned>(rect.bottom - rect.top), last ? True : False);
-  if (last) shm_busy_ = true;
-}
-
-void TX11Saver::PutDirect(const TDirtyRect& rect) {
-  XPutImage(display_, window_, gc_, direct_image_, rect.left, rect.top, rect.left, rect.top,
-            static_cast<unsigned>(rect.right - rect.left),
-            static_cast<unsigned>(rect.bottom - rect.top));
-}
-
-void TX11Saver::PutConverted(const TDirtyRect& rect) {
-  for (int row = rect.top; row < rect.bottom; ++row) {
-    for (int column = rect.left; column < rect.right; ++column) {
-      const uint32_t pixel = canvas_.PixelAt(column, row);
-      XPutPixel(image_, column, row,
-                Channel((pixel >> 16) & 0xFFu, visual_->red_mask) |
-                    Channel((pixel >> 8) & 0xFFu, visual_->green_mask) |
-                    Channel(pixel & 0xFFu, visual_->blue_mask));
-    }
-  }
-  XPutImage(display_, window_, gc_, image_, rect.left, rect.top, rect.left, rect.top,
-            static_cast<unsigned>(rect.right - rect.left),
-            static_cast<unsigned>(rect.bottom - rect.top));
-}
-
-void TX11Saver::WaitForSharedImage() {
-  // The server reads the segment after XShmPutImage returns and says when it is done; at the
-  // usual pace that news has long arrived when the next step draws. Only that news is taken
-  // from the queue here: every other event waits for the loop. A put that failed (a pane
-  // destroyed under it) sends an error instead, and the wait is bounded in any case.
-  const int64_t deadline = Now() + kLongestShmWaitNs;
-  XEvent event;
-  while (shm_busy_ && !ErrorPending() && Now() < deadline) {
-    if (XCheckTypedEvent(display_, shm_completion_, &event)) break;
-    pollfd watch{ConnectionNumber(display_), POLLIN, 0};
-    poll(&watch, 1, 5);
-  }
-  shm_busy_ = false;
+  presenter_.Present(window_alive_ && mapped_);
 }
 
 void TX11Saver::DestroySaverWindow() {
@@ -571,7 +370,7 @@ void TX11Saver::DestroySaverWindow() {
   if (display_ == nullptr || window_ == None) return;
   TErrorTrap trap(display_);
   GrabKeyboard(false);
-  FreeImage();
+  presenter_.Detach();
   if (window_alive_) XDestroyWindow(display_, window_);
   if (gc_ != nullptr) XFreeGC(display_, gc_);
   if (invisible_ != None) XFreeCursor(display_, invisible_);

@@ -4,17 +4,15 @@
 #pragma once
 
 #include <X11/Xlib.h>
-#include <X11/extensions/XShm.h>
 #include <signal.h>
 
 #include <cstdint>
 #include <functional>
 #include <string>
 
-#include "damage.h"
 #include "platform.h"
-#include "raster.h"
 #include "session.h"
+#include "x11_present.h"
 
 namespace zarmok::x11 {
 
@@ -70,14 +68,13 @@ class TX11Saver final : public IStartUpHost, public ISaverPlatform, public IForm
   }
 
   // IFormWindow
-  int32_t ClientWidth() override { return width_; }
-  int32_t ClientHeight() override { return height_; }
+  int32_t ClientWidth() override { return presenter_.Width(); }
+  int32_t ClientHeight() override { return presenter_.Height(); }
   void RequestMaximized() override { maximize_requested_ = true; }
-  IDrawSurface& Canvas() override { return drawing_; }
+  IDrawSurface& Canvas() override { return presenter_.Drawing(); }
   TWindowHandle Handle() override { return window_; }
 
  private:
-  void SetClientSize(int32_t width, int32_t height);
   void MakeInvisibleCursor();
   void ApplyCursor();
   void GrabKeyboard(bool grab);
@@ -87,12 +84,6 @@ class TX11Saver final : public IStartUpHost, public ISaverPlatform, public IForm
   void CatchEndSignals();
   void ReleaseEndSignals();
   bool EndSignalled();
-  void PutShared(const TDirtyRect& rect, bool last);
-  void PutDirect(const TDirtyRect& rect);
-  void PutConverted(const TDirtyRect& rect);
-  void MakeImage();
-  void FreeImage();
-  void WaitForSharedImage();
 
   TSettingsDialog settings_dialog_;
   TErrorReport report_;
@@ -124,25 +115,7 @@ class TX11Saver final : public IStartUpHost, public ISaverPlatform, public IForm
   int signal_fd_ = -1;
   sigset_t saved_mask_{};
 
-  TRasterCanvas canvas_{kBirthClientWidth, kBirthClientHeight};
-  TDamage damage_;
-  TDamageCanvas drawing_{canvas_, damage_};
-  int32_t width_ = kBirthClientWidth;
-  int32_t height_ = kBirthClientHeight;
-
-  // The image the canvas is sent through: shared memory when the server offers it, else the
-  // canvas's own pixels (same layout), else a converted copy for other visuals.
-  enum class TImageKind { Absent, Shared, Direct, Converted };
-  TImageKind image_kind_ = TImageKind::Absent;
-  XImage* image_ = nullptr;
-  // The canvas's pixels as an image, for the small rectangles of a step: copied into the
-  // request at once, they need no wait for the server.
-  XImage* direct_image_ = nullptr;
-  XShmSegmentInfo shm_{};
-  int shm_completion_ = -1;
-  // The server has not yet finished reading the segment: it must not be written meanwhile.
-  bool shm_busy_ = false;
-  bool direct_layout_ = false;
+  TX11Presenter presenter_;
 };
 
 }  // namespace zarmok::x11
