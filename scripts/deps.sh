@@ -8,6 +8,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
   fonts-ipafont-gothic fonts-liberation locales
+  dpkg-dev lintian file man-db
 )
 # Extras on request, any of them together: --bench (Google Benchmark, cairo) and --fuzz (clang
 # with libFuzzer and the sanitizer runtimes).

@@ -12,12 +12,14 @@ paced_seconds=${3:-60}
 source "$root/tests/integration/_lib.sh"
 start_xvfb 1920x1080
 SAVER=$(install_saver)
+ini=$(settings_file)
+mkdir -p -m 0700 "$(dirname "$ini")"
 heavy='MaxBugs=20|BugPtnSize=40|ImageListLen=30|BugPtnExCyc=1|BugSize=30'
 
 # run NAME RATE SETTINGS: one run of $seconds, then a key press; prints stats and latency.
 run() {
   local name=$1 rate=$2 settings=$3
-  printf '[Zarmok]\nStepsPerSecond=%s\n%s\n' "$rate" "$settings" | tr '|' '\n' >"$SAVER.ini"
+  printf '[Zarmok]\nStepsPerSecond=%s\n%s\n' "$rate" "$settings" | tr '|' '\n' >"$ini"
   ZARMOK_STATS=1 "$SAVER" /s 2>"$WORK/err" &
   SAVER_PID=$!
   wait_for_window TDesktopWindow 10 >/dev/null || fail "no saver window"
@@ -37,7 +39,7 @@ run "heaviest Type_A, unpaced" 0 "$heavy|BugsType=0"
 run "heaviest Type_B, unpaced" 0 "$heavy|BugsType=1"
 
 # Processor time at the default pace: user+system ticks of the process over the run.
-printf '[Zarmok]\n' >"$SAVER.ini"
+printf '[Zarmok]\n' >"$ini"
 "$SAVER" /s 2>"$WORK/err" &
 SAVER_PID=$!
 wait_for_window TDesktopWindow 10 >/dev/null || fail "no saver window"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is needed, builds everything from scratch and runs every test: the native build
-# (unit and X11 integration tests), the unit tests of a Release build (-O3, as run.sh builds the
+# (unit and X11 integration tests), the Debian package (built, checked, unpacked and run), the
+# unit tests of a Release build (-O3, as run.sh builds the
 # program, with the warnings only that optimiser reports), the same unit tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, every fuzz target for 30 s, and the Windows
 # build's unit tests under Wine.
@@ -26,6 +27,9 @@ find src tests tools bench fuzz \( -name '*.cpp' -o -name '*.h' \) -print0 |
 
 echo "== native build and tests"
 configure_and_test build/native -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+echo "== Debian package: lintian, unpacked and run as an ordinary user under Xvfb"
+bash tests/package/package_test.sh build/package
 
 echo "== Release build and unit tests"
 configure_and_test build/release-tests -DCMAKE_BUILD_TYPE=Release -DZARMOK_INTEGRATION_TESTS=OFF

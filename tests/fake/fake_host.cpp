@@ -101,7 +101,7 @@ IFormWindow& TFakeStartUp::CreateSaverWindow(TWindowHandle preview_parent) {
   log.push_back("create " + std::to_string(preview_parent));
   if (creation_fails) throw EZarmokError(kWindowCreateMessage);
   for (const auto& [key, value] : settings) {
-    profile.Set("/p.ini", kSettingsSection, key, value);
+    profile.Set(SettingsFile(), kSettingsSection, key, value);
   }
   window_exists = true;
   return host;

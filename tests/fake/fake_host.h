@@ -151,6 +151,10 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   IPasswordHost& Passwords() override { return passwords; }
   IPrivateProfile& Profile() override { return profile; }
   std::string ProgramPath() override { return "/p"; }
+  // The host's own settings file when one is scripted, else the file beside the program.
+  std::string SettingsFile() override {
+    return settings_file ? *settings_file : IStartUpHost::SettingsFile();
+  }
   ISaverPlatform& SaverPlatform() override { return *this; }
   void ReportUnhandledError(const std::string& title, const std::string& message) override;
   void WriteDiagnostic(const std::string& line) override { diagnostics.push_back(line); }
@@ -187,6 +191,8 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   // Runs at the loop's first look for messages, with the saver window.
   std::function<void(TDesktopWindow&)> in_loop;
   std::map<std::string, std::string> settings;
+  // A settings file of the host's choosing, in place of the one beside the program.
+  std::optional<std::string> settings_file;
   // The loop ends (as at the host's request) once the script is played and the clock has
   // reached this time.
   int64_t end_at = 0;

@@ -9,6 +9,7 @@
 #include "errors.h"
 #include "fake/fake_host.h"
 #include "host.h"
+#include "settings.h"
 
 namespace zarmok {
 namespace {
@@ -44,6 +45,24 @@ TEST(HostStartUp, SettingsModeRunsTheDialogOwnedByTheHandleAfterTheColon) {
     EXPECT_EQ(host.dialog_owner, c.owner) << c.first;
     EXPECT_EQ(host.dialog_ini, "/p.ini");
   }
+}
+
+// A host whose program folder its users may not write names the settings file itself: the
+// dialog saves there and the saver reads there, and the file beside the program is left alone.
+TEST(HostStartUp, TheHostsSettingsFileServesBothTheDialogAndTheSaver) {
+  const std::string own = "/home/u/.config/zarmok/zarmok.ini";
+  TFakeStartUp dialog_host;
+  dialog_host.settings_file = own;
+  EXPECT_EQ(Start(dialog_host, {"/c"}), 0);
+  EXPECT_EQ(dialog_host.dialog_ini, own);
+
+  TFakeStartUp saver_host;
+  saver_host.settings_file = own;
+  saver_host.settings = {{"MaxBugs", "7"}};
+  saver_host.profile.Set("/p.ini", kSettingsSection, "MaxBugs", "5");
+  EXPECT_EQ(Start(saver_host, {"/s"}), 0);
+  ASSERT_TRUE(saver_host.flags_in_loop.has_value());
+  EXPECT_EQ(saver_host.flags_in_loop->MaxBugs, 7);
 }
 
 TEST(HostStartUp, FullScreenCreatesLoopsAndDestroys) {
