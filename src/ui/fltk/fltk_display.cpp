@@ -3,6 +3,7 @@
 #include <X11/Xutil.h>
 #include <fontconfig/fontconfig.h>
 #include <langinfo.h>
+#include <unistd.h>
 
 #include <FL/Fl.H>
 #include <FL/x.H>
@@ -97,6 +98,23 @@ void SetName(Display* display, Window window, Atom property, const char* text, b
   SetUtf8Property(display, window, property, text);
 }
 
+// A window manager gives a withdrawn window back to the root window; one that maps it again
+// before that would keep its old frame. Bounded, so a window manager that never answers only
+// costs a moment.
+void WaitUntilUnmanaged(Display* display, Window xid) {
+  const Window root = RootWindow(display, fl_screen);
+  for (int tries = 0; tries < 100; ++tries) {
+    Window root_of = None;
+    Window parent = None;
+    Window* children = nullptr;
+    unsigned count = 0;
+    if (XQueryTree(display, xid, &root_of, &parent, &children, &count) == 0) return;
+    if (children != nullptr) XFree(children);
+    if (parent == root) return;
+    usleep(10000);
+  }
+}
+
 }  // namespace
 
 void NameShownWindow(Fl_Window& window) {
@@ -111,6 +129,36 @@ void NameShownWindow(Fl_Window& window) {
   // The window managers' own names, _NET_WM_NAME and _NET_WM_ICON_NAME, are UTF-8 in any locale.
   SetUtf8Property(fl_display, xid, XInternAtom(fl_display, "_NET_WM_NAME", False), title);
   SetUtf8Property(fl_display, xid, XInternAtom(fl_display, "_NET_WM_ICON_NAME", False), icon_title);
+  XFlush(fl_display);
+}
+
+void MakeShownWindowADialog(Fl_Window& window) {
+  const Window xid = fl_xid(&window);
+  if (xid == 0) return;
+  // _MOTIF_WM_HINTS: flags (functions and decorations given), functions, decorations, input
+  // mode, status. Moving and closing are the only functions; border, title and window menu
+  // the only decorations, so no resize handle and no minimise or maximise button.
+  constexpr long kHintFunctions = 1L << 0;
+  constexpr long kHintDecorations = 1L << 1;
+  constexpr long kFunctionMove = 1L << 2;
+  constexpr long kFunctionClose = 1L << 5;
+  constexpr long kDecorBorder = 1L << 1;
+  constexpr long kDecorTitle = 1L << 3;
+  constexpr long kDecorMenu = 1L << 4;
+  const long motif[5] = {kHintFunctions | kHintDecorations, kFunctionMove | kFunctionClose,
+                         kDecorBorder | kDecorTitle | kDecorMenu, 0, 0};
+  const Atom motif_hints = XInternAtom(fl_display, "_MOTIF_WM_HINTS", False);
+  XChangeProperty(fl_display, xid, motif_hints, motif_hints, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(motif), 5);
+  const Atom dialog = XInternAtom(fl_display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
+  XChangeProperty(fl_display, xid, XInternAtom(fl_display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM,
+                  32, PropModeReplace, reinterpret_cast<const unsigned char*>(&dialog), 1);
+  // FLTK maps its windows as it makes them, and window managers read these hints when they
+  // take a window on, not when they change: the window is handed back and mapped again.
+  XWithdrawWindow(fl_display, xid, fl_screen);
+  XSync(fl_display, False);
+  WaitUntilUnmanaged(fl_display, xid);
+  XMapWindow(fl_display, xid);
   XFlush(fl_display);
 }
 
