@@ -6,6 +6,7 @@
 #include "fltk_ui.h"
 #include "host.h"
 #include "platform.h"
+#include "posix/user_config.h"
 #include "x11_display.h"
 #include "x11_saver.h"
 
@@ -25,7 +26,7 @@ int main(int argc, char** argv) {
   {
     zarmok::x11::TX11Saver saver(
         [](const std::string& ini_path, zarmok::TWindowHandle owner) {
-          return zarmok::ui::RunSettingsDialog(zarmok::SystemProfile(), ini_path, owner);
+          return zarmok::ui::RunSettingsDialog(zarmok::UserSettingsProfile(), ini_path, owner);
         },
         ReportError);
     code = zarmok::RunProgram(arguments, saver);

@@ -29,8 +29,12 @@ TWindowHandle SettingsOwner(std::string_view first) {
   return value ? static_cast<TWindowHandle>(static_cast<uint32_t>(*value)) : 0;
 }
 
+std::string IStartUpHost::SettingsFile() {
+  return SettingsFilePath(ProgramPath());
+}
+
 std::string SaverSettingsFile(IStartUpHost& host) {
-  return SettingsFilePath(host.ProgramPath());
+  return host.SettingsFile();
 }
 
 bool CloseAsksPassword(const std::vector<std::string>& arguments) {

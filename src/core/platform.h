@@ -229,8 +229,12 @@ class IStartUpHost {
   virtual int RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) = 0;
   virtual IPasswordHost& Passwords() = 0;
   virtual IPrivateProfile& Profile() = 0;
-  // The running program file's path, which names the settings file (SaverSettingsFile).
+  // The running program file's path.
   virtual std::string ProgramPath() = 0;
+  // The settings file of the saver and the dialog. By default the program file's path with
+  // ".ini" appended (the file beside the program); a host whose program folder its users may
+  // not write names a file of the user's instead.
+  virtual std::string SettingsFile();
   virtual ISaverPlatform& SaverPlatform() = 0;
   // The platform's report of an error that escaped start-up or an idle step.
   virtual void ReportUnhandledError(const std::string& title, const std::string& message) = 0;

@@ -1,5 +1,6 @@
-# Shared by the integration scripts: a private Xvfb server, a private copy of the program (so
-# its settings file is private too), and clean-up of everything on exit.
+# Shared by the integration scripts: a private Xvfb server, a private home and configuration
+# folder (so the settings file and the host settings are the test's own), a private copy of the
+# program, and clean-up of everything on exit.
 set -euo pipefail
 
 ZARMOK_EXE=${ZARMOK_PATH:-}
@@ -42,6 +43,22 @@ start_xvfb() {
   export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config"
   mkdir -p "$XDG_CONFIG_HOME"
   export ZARMOK_HOST_LIBDIR="$WORK/hostlib"
+}
+
+# settings_file: prints the path of the per-user settings file the program reads and writes
+# under the test's private configuration folder. The folder itself is not made: the program
+# makes it on the first save.
+settings_file() {
+  echo "${XDG_CONFIG_HOME:?start_xvfb sets XDG_CONFIG_HOME}/zarmok/zarmok.ini"
+}
+
+# write_settings LINE...: writes the lines as the settings file, making its folder as the
+# program would (mode 0700).
+write_settings() {
+  local file
+  file=$(settings_file)
+  mkdir -p -m 0700 "$(dirname "$file")"
+  printf '%s\n' "$@" >"$file"
 }
 
 # install_saver: copies the program into the work folder; prints its path.

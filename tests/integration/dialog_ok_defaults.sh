@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# "zarmok /c" and one Enter: the settings file gets the 13 keys with their defaults in table
+# "zarmok /c" and one Enter: the per-user settings file (made with its folder) gets the 13 keys with their defaults in table
 # order, and the other sections of a file that was already there stay as they were.
 source "$(dirname "$0")/_lib.sh"
 start_xvfb
 saver=$(install_saver)
-ini="$saver.ini"
+ini=$(settings_file)
 
 # run_dialog ARG: opens the dialog, presses Enter once, and expects it to close with code 0.
 run_dialog() {
@@ -38,6 +38,10 @@ StopOnMouseClick=1'
 # No file: all 13 defaults in table order.
 run_dialog /c
 [ "$(section)" = "$expected" ] || fail "a new file holds: $(cat "$ini")"
+# The first save made the user's own folder and file, private to the user.
+[ "$(stat -c %a "$(dirname "$ini")")" = 700 ] || fail "folder mode $(stat -c %a "$(dirname "$ini")")"
+[ "$(stat -c %a "$ini")" = 600 ] || fail "file mode $(stat -c %a "$ini")"
+[ -z "$(find "$WORK" -name 'zarmok*.ini' ! -path "$ini")" ] || fail "another settings file appeared"
 
 # A file with other sections only: they stay as they were, in their places.
 other=$(printf '%s\n' '; kept as written' '[Other]' 'Speed=99' 'Name=値' '' '[Last]' 'x=1')

@@ -5,7 +5,7 @@ source "$(dirname "$0")/_lib.sh"
 start_xvfb
 saver=$(install_saver)
 # A folder where the file should be: no write can replace it, whoever runs the test.
-mkdir "$saver.ini"
+mkdir -p "$(settings_file)"
 
 "$saver" /c 2>"$WORK/stderr" &
 pid=$!
@@ -35,5 +35,5 @@ kill -0 "$pid" 2>/dev/null || fail "the dialog closed with the error box"
 xdotool mousemove 460 250 key Escape
 wait_exit "$pid" 5 || fail "Escape did not close the dialog"
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE: $(cat "$WORK/stderr")"
-[ -d "$saver.ini" ] && [ -z "$(ls -A "$saver.ini")" ] || fail "the folder changed"
+[ -d "$(settings_file)" ] && [ -z "$(ls -A "$(settings_file)")" ] || fail "the folder changed"
 echo "dialog_refused_write: ok"

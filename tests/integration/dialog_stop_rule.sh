@@ -4,8 +4,8 @@
 source "$(dirname "$0")/_lib.sh"
 start_xvfb
 saver=$(install_saver)
-ini="$saver.ini"
-printf '%s\n' '[Zarmok]' 'StopOnKey=0' 'StopOnMouseMove=0' 'StopOnMouseClick=0' 'Speed=20' >"$ini"
+ini=$(settings_file)
+write_settings '[Zarmok]' 'StopOnKey=0' 'StopOnMouseMove=0' 'StopOnMouseClick=0' 'Speed=20'
 cp "$ini" "$WORK/before.ini"
 touch -d '2001-01-01' "$ini"
 stamp=$(stat -c %Y "$ini")

@@ -68,7 +68,7 @@ wait_gone() {
 }
 
 # A folder where the settings file should be: OK then shows the "Zarmok" error box.
-mkdir "$saver.ini"
+mkdir -p "$(settings_file)"
 
 for locale in "${locales[@]}"; do
   # The dialog, the box of a refused write and the about box.

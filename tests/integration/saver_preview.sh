@@ -7,8 +7,7 @@ start_xvfb 640x480
 SAVER=$(install_saver)
 # Stop flags on in the file: the preview must switch them off. Many big bugs, so that some
 # are inside the pane within a few seconds.
-printf '[Zarmok]\nStopOnKey=1\nStopOnMouseMove=1\nStopOnMouseClick=1\nMaxBugs=20\nBugSize=20\n' \
-  >"$SAVER.ini"
+write_settings '[Zarmok]' StopOnKey=1 StopOnMouseMove=1 StopOnMouseClick=1 MaxBugs=20 BugSize=20
 
 xmessage -geometry 320x240+60+40 -bw 3 pane &
 pane_pid=$!

@@ -4,7 +4,7 @@
 source "$(dirname "$0")/_lib.sh"
 start_xvfb 1024x768
 SAVER=$(install_saver)
-printf '[Zarmok]\nMaxBugs=8\n' >"$SAVER.ini"
+write_settings '[Zarmok]' MaxBugs=8
 start_saver /s
 wait_for_window TDesktopWindow 10 >/dev/null || fail "no saver window: $(cat "$WORK/err")"
 sleep 4

@@ -15,35 +15,14 @@
 #include "fake/fake_host.h"
 #include "host.h"
 #include "posix/password_posix.h"
+#include "posix_test_support.h"
 
 namespace zarmok {
 namespace {
 
+using testing::TEnv;
+
 namespace fs = std::filesystem;
-
-// Sets an environment variable for the life of the object, then puts the old value back.
-class TEnv {
- public:
-  TEnv(const char* name, const char* value) : name_(name) {
-    if (const char* old = std::getenv(name)) old_ = old;
-    if (value != nullptr) {
-      setenv(name, value, 1);
-    } else {
-      unsetenv(name);
-    }
-  }
-  ~TEnv() {
-    if (old_) {
-      setenv(name_, old_->c_str(), 1);
-    } else {
-      unsetenv(name_);
-    }
-  }
-
- private:
-  const char* name_;
-  std::optional<std::string> old_;
-};
 
 struct PosixPasswordTest : ::testing::Test {
   PosixPasswordTest() {

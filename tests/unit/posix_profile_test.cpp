@@ -15,6 +15,7 @@
 #include <vector>
 
 #include "platform.h"
+#include "posix_test_support.h"
 #include "settings_file_support.h"
 
 namespace zarmok::testing {
@@ -46,70 +47,6 @@ namespace {
 
 IPrivateProfile& Profile() {
   return SystemProfile();
-}
-
-constexpr uid_t kNobody = 65534;
-
-// A folder under /tmp that the nobody user can reach, which the private scratch folders are not.
-class TReachableFolder {
- public:
-  TReachableFolder() {
-    std::string name = "/tmp/zarmok-profile-XXXXXX";
-    if (mkdtemp(name.data()) != nullptr && chmod(name.c_str(), 0755) == 0) path_ = name;
-  }
-  ~TReachableFolder() {
-    if (path_.empty()) return;
-    // Folders a test left read-only would keep their entries from being removed.
-    std::error_code ignored;
-    std::vector<std::filesystem::path> folders{path_};
-    for (const auto& entry : std::filesystem::recursive_directory_iterator(path_, ignored)) {
-      if (entry.is_directory(ignored) && !entry.is_symlink(ignored)) folders.push_back(entry);
-    }
-    for (const auto& folder : folders) chmod(folder.c_str(), 0755);
-    std::filesystem::remove_all(path_, ignored);
-  }
-  TReachableFolder(const TReachableFolder&) = delete;
-  TReachableFolder& operator=(const TReachableFolder&) = delete;
-  bool Made() const { return !path_.empty(); }
-  const std::string& Path() const { return path_; }
-  std::string File(const std::string& name) const { return path_ + "/" + name; }
-  int Entries() const {
-    int entries = 0;
-    for ([[maybe_unused]] const auto& entry : std::filesystem::directory_iterator(path_)) {
-      ++entries;
-    }
-    return entries;
-  }
-
- private:
-  std::string path_;
-};
-
-// Runs `act` in a child process as an ordinary user and gives what it returned, or nothing when the
-// child could not become that user or did not finish. Root may write any file, so a run as root
-// hands `owned` to the nobody user and becomes it; anyone else already is ordinary.
-std::optional<bool> AsOrdinaryUser(const std::vector<std::string>& owned,
-                                   const std::function<bool()>& act) {
-  const pid_t child = fork();
-  if (child < 0) return std::nullopt;
-  if (child == 0) {
-    if (geteuid() == 0) {
-      for (const std::string& path : owned) {
-        if (lchown(path.c_str(), kNobody, kNobody) != 0) _exit(3);
-      }
-      if (setgroups(0, nullptr) != 0 || setresgid(kNobody, kNobody, kNobody) != 0 ||
-          setresuid(kNobody, kNobody, kNobody) != 0) {
-        _exit(3);
-      }
-    }
-    _exit(act() ? 0 : 1);
-  }
-  int status = 0;
-  while (waitpid(child, &status, 0) < 0) {
-    if (errno != EINTR) return std::nullopt;
-  }
-  if (!WIFEXITED(status) || WEXITSTATUS(status) > 1) return std::nullopt;
-  return WEXITSTATUS(status) == 0;
 }
 
 struct TFileFacts {

@@ -14,6 +14,7 @@
 #include "DeskTop.h"
 #include "headless_host.h"
 #include "png_writer.h"
+#include "posix/user_config.h"
 #include "session.h"
 #include "settings.h"
 #include "trace_writer.h"
@@ -30,7 +31,8 @@ constexpr const char* kUsage =
     "                   in 427x273 as in a real window, then the window takes this size\n"
     "  --seed N         seed of the random source (default: from the clock)\n"
     "  --steps N        idle steps to run (default 1000)\n"
-    "  --ini FILE       settings file (default: the file named after this program + .ini)\n"
+    "  --ini FILE       settings file (default: the saver's own, zarmok/zarmok.ini in\n"
+    "                   $XDG_CONFIG_HOME or else ~/.config)\n"
     "  --png FILE       PNG of the frame after the last step\n"
     "  --frames DIR     a PNG every K steps into DIR (frame-000000.png is step 0)\n"
     "  --every K        the K of --frames (default 1)\n"
@@ -143,9 +145,11 @@ int main(int argc, char** argv) {
   std::string error;
   if (o.trace && !trace.Open(*o.trace, error)) Fail(error);
 
-  const std::string ini = o.ini ? *o.ini : SettingsFilePath(ProgramFilePath());
+  // Without --ini, the file the saver itself reads, read by the saver's own rules.
+  const std::string ini = o.ini ? *o.ini : UserSettingsFilePath();
+  IPrivateProfile& profile = o.ini ? SystemProfile() : UserSettingsProfile();
   THeadlessHost host;  // the resource's client size while the window is created
-  TDesktopHost context{host, host, SystemProfile(), ini};
+  TDesktopHost context{host, host, profile, ini};
   context.Seed = o.seed;
   TDesktopWindow window(context);
   window.FormCreate();

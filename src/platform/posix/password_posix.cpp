@@ -12,20 +12,12 @@
 #include <optional>
 
 #include "settings.h"
+#include "user_config.h"
 
 namespace zarmok {
 
 std::string HostSettingsFilePath() {
-  const char* config = std::getenv("XDG_CONFIG_HOME");
-  std::string folder;
-  if (config != nullptr && config[0] == '/') {
-    folder = config;
-  } else {
-    const char* home = std::getenv("HOME");
-    if (home == nullptr || home[0] == '\0') return {};
-    folder = std::string(home) + "/.config";
-  }
-  return folder + "/zarmok/host.ini";
+  return UserConfigFile("host.ini");
 }
 
 std::string HostLibraryDirectory() {

@@ -12,8 +12,7 @@ inline constexpr const char* kHostSettingsSection = "Control Panel\\desktop";
 inline constexpr const char* kHostPasswordKey = "ScreenSaveUsePassword";
 inline constexpr const char* kDefaultHostLibraryDir = "/usr/lib/zarmok/host";
 
-// ${XDG_CONFIG_HOME}/zarmok/host.ini, or ${HOME}/.config/zarmok/host.ini when XDG_CONFIG_HOME is
-// unset, empty or relative; "" when neither gives a folder.
+// host.ini in the user's configuration folder (UserConfigFile); "" when there is none.
 std::string HostSettingsFilePath();
 
 // $ZARMOK_HOST_LIBDIR when it is set (an empty value is a folder that cannot be read), else

@@ -21,6 +21,7 @@
 #include <vector>
 
 #include "platform.h"
+#include "user_config.h"
 
 namespace zarmok {
 namespace {
@@ -244,7 +245,8 @@ enum class TReplaced { kDone, kFailed, kFolderRefused };
 // Puts `bytes` in place of `path` in one step: readers see the old file or the new one, never
 // a part of either, and a failure leaves the old file as it was. kFolderRefused says that this
 // user may not make the temporary file in the folder at all, and nothing was touched.
-TReplaced ReplaceFile(const std::string& path, const std::string& bytes, const TFileBody& old) {
+TReplaced ReplaceFile(const std::string& path, const std::string& bytes, const TFileBody& old,
+                      mode_t new_file_mode) {
   const size_t slash = path.rfind('/');
   const std::string folder =
       slash == std::string::npos ? "." : path.substr(0, slash == 0 ? 1 : slash);
@@ -264,7 +266,7 @@ TReplaced ReplaceFile(const std::string& path, const std::string& bytes, const T
     if (geteuid() == 0) ok = fchown(fd, old.uid, old.gid) == 0;
     ok = ok && fchmod(fd, old.mode) == 0;
   } else if (ok) {
-    ok = fchmod(fd, NewFileMode()) == 0;
+    ok = fchmod(fd, new_file_mode) == 0;
   }
   ok = ok && fsync(fd) == 0;
   ok = close(fd) == 0 && ok;
@@ -317,14 +319,15 @@ int OpenForWriting(const std::string& path, const TFileBody& old) {
 // Saves `bytes` as `path`, read before as `old`. A folder the user may write would let a rename
 // replace even a file the user may not write, so the file's own right to be written decides first;
 // then the atomic replace is used whenever the folder allows it.
-bool SaveFile(const std::string& path, const std::string& bytes, const TFileBody& old) {
+bool SaveFile(const std::string& path, const std::string& bytes, const TFileBody& old,
+              mode_t new_file_mode) {
   int writer = -1;
   if (old.state == TFileState::kRead) {
     writer = OpenForWriting(path, old);
     if (writer < 0) return false;
   }
   bool saved = false;
-  switch (ReplaceFile(path, bytes, old)) {
+  switch (ReplaceFile(path, bytes, old, new_file_mode)) {
     case TReplaced::kDone:
       saved = true;
       break;
@@ -348,12 +351,31 @@ bool SafeName(const std::string& name) {
          name.find_first_of("\r\n\0=[]", 0, 6) == std::string::npos;
 }
 
+std::string FolderOf(const std::string& path) {
+  const size_t slash = path.find_last_not_of('/', path.rfind('/'));
+  return slash == std::string::npos ? std::string("/") : path.substr(0, slash + 1);
+}
+
+// Makes the folder of `file` (mode 0700) when it is missing and the folder above it is one: the
+// user's configuration folder is the user's or the desktop's to make, and where it is missing,
+// HOME is rarely the home the user means.
+void MakeOwnFolder(const std::string& file) {
+  const std::string folder = FolderOf(file);
+  struct stat info {};
+  if (lstat(folder.c_str(), &info) == 0 || errno != ENOENT) return;
+  if (stat(FolderOf(folder).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return;
+  mkdir(folder.c_str(), 0700);  // a refusal shows as the save's own failure
+}
+
 class TPosixProfile : public IPrivateProfile {
  public:
+  // `user_settings`: the rules of the user's settings file (see UserSettingsProfile).
+  explicit TPosixProfile(bool user_settings) : user_settings_(user_settings) {}
+
   std::string GetString(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& default_text, size_t buffer_size) override {
     std::string text = default_text;
-    const TFileBody body = ReadFileBody(file);
+    const TFileBody body = Names(file) ? ReadFileBody(file) : TFileBody{};
     CSimpleIniA ini;
     if (body.state == TFileState::kRead && Parse(ini, body.bytes)) {
       if (const char* value = ini.GetValue(section.c_str(), key.c_str(), nullptr)) text = value;
@@ -366,7 +388,7 @@ class TPosixProfile : public IPrivateProfile {
 
   bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value) override {
-    if (file.empty() || !SafeName(section) || !SafeName(key) ||
+    if (file.empty() || !Names(file) || !SafeName(section) || !SafeName(key) ||
         value.find_first_of("\r\n\0", 0, 3) != std::string::npos) {
       return false;
     }
@@ -377,14 +399,25 @@ class TPosixProfile : public IPrivateProfile {
     if (body.state == TFileState::kUnusable) return false;
     const std::string edited = EditedBody(body.bytes, section, key, value);
     if (!OnlyKeyChanged(body.bytes, edited, section, key, value)) return false;
-    return SaveFile(*target, edited, body);
+    if (user_settings_ && body.state == TFileState::kMissing) MakeOwnFolder(file);
+    return SaveFile(*target, edited, body, user_settings_ ? 0600 : NewFileMode());
   }
+
+ private:
+  bool Names(const std::string& file) const { return !user_settings_ || file.starts_with('/'); }
+
+  bool user_settings_;
 };
 
 }  // namespace
 
 IPrivateProfile& SystemProfile() {
-  static TPosixProfile profile;
+  static TPosixProfile profile(false);
+  return profile;
+}
+
+IPrivateProfile& UserSettingsProfile() {
+  static TPosixProfile profile(true);
   return profile;
 }
 

@@ -13,6 +13,7 @@
 
 #include "damage.h"
 #include "platform.h"
+#include "posix/user_config.h"
 #include "raster.h"
 #include "session.h"
 
@@ -43,8 +44,9 @@ class TX11Saver final : public IStartUpHost, public ISaverPlatform, public IForm
   void GetWindowRect(TWindowHandle handle, TWindowRect& rect) override;
   int RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) override;
   IPasswordHost& Passwords() override { return SystemPasswords(); }
-  IPrivateProfile& Profile() override { return SystemProfile(); }
+  IPrivateProfile& Profile() override { return UserSettingsProfile(); }
   std::string ProgramPath() override { return ProgramFilePath(); }
+  std::string SettingsFile() override { return UserSettingsFilePath(); }
   ISaverPlatform& SaverPlatform() override { return *this; }
   void ReportUnhandledError(const std::string& title, const std::string& message) override {
     report_(title, message);

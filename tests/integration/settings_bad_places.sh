@@ -1,0 +1,104 @@
+#!/usr/bin/env bash
+# Settings folders the program cannot use: the folder is a file, it links to a folder the user
+# may not write, or there is no home (HOME unset or relative). In each the saver runs with the
+# defaults and ends on a key, OK in the dialog shows the "Zarmok" error box and leaves the
+# dialog open, and nothing is made or changed anywhere.
+source "$(dirname "$0")/_lib.sh"
+start_xvfb
+SAVER=$(install_saver)
+mkdir -p "$WORK/cwd"
+chmod 0755 "$WORK" "$WORK/bin" "$WORK/cwd"
+
+# as_user CMD...: runs CMD as the nobody user when the test runs as root, else as this user.
+as_user() {
+  if [ "$(id -u)" = 0 ]; then
+    setpriv --reuid=65534 --regid=65534 --clear-groups "$@"
+  else
+    "$@"
+  fi
+}
+
+# listing: every entry below the work folder with its type and mode, to compare before and after.
+# The dialog's toolkit keeps its own preferences in ~/.fltk, which is not the saver's doing.
+listing() {
+  (cd "$WORK" && find . \( -path ./shots -o -path '*/.fltk' \) -prune -o ! -name err ! -name 'listing.*' \
+    -printf '%y %m %p\n' | sort)
+}
+
+# saver_runs ENV...: "/s" under that environment shows its window and ends on a key with code 0.
+saver_runs() {
+  (cd "$WORK/cwd" && as_user env "$@" "$SAVER" /s 2>"$WORK/err") &
+  local pid=$!
+  CLEANUP_PIDS+=("$pid")
+  wait_for_window TDesktopWindow 10 >/dev/null || fail "$*: no saver window: $(cat "$WORK/err")"
+  sleep 0.5
+  xdotool key a
+  wait_exit "$pid" 5 || fail "$*: a key did not end the saver"
+  [ "$EXIT_CODE" = 0 ] || fail "$*: exit code $EXIT_CODE: $(cat "$WORK/err")"
+  [ ! -s "$WORK/err" ] || fail "$*: the saver said: $(cat "$WORK/err")"
+}
+
+# save_refused SHOT ENV...: "/c" and Enter show the error box; Enter closes it, Escape the dialog.
+save_refused() {
+  local shot=$1
+  shift
+  (cd "$WORK/cwd" && as_user env "$@" "$SAVER" /c 2>"$WORK/err") &
+  local pid=$!
+  CLEANUP_PIDS+=("$pid")
+  wait_for_window TBugsPramSet >/dev/null || fail "$*: no dialog: $(cat "$WORK/err")"
+  xdotool mousemove 460 250 key Return
+  local box=
+  for _ in $(seq 100); do
+    box=$(xdotool search --onlyvisible --name '^Zarmok$' 2>/dev/null | head -n1 || true)
+    [ -n "$box" ] && break
+    sleep 0.05
+  done
+  [ -n "$box" ] || fail "$*: no error box"
+  kill -0 "$pid" 2>/dev/null || fail "$*: the refused save closed the dialog"
+  sleep 0.3
+  mkdir -p "$WORK/shots"
+  import -window "$box" "$WORK/shots/$shot.png"
+  [ -z "${ZARMOK_SHOTS:-}" ] || cp "$WORK/shots/$shot.png" "$ZARMOK_SHOTS/"
+  eval "$(xdotool getwindowgeometry --shell "$box")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + 5)) key Return
+  sleep 0.3
+  xdotool mousemove 460 250 key Escape
+  wait_exit "$pid" 5 || fail "$*: Escape did not close the dialog"
+  [ "$EXIT_CODE" = 0 ] || fail "$*: exit code $EXIT_CODE: $(cat "$WORK/err")"
+}
+
+# each_case NAME ENV...: both runs, and the work folder exactly as before.
+each_case() {
+  local name=$1
+  shift
+  listing >"$WORK/listing.before"
+  saver_runs "$@"
+  save_refused "$name" "$@"
+  listing >"$WORK/listing.after"
+  diff "$WORK/listing.before" "$WORK/listing.after" >&2 || fail "$name: files changed"
+}
+
+home="$WORK/user"
+mkdir -p "$home/.config"
+
+# The settings folder is a file.
+printf '[Zarmok]\nMaxBugs=7\n' >"$home/.config/zarmok"
+chown -R 65534:65534 "$home" 2>/dev/null || true
+each_case folder-is-a-file HOME="$home" XDG_CONFIG_HOME=
+[ "$(cat "$home/.config/zarmok")" = "$(printf '[Zarmok]\nMaxBugs=7')" ] || fail "the file changed"
+rm "$home/.config/zarmok"
+
+# The settings folder links to a folder the user may not write, with the user's file in it.
+mkdir -p "$WORK/locked"
+printf '[Zarmok]\nMaxBugs=7\n' >"$WORK/locked/zarmok.ini"
+chmod 0444 "$WORK/locked/zarmok.ini"
+chmod 0555 "$WORK/locked"
+ln -s "$WORK/locked" "$home/.config/zarmok"
+each_case link-to-locked-folder HOME="$home" XDG_CONFIG_HOME=
+chmod 0755 "$WORK/locked"
+rm "$home/.config/zarmok"
+
+# No home, and a relative one: nothing is read or made below the folder the program starts in.
+each_case no-home -u HOME -u XDG_CONFIG_HOME
+each_case relative-home HOME=user XDG_CONFIG_HOME=
+echo "settings_bad_places: ok"

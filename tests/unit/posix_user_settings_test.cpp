@@ -1,0 +1,180 @@
+// The user's settings file on Linux: where it is, how its first save makes it private to the
+// user, and the places it cannot be, where the saver keeps its defaults, the save is refused
+// with the path in its message, and nothing is made or lost.
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <filesystem>
+#include <string>
+
+#include "errors.h"
+#include "posix/password_posix.h"
+#include "posix/user_config.h"
+#include "posix_test_support.h"
+#include "settings.h"
+#include "settings_file_support.h"
+
+namespace zarmok::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+const std::string kRefused = " に書き込めません";
+
+// The message of the save's error, or "saved" when it went through.
+std::string SaveMessage(const std::string& ini) {
+  try {
+    SaveSettings(UserSettingsProfile(), ini, UnusualSettings());
+  } catch (const EZarmokError& error) {
+    return error.what();
+  }
+  return "saved";
+}
+
+mode_t ModeOf(const std::string& path) {
+  struct stat info {};
+  return lstat(path.c_str(), &info) == 0 ? info.st_mode & 07777 : 0;
+}
+
+size_t EntriesBelow(const fs::path& folder) {
+  size_t entries = 0;
+  for ([[maybe_unused]] const auto& entry : fs::recursive_directory_iterator(folder)) ++entries;
+  return entries;
+}
+
+TEST(UserSettingsFile, FollowsAnAbsoluteXdgFolderThenAnAbsoluteHome) {
+  {
+    TEnv xdg("XDG_CONFIG_HOME", "/cfg");
+    TEnv home("HOME", "/home/u");
+    EXPECT_EQ(UserSettingsFilePath(), "/cfg/zarmok/zarmok.ini");
+  }
+  for (const char* ignored : {"", "relative/cfg", "~/cfg"}) {
+    TEnv xdg("XDG_CONFIG_HOME", ignored);
+    TEnv home("HOME", "/home/u");
+    EXPECT_EQ(UserSettingsFilePath(), "/home/u/.config/zarmok/zarmok.ini") << ignored;
+  }
+  {
+    TEnv xdg("XDG_CONFIG_HOME", nullptr);
+    TEnv home("HOME", "/");
+    EXPECT_EQ(UserSettingsFilePath(), "/.config/zarmok/zarmok.ini");
+  }
+  // No home, or one that would be looked for wherever the program was started: no folder, for
+  // the host settings as for the saver's.
+  for (const char* home_value : {static_cast<const char*>(nullptr), "", "home/u", "."}) {
+    TEnv xdg("XDG_CONFIG_HOME", "cfg");
+    TEnv home("HOME", home_value);
+    const std::string shown = home_value == nullptr ? "(unset)" : home_value;
+    EXPECT_EQ(UserSettingsFilePath(), kUnplacedSettingsFile) << shown;
+    EXPECT_EQ(HostSettingsFilePath(), "") << shown;
+  }
+}
+
+TEST(UserSettingsFile, FirstSaveMakesTheFolderAndFileTheUsersAlone) {
+  const TScratchFolder scratch;
+  fs::create_directory(scratch.Path() / ".config");
+  TEnv xdg("XDG_CONFIG_HOME", nullptr);
+  TEnv home("HOME", scratch.Path().c_str());
+  const std::string ini = UserSettingsFilePath();
+  ASSERT_EQ(ini, scratch.File(".config/zarmok/zarmok.ini"));
+
+  EXPECT_EQ(SaveMessage(ini), "saved");
+  EXPECT_EQ(ModeOf(scratch.File(".config/zarmok")), 0700u);
+  EXPECT_EQ(ModeOf(ini), 0600u);
+  EXPECT_EQ(EntriesBelow(scratch.Path()), 3u);       // .config, zarmok, zarmok.ini
+  EXPECT_EQ(TextLines(ReadBytes(ini)).size(), 14u);  // the section and the 13 keys
+  EXPECT_EQ(LoadSettings(UserSettingsProfile(), ini), UnusualSettings());
+
+  // A file the user made more open keeps its mode when saved again.
+  ASSERT_EQ(chmod(ini.c_str(), 0644), 0);
+  EXPECT_EQ(SaveMessage(ini), "saved");
+  EXPECT_EQ(ModeOf(ini), 0644u);
+}
+
+// The configuration folder itself is the user's or the desktop's to make: where it is missing,
+// HOME is seldom the home the user means, and the save is refused rather than build one there.
+TEST(UserSettingsFile, MissingConfigurationFolderIsNotMade) {
+  const TScratchFolder scratch;
+  for (const char* variable : {"HOME", "XDG_CONFIG_HOME"}) {
+    const std::string folder = scratch.File(variable[0] == 'H' ? "home" : "cfg");
+    TEnv xdg("XDG_CONFIG_HOME", variable[0] == 'X' ? folder.c_str() : nullptr);
+    TEnv home("HOME", scratch.File("home").c_str());
+    const std::string ini = UserSettingsFilePath();
+    EXPECT_EQ(SaveMessage(ini), ini + kRefused) << variable;
+    EXPECT_EQ(EntriesBelow(scratch.Path()), 0u) << variable;
+  }
+}
+
+TEST(UserSettingsFile, FolderThatIsAFileGivesTheDefaultsAndIsKept) {
+  const TScratchFolder scratch;
+  TEnv xdg("XDG_CONFIG_HOME", scratch.Path().c_str());
+  const std::string body = "[Zarmok]\nMaxBugs=7\n";
+  WriteBytes(scratch.File("zarmok"), body);
+  const std::string ini = UserSettingsFilePath();
+
+  EXPECT_EQ(LoadSettings(UserSettingsProfile(), ini), TSaverSettings{});
+  EXPECT_EQ(SaveMessage(ini), ini + kRefused);
+  EXPECT_EQ(ReadBytes(scratch.File("zarmok")), body);
+  EXPECT_EQ(EntriesBelow(scratch.Path()), 1u);
+}
+
+// A settings folder linked to one the user may not write (another user's, a system folder): the
+// settings there are read, and the save is refused without touching them.
+TEST(UserSettingsFile, LinkToAFolderTheUserMayNotWriteIsReadButNotWritten) {
+  for (const bool with_file : {true, false}) {
+    TReachableFolder root("/tmp/zarmok-user-XXXXXX");
+    ASSERT_TRUE(root.Made());
+    const std::string config = root.File("home/.config");
+    const std::string locked = root.File("locked");
+    fs::create_directories(config);
+    fs::create_directory(locked);
+    const std::string body = "[Zarmok]\nMaxBugs=7\n";
+    if (with_file) {
+      WriteBytes(locked + "/zarmok.ini", body);
+      ASSERT_EQ(chmod((locked + "/zarmok.ini").c_str(), 0444), 0);
+    }
+    // Read-only even for its owner, whoever runs the test; the ordinary user below does not
+    // own it when root runs the test.
+    ASSERT_EQ(chmod(locked.c_str(), 0555), 0);
+    fs::create_directory_symlink(locked, config + "/zarmok");
+
+    const std::optional<bool> refused =
+        AsOrdinaryUser({root.File("home"), config, config + "/zarmok"}, [&] {
+          setenv("HOME", root.File("home").c_str(), 1);
+          unsetenv("XDG_CONFIG_HOME");
+          const std::string ini = UserSettingsFilePath();
+          const int32_t bugs = LoadSettings(UserSettingsProfile(), ini).MaxBugs;
+          return bugs == (with_file ? 7 : 3) && SaveMessage(ini) == ini + kRefused;
+        });
+    ASSERT_TRUE(refused.has_value()) << with_file;
+    EXPECT_TRUE(*refused) << with_file;
+    if (with_file) {
+      EXPECT_EQ(ReadBytes(locked + "/zarmok.ini"), body);
+    }
+    EXPECT_EQ(EntriesBelow(locked), with_file ? 1u : 0u) << with_file;
+  }
+}
+
+// Without a home the file has no place: a file of that name below the folder the program was
+// started in is not read, and nothing is written there.
+TEST(UserSettingsFile, NoHomeGivesTheDefaultsAndARefusalNamingTheFile) {
+  const TScratchFolder scratch;
+  const std::string stray = scratch.File("~/.config/zarmok/zarmok.ini");
+  fs::create_directories(fs::path(stray).parent_path());
+  WriteBytes(stray, "[Zarmok]\nMaxBugs=7\n");
+  const fs::path started_in = fs::current_path();
+  fs::current_path(scratch.Path());
+  for (const char* home_value : {static_cast<const char*>(nullptr), "home"}) {
+    TEnv xdg("XDG_CONFIG_HOME", nullptr);
+    TEnv home("HOME", home_value);
+    const std::string ini = UserSettingsFilePath();
+    EXPECT_EQ(LoadSettings(UserSettingsProfile(), ini), TSaverSettings{});
+    EXPECT_EQ(SaveMessage(ini), std::string("~/.config/zarmok/zarmok.ini") + kRefused);
+  }
+  fs::current_path(started_in);
+  EXPECT_EQ(ReadBytes(stray), "[Zarmok]\nMaxBugs=7\n");
+  EXPECT_EQ(EntriesBelow(scratch.Path()), 4u);  // ~, .config, zarmok, zarmok.ini
+}
+
+}  // namespace
+}  // namespace zarmok::testing
