@@ -11,10 +11,12 @@ cp "$ZARMOK_HACK_PATH" "$WORK/bin/zarmok-hack"
 
 # XScreenSaver will not run as root: as root the host runs as nobody.
 as_user() {
+  local exec_=
+  if [ "$1" = exec_user ]; then exec_=exec; shift; fi
   if [ "$(id -u)" = 0 ]; then
-    setpriv --reuid=65534 --regid=65534 --clear-groups "$@"
+    $exec_ setpriv --reuid=65534 --regid=65534 --clear-groups "$@"
   else
-    "$@"
+    $exec_ "$@"
   fi
 }
 chmod 755 "$WORK" "$WORK/bin"
@@ -30,7 +32,8 @@ programs: "Zarmok" $WORK/bin/zarmok-hack \n
 CONF
 [ "$(id -u)" = 0 ] && chown -R 65534:65534 "$HOME"
 
-as_user xscreensaver -no-splash -verbose >"$WORK/host.log" 2>&1 &
+# In a subshell that becomes the daemon, so the clean-up ends the daemon itself.
+(as_user exec_user xscreensaver -no-splash -verbose) >"$WORK/host.log" 2>&1 &
 CLEANUP_PIDS+=($!)
 for _ in $(seq 100); do
   as_user xscreensaver-command -time >/dev/null 2>&1 && break
