@@ -52,6 +52,7 @@ void ShowAboutBoxModal() {
   box->set_modal();
   box->show();
   NameShownWindow(*box);
+  MakeShownWindowADialog(*box);
   ok->take_focus();
   while (box->shown()) Fl::wait();
   // Destroyed once the events already queued for it have been handled.

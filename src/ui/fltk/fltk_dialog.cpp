@@ -208,6 +208,7 @@ int RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_path, uin
   dialog.FormCreate();
   view.Window().show();
   NameShownWindow(view.Window());
+  MakeShownWindowADialog(view.Window());
   SetOwner(view.Window(), owner);
   view.FocusFirstControl();
   while (view.Window().shown()) Fl::wait();
