@@ -24,7 +24,7 @@ if grep -q '^E:' "$WORK/lintian"; then
   fail "lintian reports errors"
 fi
 
-for path in usr/bin/zarmok usr/bin/zarmok-render usr/share/man/man1/zarmok.1.gz \
+for path in usr/bin/zarmok usr/bin/zarmok-render usr/bin/zarmok-hack usr/share/man/man1/zarmok.1.gz \
   usr/share/man/man1/zarmok-render.1.gz usr/share/applications/zarmok.desktop \
   usr/share/doc/zarmok/copyright usr/share/icons/hicolor/48x48/apps/zarmok.png \
   usr/share/icons/hicolor/64x64/apps/zarmok.png usr/share/icons/hicolor/128x128/apps/zarmok.png; do
