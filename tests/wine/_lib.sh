@@ -101,7 +101,7 @@ start_saver() {
 probe() {
   local status=0 output
   output=$(wine "$ZARMOK_PROBE_PATH" "$@" 2>/dev/null) || status=$?
-  printf '%s' "$output" | tr -d '\r'
+  printf '%s\n' "$output" | tr -d '\r'
   return $status
 }
 
