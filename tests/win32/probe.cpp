@@ -11,14 +11,18 @@
 //   probe post HANDLE WHAT       posts key | click | move | close | screensave to the window
 //   probe running                the screen-saver-running flag, 0 or 1
 //   probe screen                 the virtual screen: "left top width height monitors"
+//   probe texts HANDLE           the window's caption, then its children's texts, one a line,
+//                                in UTF-8 (what the user reads, whatever the code page)
+//   probe short PATH             the 8.3 short form of PATH
 //   probe pane W H FILE          opens a test pane of client W x H, writes its handle to FILE,
-//                                and destroys it when FILE.end appears
+//                                destroys it when FILE.end appears, then writes FILE.gone
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -74,8 +78,33 @@ int Pane(int width, int height, const std::string& file) {
       TranslateMessage(&message);
       DispatchMessageA(&message);
     }
-    if (Exists(end) && IsWindow(pane)) DestroyWindow(pane);
+    if (Exists(end) && IsWindow(pane)) {
+      DestroyWindow(pane);
+      // The moment the pane is gone, for a test that times what follows: this process's own
+      // exit takes Wine a while longer.
+      if (FILE* gone = std::fopen((file + ".gone").c_str(), "w")) std::fclose(gone);
+    }
   }
+}
+
+std::string Utf8(const wchar_t* text) {
+  const int length = WideCharToMultiByte(CP_UTF8, 0, text, -1, nullptr, 0, nullptr, nullptr);
+  if (length <= 1) return {};
+  std::string out(static_cast<size_t>(length - 1), '\0');
+  WideCharToMultiByte(CP_UTF8, 0, text, -1, out.data(), length, nullptr, nullptr);
+  return out;
+}
+
+std::string TextOf(HWND window) {
+  wchar_t text[1024] = {};
+  GetWindowTextW(window, text, 1024);
+  return Utf8(text);
+}
+
+BOOL CALLBACK PrintChild(HWND child, LPARAM) {
+  const std::string text = TextOf(child);
+  if (!text.empty()) std::printf("%s\n", text.c_str());
+  return TRUE;
 }
 
 int Post(HWND window, const std::string& what) {
@@ -107,7 +136,7 @@ int Wait(const char* type, double seconds, bool present) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int Run(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string command = argv[1];
   if (command == "find" && argc == 3) return Print(FindWindowA(argv[2], nullptr));
@@ -154,6 +183,31 @@ int main(int argc, char** argv) {
                 GetSystemMetrics(SM_CYVIRTUALSCREEN), GetSystemMetrics(SM_CMONITORS));
     return 0;
   }
+  if (command == "texts" && argc == 3) {
+    HWND window = HandleArg(argv[2]);
+    if (!IsWindow(window)) return 1;
+    std::printf("%s\n", TextOf(window).c_str());
+    EnumChildWindows(window, PrintChild, 0);
+    return 0;
+  }
+  if (command == "short" && argc == 3) {
+    wchar_t wide[MAX_PATH] = {};
+    wchar_t short_path[MAX_PATH] = {};
+    MultiByteToWideChar(CP_UTF8, 0, argv[2], -1, wide, MAX_PATH);
+    if (GetShortPathNameW(wide, short_path, MAX_PATH) == 0) return 1;
+    std::printf("%s\n", Utf8(short_path).c_str());
+    return 0;
+  }
   if (command == "pane" && argc == 5) return Pane(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
   return 2;
+}
+
+// The arguments as UTF-8, so a path outside the ANSI code page arrives whole.
+int wmain(int argc, wchar_t** wide_argv) {
+  std::vector<std::string> arguments;
+  for (int i = 0; i < argc; ++i) arguments.push_back(Utf8(wide_argv[i]));
+  std::vector<char*> argv;
+  for (std::string& argument : arguments) argv.push_back(argument.data());
+  argv.push_back(nullptr);
+  return Run(argc, argv.data());
 }
