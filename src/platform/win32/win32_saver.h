@@ -11,9 +11,9 @@
 #include <optional>
 #include <string>
 
-#include "win32/gdi_surface.h"
 #include "platform.h"
 #include "session.h"
+#include "win32/gdi_surface.h"
 
 namespace zarmok::win32 {
 
