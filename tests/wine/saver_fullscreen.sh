@@ -6,6 +6,8 @@
 source "$(dirname "$0")/_lib.sh"
 start_xvfb 1024x768
 install_saver
+# Only the key may end it here, so the test shows that a key does.
+printf '[Zarmok]\r\nStopOnMouseMove=0\r\nStopOnMouseClick=0\r\n' >"$(ini_file)"
 
 [ "$(probe running)" = 0 ] || fail "the running flag is on before the saver starts"
 start_saver /s
@@ -28,7 +30,8 @@ done
 kill -0 "$SAVER_PID" || fail "the first saver ended with the second start"
 [ "$(probe find TDesktopWindow)" = "$window" ] || fail "the second start touched the window"
 
-xdotool mousemove 500 400
+xdotool mousemove 500 400 sleep 0.3 click 1 sleep 0.5
+kill -0 "$SAVER_PID" || fail "a movement or click ended the saver with those stop conditions off"
 xdotool key space
 wait_exit "$SAVER_PID" 10 || fail "a key press did not end the saver"
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE after a key press"
