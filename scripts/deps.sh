@@ -6,7 +6,7 @@ packages=(
   googletest libgtest-dev libgmock-dev
   libx11-dev libxext-dev libpng-dev libsimpleini-dev libfltk1.3-dev libfontconfig-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
-  xvfb xauth xdotool x11-utils x11-xserver-utils imagemagick
+  xvfb xserver-xephyr xauth xdotool x11-utils x11-xserver-utils imagemagick
   python3 xscreensaver xsecurelock xss-lock openbox
   fonts-ipafont-gothic fonts-liberation locales
   dpkg-dev lintian file man-db

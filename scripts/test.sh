@@ -4,7 +4,7 @@
 # unit tests of a Release build (-O3, as run.sh builds the
 # program, with the warnings only that optimiser reports), the same unit tests under
 # AddressSanitizer and UndefinedBehaviorSanitizer, every fuzz target for 30 s, and the Windows
-# build's unit tests under Wine.
+# build's unit tests and zarmok.scr under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -44,21 +44,11 @@ echo "== fuzz targets (clang + libFuzzer, ASan + UBSan), 30 s each"
 rm -rf build/fuzz
 bash scripts/fuzz.sh 30 build/fuzz
 
-echo "== Windows build (MinGW-w64), unit tests under Wine"
+echo "== Windows build (MinGW-w64), unit tests and zarmok.scr under Wine"
 # A Wine prefix of our own, made fresh inside build/, so no earlier run or user setting leaks in.
 export WINEDEBUG=-all WINEARCH=win64 WINEPREFIX="$root/build/wineprefix"
-rm -rf "$WINEPREFIX"
-mkdir -p build
 trap 'wineserver -k >/dev/null 2>&1 || true' EXIT
-# No Mono or Gecko: nothing here needs them, and their installers would ask questions.
-WINEDLLOVERRIDES="mscoree,mshtml=" wineboot --init >build/wineboot.log 2>&1 ||
-  { cat build/wineboot.log; echo "wineboot failed" >&2; exit 1; }
-wineserver -w
-# With its automatic debugger, Wine ends a crashed program with exit code 0 when the output is
-# not a terminal: switch the debugger off so a crash fails the test run.
-wine reg add 'HKLM\Software\Microsoft\Windows NT\CurrentVersion\AeDebug' /v Debugger \
-  /t REG_SZ /d '' /f >/dev/null
-wineserver -w
+bash scripts/wine-prefix.sh "$WINEPREFIX"
 # A display for programs that open windows; the unit tests themselves need none.
 wine_display=()
 if [ -z "${DISPLAY:-}" ] && command -v xvfb-run >/dev/null; then

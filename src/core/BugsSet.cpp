@@ -190,6 +190,19 @@ const char* ChooseFontFace(const TFontRequest& font,
   return font.face;
 }
 
+TRect RadioItemRect(const TRadioGroupLayout& group, int index) {
+  // The frame's edges and its caption take 8 pixels at each side and 16 at the top; an item is
+  // as high as a check box.
+  constexpr int32_t kInset = 8;
+  constexpr int32_t kCaptionHeight = 16;
+  constexpr int32_t kItemHeight = 17;
+  const int32_t column_width = (group.rect.width - 2 * kInset) / group.columns;
+  const int column = index % group.columns;
+  const int row = index / group.columns;
+  return {group.rect.left + kInset + column * column_width,
+          group.rect.top + kCaptionHeight + row * kItemHeight, column_width, kItemHeight};
+}
+
 const TScrollBarLayout& ScrollBarLayout(TScrollBarId id) {
   return kScrollBars[static_cast<int>(id)];
 }

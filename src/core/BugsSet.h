@@ -141,6 +141,10 @@ struct TRadioGroupLayout {
 };
 extern const TRadioGroupLayout kBugsTypeRG;
 
+// Where item `index` of a radio group sits, in the dialog: the items share the inside of the
+// frame in equal columns, row after row, below the caption.
+TRect RadioItemRect(const TRadioGroupLayout& group, int index);
+
 // The dialog's direct children in tab order, so that a front end creates them in that order.
 enum class TChildKind { ScrollBarGroup, StopGroup, Button, RadioGroup };
 struct TTabStop {

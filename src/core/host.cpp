@@ -22,6 +22,12 @@ TSaverMode ChooseMode(std::string_view first) {
   return TSaverMode::FullScreen;
 }
 
+TSaverMode ChooseStartUpMode(const std::vector<std::string>& arguments,
+                             bool no_argument_opens_settings) {
+  if (arguments.empty() && no_argument_opens_settings) return TSaverMode::Settings;
+  return ChooseMode(arguments.empty() ? std::string_view() : std::string_view(arguments[0]));
+}
+
 TWindowHandle SettingsOwner(std::string_view first) {
   if (!first.starts_with("/c:") && !first.starts_with("-c:")) return 0;
   // A handle that cannot be read leaves the dialog without an owner: the user still gets it.
@@ -139,7 +145,7 @@ int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
   if (host.FindTopLevelSaver()) return 0;
   host.InitializeApplication();
   const std::string first = arguments.empty() ? std::string() : arguments[0];
-  switch (ChooseMode(first)) {
+  switch (ChooseStartUpMode(arguments, host.NoArgumentOpensSettings())) {
     case TSaverMode::Settings:
       return host.RunSettingsDialog(SaverSettingsFile(host), SettingsOwner(first));
     case TSaverMode::ChangePassword:

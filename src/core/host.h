@@ -30,6 +30,11 @@ enum class TSaverMode { Settings, FullScreen, Preview, ChangePassword };
 // owner's handle with a colon) also opens the settings dialog.
 TSaverMode ChooseMode(std::string_view first);
 
+// The mode of a whole command line on a host: ChooseMode of the first argument, except that no
+// argument at all opens the settings dialog where the host says so.
+TSaverMode ChooseStartUpMode(const std::vector<std::string>& arguments,
+                             bool no_argument_opens_settings);
+
 // The window that a settings request names as the dialog's owner: the handle after "/c:" or
 // "-c:" read as a preview handle is, 0 when there is none or it is not a handle.
 TWindowHandle SettingsOwner(std::string_view first);

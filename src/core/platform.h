@@ -216,6 +216,9 @@ class IStartUpHost {
   // desktop. Child windows (a preview) and other classes (the settings dialog) never count.
   virtual bool FindTopLevelSaver() = 0;
   virtual void InitializeApplication() = 0;
+  // Whether a start without any argument opens the settings dialog rather than the full-screen
+  // saver: a desktop whose "Configure" starts a saver with no argument at all needs it.
+  virtual bool NoArgumentOpensSettings() const { return false; }
   virtual void HideApplicationWindow() = 0;
   // The program's hidden application window, owner of the password-change dialog.
   virtual TWindowHandle ApplicationWindow() = 0;

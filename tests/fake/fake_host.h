@@ -141,6 +141,7 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
 
   bool FindTopLevelSaver() override;
   void InitializeApplication() override { log.push_back("init"); }
+  bool NoArgumentOpensSettings() const override { return no_argument_opens_settings; }
   void HideApplicationWindow() override { log.push_back("hide-app"); }
   TWindowHandle ApplicationWindow() override { return 0xA11; }
   void ShowWindow(TWindowHandle handle) override {
@@ -187,6 +188,7 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   // The rectangle of the preview pane, when the handle names one.
   std::optional<TWindowRect> pane;
   bool creation_fails = false;
+  bool no_argument_opens_settings = false;
   int settings_exit_code = 0;
   // Runs at the loop's first look for messages, with the saver window.
   std::function<void(TDesktopWindow&)> in_loop;

@@ -335,6 +335,27 @@ TEST(BugsPramSetTableTest, ChildrenFollowTheirTabOrderAndDoNotOverlap) {
   }
 }
 
+TEST(BugsPramSetTableTest, RadioItemsShareTheFrameInColumnsBelowItsCaption) {
+  const TRect& frame = kBugsTypeRG.rect;
+  const TRect a = RadioItemRect(kBugsTypeRG, 0);
+  const TRect b = RadioItemRect(kBugsTypeRG, 1);
+  EXPECT_EQ(a.top, b.top);
+  EXPECT_EQ(a.width, b.width);
+  EXPECT_EQ(a.left + a.width, b.left);
+  EXPECT_FALSE(Overlap(a, b));
+  // Inside the frame's edges, and clear of its caption line at the top.
+  for (const TRect& item : {a, b}) {
+    EXPECT_GT(item.left, frame.left);
+    EXPECT_GE(item.top, frame.top + 12);
+    EXPECT_LT(item.left + item.width, frame.left + frame.width);
+    EXPECT_LT(item.top + item.height, frame.top + frame.height);
+  }
+  // A third item of a two-column group starts the next row under the first.
+  const TRect c = RadioItemRect(kBugsTypeRG, 2);
+  EXPECT_EQ(c.left, a.left);
+  EXPECT_EQ(c.top, a.top + a.height);
+}
+
 TEST(BugsPramSetTableTest, EveryBarSitsInItsGroupBetweenItsLabelsAndHoldsItsDefault) {
   const TSaverSettings defaults;
   std::set<std::string> names;

@@ -52,6 +52,16 @@ TEST(HostMode, FirstArgumentChoosesTheMode) {
   }
 }
 
+TEST(HostMode, TheWholeCommandLineChoosesWithTheHostsNoArgumentRule) {
+  using Args = std::vector<std::string>;
+  EXPECT_EQ(ChooseStartUpMode(Args{}, false), TSaverMode::FullScreen);
+  EXPECT_EQ(ChooseStartUpMode(Args{}, true), TSaverMode::Settings);
+  EXPECT_EQ(ChooseStartUpMode(Args{""}, true), TSaverMode::FullScreen);
+  EXPECT_EQ(ChooseStartUpMode(Args{"/p", "12"}, true), TSaverMode::Preview);
+  EXPECT_EQ(ChooseStartUpMode(Args{"/a"}, true), TSaverMode::ChangePassword);
+  EXPECT_EQ(ChooseStartUpMode(Args{"/c:77"}, false), TSaverMode::Settings);
+}
+
 TEST(HostMode, PasswordIsAskedOnlyForFullScreenProper) {
   using Args = std::vector<std::string>;
   EXPECT_TRUE(CloseAsksPassword(Args{}));

@@ -188,5 +188,36 @@ TEST(HostStartUp, AllowedCloseEndsTheLoopWithExitCodeZero) {
   EXPECT_EQ(host.log.back(), "destroy");
 }
 
+TEST(HostStartUp, NoArgumentOpensTheDialogOnlyWhereTheHostSaysSo) {
+  TFakeStartUp configure;
+  configure.no_argument_opens_settings = true;
+  configure.settings_exit_code = 4;
+  EXPECT_EQ(Start(configure, {}), 4);
+  EXPECT_EQ(configure.log, (Log{"find", "init", "settings"}));
+  EXPECT_EQ(configure.dialog_owner, 0u);
+  EXPECT_EQ(configure.dialog_ini, "/p.ini");
+
+  // An empty first argument is an argument: the saver, as on every host.
+  TFakeStartUp empty;
+  empty.no_argument_opens_settings = true;
+  EXPECT_EQ(Start(empty, {""}), 0);
+  EXPECT_EQ(empty.log, (Log{"find", "init", "create 0", "loop", "destroy"}));
+
+  // The other modes keep their meaning on such a host.
+  for (const char* first : {"/s", "/S", "-x"}) {
+    TFakeStartUp host;
+    host.no_argument_opens_settings = true;
+    EXPECT_EQ(Start(host, {first}), 0);
+    EXPECT_EQ(host.log, (Log{"find", "init", "create 0", "loop", "destroy"})) << first;
+  }
+
+  // A running full-screen saver still turns the dialog away.
+  TFakeStartUp turned_away;
+  turned_away.no_argument_opens_settings = true;
+  turned_away.running_saver = {true};
+  EXPECT_EQ(Start(turned_away, {}), 0);
+  EXPECT_EQ(turned_away.log, Log{"find"});
+}
+
 }  // namespace
 }  // namespace zarmok

@@ -1,0 +1,53 @@
+#!/usr/bin/env bash
+# The Wine counterpart of measure-saver.sh: zarmok.scr full-screen under Wine on a private
+# Xvfb server; idle steps per second unpaced at the defaults and at the heaviest settings in
+# both styles, the key-press-to-exit latency, and the processor time used at the default pace
+# (the saver's process and the Wine server).
+#   bash scripts/measure-saver-wine.sh [path/to/zarmok.scr] [seconds per run] [seconds at 60/s]
+# WINEPREFIX defaults to build/wineprefix (made when missing).
+set -euo pipefail
+root=$(cd "$(dirname "$0")/.." && pwd)
+export ZARMOK_SOURCE_DIR=$root
+export ZARMOK_SCR_PATH=${1:-$root/build/mingw/src/app/zarmok.scr}
+export ZARMOK_PROBE_PATH=${ZARMOK_PROBE_PATH:-$(dirname "$ZARMOK_SCR_PATH")/../../tests/win32/zarmok_wine_probe.exe}
+export WINEPREFIX=${WINEPREFIX:-$root/build/wineprefix}
+seconds=${2:-10}
+paced_seconds=${3:-60}
+source "$root/tests/wine/_lib.sh"
+start_xvfb 1920x1080
+install_saver
+heavy='MaxBugs=20|BugPtnSize=40|ImageListLen=30|BugPtnExCyc=1|BugSize=30'
+
+run() {
+  local name=$1 rate=$2 settings=$3
+  printf '[Zarmok]\r\nStepsPerSecond=%s\r\n%s\r\n' "$rate" "$settings" | sed 's/|/\r\n/g' >"$(ini_file)"
+  ZARMOK_STATS=1 start_saver /s
+  wait_saver_window >/dev/null
+  sleep "$seconds"
+  local start end
+  start=$(date +%s%N)
+  xdotool key a
+  wait_exit "$SAVER_PID" 10 || fail "no exit"
+  end=$(date +%s%N)
+  echo "$name: $(tr -d '\r' <"$WORK/err" | grep -o 'zarmok stats: .*' | sed 's/zarmok stats: //'); key to exit $(( (end - start) / 1000000 )) ms"
+}
+
+run "defaults, unpaced" 0 ""
+run "heaviest Type_A, unpaced" 0 "$heavy|BugsType=0"
+run "heaviest Type_B, unpaced" 0 "$heavy|BugsType=1"
+
+printf '[Zarmok]\r\n' >"$(ini_file)"
+start_saver /s
+wait_saver_window >/dev/null
+# The Windows program runs in a Unix process of its own, not the `wine` starter's.
+program=$(pgrep -n -f 'zarmok\.scr' | head -n1)
+server=$(pgrep -n -x wineserver || true)
+ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
+p0=$(ticks "$program"); s0=$([ -n "$server" ] && ticks "$server" || echo 0)
+sleep "$paced_seconds"
+p1=$(ticks "$program"); s1=$([ -n "$server" ] && ticks "$server" || echo 0)
+hz=$(getconf CLK_TCK)
+percent() { awk -v d="$1" -v hz="$hz" -v s="$paced_seconds" 'BEGIN {printf "%.2f%%", 100 * d / hz / s}'; }
+echo "defaults at 60 steps/s over $paced_seconds s: saver $(percent $((p1 - p0))) of one core, wineserver $(percent $((s1 - s0)))"
+xdotool key a
+wait_exit "$SAVER_PID" 10 || fail "no exit"

@@ -1,0 +1,94 @@
+#include <windows.h>
+
+#include "AboutDlg.h"
+#include "win32_controls.h"
+#include "win32_internal.h"
+
+namespace zarmok::win32ui {
+
+namespace {
+
+TRect InPanel(const TRect& r) {
+  return {kAboutBox.panel.left + r.left, kAboutBox.panel.top + r.top, r.width, r.height};
+}
+
+class TAboutWindow {
+ public:
+  ~TAboutWindow() {
+    for (HFONT font : {font_, product_font_, version_font_}) {
+      if (font) DeleteObject(font);
+    }
+  }
+
+  static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
+    if (message == WM_INITDIALOG) {
+      SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
+      return reinterpret_cast<TAboutWindow*>(lparam)->InitDialog(hwnd);
+    }
+    switch (message) {
+      case WM_CTLCOLORSTATIC: {
+        // Black text on the face colour of the dialog.
+        HDC dc = reinterpret_cast<HDC>(wparam);
+        SetTextColor(dc, RGB(0, 0, 0));
+        SetBkMode(dc, TRANSPARENT);
+        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+      }
+      case WM_COMMAND:
+        if (HIWORD(wparam) != BN_CLICKED) return FALSE;
+        if (LOWORD(wparam) == kAboutOkId) {
+          EndDialog(hwnd, IDOK);
+          return TRUE;
+        }
+        // Escape and the close box.
+        if (LOWORD(wparam) == IDCANCEL) {
+          EndDialog(hwnd, IDCANCEL);
+          return TRUE;
+        }
+        return FALSE;
+      default:
+        return FALSE;
+    }
+  }
+
+ private:
+  INT_PTR InitDialog(HWND hwnd) {
+    const TAboutBoxLayout& layout = kAboutBox;
+    SetWindowTextW(hwnd, Wide(layout.caption).c_str());
+    const SIZE outer = DialogOuterSize(hwnd, layout.client_width, layout.client_height);
+    const TPoint origin = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN),
+                                         GetSystemMetrics(SM_CYSCREEN), outer.cx, outer.cy);
+    PlaceDialog(hwnd, origin.x, origin.y, layout.client_width, layout.client_height);
+    font_ = MakeFont(*layout.font, true);
+    product_font_ = MakeFont(*layout.product_name.font, false);
+    version_font_ = MakeFont(*layout.version.font, true);
+    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    // The labels come before the panel among the dialog's children, so that they lie above it
+    // and the panel, clipped by its siblings, never paints over them.
+    CreateControl(hwnd, L"STATIC", layout.product_name.caption, Style(layout.product_name),
+                  InPanel(layout.product_name.rect), kProductNameId, product_font_);
+    CreateControl(hwnd, L"STATIC", layout.version.caption, Style(layout.version),
+                  InPanel(layout.version.rect), kVersionId, version_font_);
+    CreateControl(hwnd, L"STATIC", "", SS_SUNKEN | WS_CLIPSIBLINGS, layout.panel, kPanelId, font_);
+    HWND ok = CreateControl(hwnd, L"BUTTON", layout.ok_caption,
+                            BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, layout.ok, kAboutOkId, font_);
+    SetFocus(ok);
+    return FALSE;
+  }
+
+  static DWORD Style(const TLabelLayout& label) {
+    return SS_NOPREFIX | (label.align == TTextAlign::Center ? SS_CENTER : SS_LEFT);
+  }
+
+  HFONT font_ = nullptr;
+  HFONT product_font_ = nullptr;
+  HFONT version_font_ = nullptr;
+};
+
+}  // namespace
+
+void ShowAboutBoxModal(HWND owner) {
+  TAboutWindow window;
+  RunModalDialog(kAboutBoxClass, owner, TAboutWindow::Procedure, reinterpret_cast<LPARAM>(&window));
+}
+
+}  // namespace zarmok::win32ui

@@ -1,0 +1,172 @@
+# Shared by the Wine test scripts: a private X server (Xvfb, or Xephyr for two monitors), the
+# saver copied into a private folder of the prefix's C: drive (so its settings file is
+# private), the window probe, and clean-up of everything on exit.
+set -euo pipefail
+
+for variable in ZARMOK_SCR_PATH ZARMOK_PROBE_PATH WINEPREFIX; do
+  if [ -z "${!variable:-}" ]; then
+    echo "$variable is not set" >&2
+    exit 1
+  fi
+done
+export WINEDEBUG=-all WINEARCH=win64 WINEPREFIX
+if [ ! -f "$WINEPREFIX/system.reg" ]; then
+  bash "$ZARMOK_SOURCE_DIR/scripts/wine-prefix.sh" "$WINEPREFIX"
+fi
+# `wine reg` runs a reg.exe of the current folder: stay out of the build's folders.
+cd /
+
+WORK=$(mktemp -d)
+# The saver's folder inside the prefix, named by the test, so no two tests share a settings file.
+SCR_DIR_NAME="zarmok-$(basename "$0" .sh)-$$"
+SCR_DIR="$WINEPREFIX/drive_c/$SCR_DIR_NAME"
+declare -a X_PIDS=() CLEANUP_PIDS=() CLEANUP_ACTIONS=()
+
+cleanup() {
+  local pid action
+  for action in "${CLEANUP_ACTIONS[@]}"; do eval "$action" || true; done
+  for pid in "${CLEANUP_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  # Only this prefix's server: its processes saw this test's display and end with it.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  for pid in "${X_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  rm -rf "$WORK" "$SCR_DIR"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -s "$WORK/err" ]; then echo "--- saver's stderr" >&2; tail -n 20 "$WORK/err" >&2; fi
+  exit 1
+}
+
+# on_exit COMMAND: runs COMMAND (a string) at clean-up, before the server ends.
+on_exit() { CLEANUP_ACTIONS+=("$1"); }
+
+_wait_display() {
+  local file=$1 log=$2 i
+  for i in $(seq 200); do
+    if [ -s "$file" ]; then break; fi
+    sleep 0.05
+  done
+  [ -s "$file" ] || fail "the X server did not start: $(cat "$log")"
+  echo ":$(head -n1 "$file")"
+}
+
+# start_xvfb [WIDTHxHEIGHT]: a server on a free display number; exports DISPLAY.
+start_xvfb() {
+  local geometry=${1:-1024x768}
+  # A server left over from an earlier process of this prefix would draw on another display.
+  wineserver -k >/dev/null 2>&1 || true
+  wineserver -w >/dev/null 2>&1 || true
+  Xvfb -displayfd 9 -screen 0 "${geometry}x24" -nolisten tcp -noreset 9>"$WORK/display" 2>"$WORK/xvfb.log" &
+  X_PIDS+=($!)
+  export DISPLAY
+  DISPLAY=$(_wait_display "$WORK/display" "$WORK/xvfb.log")
+}
+
+# start_two_monitors: Xephyr with two side-by-side screens, 1024x768 at 0,0 and 800x600 at
+# 1024,0, as one Xinerama desktop (Xvfb's screens overlap in Wine's eyes), nested in an Xvfb.
+start_two_monitors() {
+  start_xvfb 1920x1080
+  Xephyr -displayfd 9 +xinerama -extension RANDR -screen 1024x768 -origin 1024,0 -screen 800x600 \
+    -nolisten tcp -noreset 9>"$WORK/display2" 2>"$WORK/xephyr.log" &
+  X_PIDS+=($!)
+  DISPLAY=$(_wait_display "$WORK/display2" "$WORK/xephyr.log")
+}
+
+# install_saver [FOLDER_NAME [FILE_NAME]]: copies the saver into C:\FOLDER_NAME; sets SCR (the
+# Unix path) and SCR_WIN (the Windows path).
+install_saver() {
+  local folder=${1:-$SCR_DIR_NAME} name=${2:-zarmok.scr}
+  SCR_DIR="$WINEPREFIX/drive_c/$folder"
+  mkdir -p "$SCR_DIR"
+  cp "$ZARMOK_SCR_PATH" "$SCR_DIR/$name"
+  SCR="$SCR_DIR/$name"
+  SCR_WIN="C:\\$folder\\$name"
+}
+
+# ini_file: the Unix path of the settings file beside the installed saver.
+ini_file() { echo "$SCR.ini"; }
+
+# start_saver ARGS...: starts the installed saver in the background, output in $WORK/err;
+# sets SAVER_PID (the wine process, which ends with the program and carries its exit code).
+start_saver() {
+  wine "$SCR_WIN" "$@" >"$WORK/out" 2>"$WORK/err" &
+  SAVER_PID=$!
+  CLEANUP_PIDS+=("$SAVER_PID")
+}
+
+# probe ARGS...: runs the window probe (see tests/win32/probe.cpp); its stdout without CR.
+probe() {
+  local status=0 output
+  output=$(wine "$ZARMOK_PROBE_PATH" "$@" 2>/dev/null) || status=$?
+  printf '%s\n' "$output" | tr -d '\r'
+  return $status
+}
+
+# wait_exit PID TIMEOUT_S: waits for the process to end and sets EXIT_CODE; returns 1 when it
+# is still running after the timeout. Call it directly, not in $(...).
+wait_exit() {
+  local pid=$1 timeout=$2 i
+  EXIT_CODE=
+  for i in $(seq $((timeout * 20))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      EXIT_CODE=0
+      wait "$pid" || EXIT_CODE=$?
+      return 0
+    fi
+    sleep 0.05
+  done
+  return 1
+}
+
+# wait_saver_window [TIMEOUT_S]: prints the handle of the top-level TDesktopWindow.
+wait_saver_window() {
+  probe wait TDesktopWindow "${1:-20}" || fail "no TDesktopWindow appeared"
+}
+
+# screenshot FILE: the whole root window of the current display.
+screenshot() { import -window root "$1"; }
+
+# pixel_stats FILE [GEOMETRY]: "<coloured pixels> <non-black pixels>" of a picture or of the crop
+# GEOMETRY of it; coloured means its channels differ by more than 40.
+pixel_stats() {
+  local file=$1 crop=${2:-}
+  local args=("$file")
+  if [ -n "$crop" ]; then args+=(-crop "$crop" +repage); fi
+  convert "${args[@]}" -depth 8 txt:- | awk -F'[(),]' 'NR > 1 {
+      r = $3 + 0; g = $4 + 0; b = $5 + 0;
+      hi = r; if (g > hi) hi = g; if (b > hi) hi = b;
+      lo = r; if (g < lo) lo = g; if (b < lo) lo = b;
+      if (hi > 0) lit++;
+      if (hi - lo > 40) coloured++;
+    } END { printf "%d %d\n", coloured, lit }'
+}
+
+# set_password_flag TYPE DATA: writes "ScreenSaveUsePassword" for the current user (removed
+# again at clean-up). TYPE is REG_DWORD, REG_SZ, ...
+set_password_flag() {
+  wine reg add 'HKCU\Control Panel\Desktop' /v ScreenSaveUsePassword /t "$1" /d "$2" /f >/dev/null 2>&1 ||
+    fail "could not set the password flag"
+  on_exit "wine reg delete 'HKCU\\Control Panel\\Desktop' /v ScreenSaveUsePassword /f >/dev/null 2>&1"
+}
+
+# place_host_library FILE NAME: copies a test library into the prefix's system folder as NAME,
+# putting back what was there at clean-up.
+place_host_library() {
+  local source=$1 name=$2 system="$WINEPREFIX/drive_c/windows/system32"
+  local target
+  target=$(find "$system" -maxdepth 1 -iname "$name" | head -n1)
+  [ -n "$target" ] || target="$system/$name"
+  if [ -e "$target" ]; then
+    cp "$target" "$WORK/$name.saved"
+    on_exit "cp '$WORK/$name.saved' '$target'"
+  else
+    on_exit "rm -f '$target'"
+  fi
+  cp "$source" "$target"
+}
+
+# win_path FILE: the Windows name of a Unix path.
+win_path() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }
