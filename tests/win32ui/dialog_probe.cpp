@@ -17,6 +17,7 @@
 
 #include "AboutDlg.h"
 #include "BugsSet.h"
+#include "win32/win32_text.h"
 #include "win32_controls.h"
 
 namespace {
@@ -34,20 +35,10 @@ void Check(bool ok, const std::string& what) {
 }
 
 std::wstring Wide(const std::string& utf8) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
-  wide.resize(static_cast<size_t>(length - 1));
-  return wide;
+  return zarmok::win32::WideText(utf8);
 }
-
 std::string Narrow(const std::wstring& wide) {
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), length, nullptr, nullptr);
-  text.resize(static_cast<size_t>(length - 1));
-  return text;
+  return zarmok::win32::Utf8Text(wide);
 }
 
 std::wstring Text(HWND window) {
