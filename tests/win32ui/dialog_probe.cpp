@@ -7,6 +7,7 @@
 // passed; each failed check prints a line.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -397,6 +398,33 @@ void Save(const std::string& exe, const std::string& folder) {
   Check(got == expected, "the file after Enter: " + shown);
 }
 
+// Values outside the controls' ranges show at their nearest ends, and no checked item stays
+// unchecked through the native radio buttons: Enter at once saves the ends and -1.
+void SaveEnds(const std::string& exe, const std::string& folder) {
+  const std::string ini = folder + "\\ends.ini";
+  WriteFile(ini, "[Zarmok]\r\nBugsType=-7\r\nSpeed=20\r\nSunG=5000\r\nStopOnKey=0\r\n");
+  THarness harness(exe, ini, nullptr);
+  HWND dialog = harness.Dialog();
+  Check(dialog != nullptr, "the dialog opens on values out of range");
+  if (!dialog) return;
+  Settle();
+  Check(ScrollPos(dialog, TScrollBarId::SpeedSB) == 1, "a Speed of 20 shows at the fast end");
+  Check(ScrollPos(dialog, TScrollBarId::SunGSB) == 800, "a SunG of 5000 shows at the heavy end");
+  for (int i = 0; i < 2; ++i) {
+    Check(SendMessageW(GetDlgItem(dialog, RadioItemId(i)), BM_GETCHECK, 0, 0) == BST_UNCHECKED,
+          "a BugsType of -7 checks no item");
+  }
+  Activate(dialog);
+  Key(VK_RETURN);
+  Check(harness.Exit() == 0, "Enter saves and closes");
+  const std::vector<std::string> lines = Lines(ReadFile(ini));
+  auto has = [&](const char* line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  };
+  Check(has("BugsType=-1") && has("Speed=14") && has("SunG=800") && has("StopOnKey=0"),
+        "the ends and -1 are saved, the key box as it was");
+}
+
 // Writes that arrive in table order: a fresh file shows the keys in the order they were made.
 void CheckThirteenKeysInOrder(const std::string& ini, const std::string& name) {
   std::vector<std::string> keys;
@@ -579,6 +607,7 @@ int main(int argc, char** argv) {
     Layout(exe, folder);
   } else if (which == "save") {
     Save(exe, folder);
+    SaveEnds(exe, folder);
   } else if (which == "refused") {
     Refused(exe, folder);
   } else if (which == "about") {
