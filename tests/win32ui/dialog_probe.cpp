@@ -302,6 +302,16 @@ void Layout(const std::string& exe, const std::string& folder) {
           std::string(bar.name) + " shows its default");
   }
 
+  // The keys move the bar that has the focus, the first in tab order when the dialog opens:
+  // the arrows and the page keys by 1, Home and End to its ends.
+  Activate(dialog);
+  std::string moves;
+  for (const WORD key : {VK_RIGHT, VK_NEXT, VK_PRIOR, VK_LEFT, VK_END, VK_HOME}) {
+    Key(key);
+    moves += std::to_string(ScrollPos(dialog, TScrollBarId::SpeedSB)) + " ";
+  }
+  Check(moves == "6 7 6 5 15 1 ", "the speed bar under the keys: " + moves);
+
   // Tab goes round the dialog's children in the table's order, starting at the first; inside
   // the stop conditions' group box each check box is a stop of its own.
   std::vector<int> stops;
