@@ -7,6 +7,7 @@
 // passed; each failed check prints a line.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -17,6 +18,7 @@
 
 #include "AboutDlg.h"
 #include "BugsSet.h"
+#include "win32/win32_text.h"
 #include "win32_controls.h"
 
 namespace {
@@ -34,20 +36,10 @@ void Check(bool ok, const std::string& what) {
 }
 
 std::wstring Wide(const std::string& utf8) {
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, nullptr, 0);
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, wide.data(), length);
-  wide.resize(static_cast<size_t>(length - 1));
-  return wide;
+  return zarmok::win32::WideText(utf8);
 }
-
 std::string Narrow(const std::wstring& wide) {
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<size_t>(length), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.c_str(), -1, text.data(), length, nullptr, nullptr);
-  text.resize(static_cast<size_t>(length - 1));
-  return text;
+  return zarmok::win32::Utf8Text(wide);
 }
 
 std::wstring Text(HWND window) {
@@ -310,6 +302,16 @@ void Layout(const std::string& exe, const std::string& folder) {
           std::string(bar.name) + " shows its default");
   }
 
+  // The keys move the bar that has the focus, the first in tab order when the dialog opens:
+  // the arrows and the page keys by 1, Home and End to its ends.
+  Activate(dialog);
+  std::string moves;
+  for (const WORD key : {VK_RIGHT, VK_NEXT, VK_PRIOR, VK_LEFT, VK_END, VK_HOME}) {
+    Key(key);
+    moves += std::to_string(ScrollPos(dialog, TScrollBarId::SpeedSB)) + " ";
+  }
+  Check(moves == "6 7 6 5 15 1 ", "the speed bar under the keys: " + moves);
+
   // Tab goes round the dialog's children in the table's order, starting at the first; inside
   // the stop conditions' group box each check box is a stop of its own.
   std::vector<int> stops;
@@ -404,6 +406,33 @@ void Save(const std::string& exe, const std::string& folder) {
   std::string shown;
   for (const std::string& line : got) shown += line + " | ";
   Check(got == expected, "the file after Enter: " + shown);
+}
+
+// Values outside the controls' ranges show at their nearest ends, and no checked item stays
+// unchecked through the native radio buttons: Enter at once saves the ends and -1.
+void SaveEnds(const std::string& exe, const std::string& folder) {
+  const std::string ini = folder + "\\ends.ini";
+  WriteFile(ini, "[Zarmok]\r\nBugsType=-7\r\nSpeed=20\r\nSunG=5000\r\nStopOnKey=0\r\n");
+  THarness harness(exe, ini, nullptr);
+  HWND dialog = harness.Dialog();
+  Check(dialog != nullptr, "the dialog opens on values out of range");
+  if (!dialog) return;
+  Settle();
+  Check(ScrollPos(dialog, TScrollBarId::SpeedSB) == 1, "a Speed of 20 shows at the fast end");
+  Check(ScrollPos(dialog, TScrollBarId::SunGSB) == 800, "a SunG of 5000 shows at the heavy end");
+  for (int i = 0; i < 2; ++i) {
+    Check(SendMessageW(GetDlgItem(dialog, RadioItemId(i)), BM_GETCHECK, 0, 0) == BST_UNCHECKED,
+          "a BugsType of -7 checks no item");
+  }
+  Activate(dialog);
+  Key(VK_RETURN);
+  Check(harness.Exit() == 0, "Enter saves and closes");
+  const std::vector<std::string> lines = Lines(ReadFile(ini));
+  auto has = [&](const char* line) {
+    return std::find(lines.begin(), lines.end(), line) != lines.end();
+  };
+  Check(has("BugsType=-1") && has("Speed=14") && has("SunG=800") && has("StopOnKey=0"),
+        "the ends and -1 are saved, the key box as it was");
 }
 
 // Writes that arrive in table order: a fresh file shows the keys in the order they were made.
@@ -588,6 +617,7 @@ int main(int argc, char** argv) {
     Layout(exe, folder);
   } else if (which == "save") {
     Save(exe, folder);
+    SaveEnds(exe, folder);
   } else if (which == "refused") {
     Refused(exe, folder);
   } else if (which == "about") {

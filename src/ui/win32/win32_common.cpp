@@ -4,19 +4,13 @@
 #include <string>
 #include <vector>
 
+#include "win32/win32_text.h"
 #include "win32_internal.h"
-#include "win32_ui.h"
 
 namespace zarmok::win32ui {
 
 std::wstring Wide(const std::string& utf8) {
-  if (utf8.empty()) return {};
-  const int size = static_cast<int>(utf8.size());
-  const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, nullptr, 0);
-  if (length <= 0) return {};
-  std::wstring wide(static_cast<size_t>(length), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), size, wide.data(), length);
-  return wide;
+  return win32::WideText(utf8);
 }
 
 namespace {
@@ -130,15 +124,8 @@ void PlaceDialog(HWND dialog, int left, int top, int client_width, int client_he
   }
 }
 
-}  // namespace zarmok::win32ui
-
-namespace zarmok {
-
-void ShowErrorBoxWin32(TWindowHandle owner, const std::string& title, const std::string& text) {
-  HWND owner_window = reinterpret_cast<HWND>(owner);
-  if (owner_window && !IsWindow(owner_window)) owner_window = nullptr;
-  MessageBoxW(owner_window, win32ui::Wide(text).c_str(), win32ui::Wide(title).c_str(),
-              MB_OK | MB_ICONERROR);
+void ShowErrorBox(HWND owner, const std::string& title, const std::string& text) {
+  MessageBoxW(owner, Wide(text).c_str(), Wide(title).c_str(), MB_OK | MB_ICONERROR);
 }
 
-}  // namespace zarmok
+}  // namespace zarmok::win32ui

@@ -78,7 +78,7 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox {
   // The application's handler of an error in an event: its box belongs to the dialog, which
   // takes no input until the box is dismissed.
   void ShowError(const std::string& title, const std::string& text) override {
-    ShowErrorBoxWin32(reinterpret_cast<TWindowHandle>(hwnd_), title, text);
+    ShowErrorBox(hwnd_, title, text);
   }
 
  private:

@@ -32,6 +32,9 @@ void PlaceDialog(HWND dialog, int left, int top, int client_width, int client_he
 // The outer size a dialog window takes for the client size asked for.
 SIZE DialogOuterSize(HWND dialog, int client_width, int client_height);
 
+// A modal message box with the error icon and one OK button, owned by `owner`.
+void ShowErrorBox(HWND owner, const std::string& title, const std::string& text);
+
 // Shows the about box modally over `owner` and returns when it has closed.
 void ShowAboutBoxModal(HWND owner);
 

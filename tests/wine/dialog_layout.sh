@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# The settings dialog under Wine, driven by the dialog probe from another process: the dialog's
+# place, client size, border and caption; every control's place, size, caption and range from the
+# control table; the defaults shown without a file; the keys on the focused bar (arrows and page
+# keys by 1, Home and End to the ends); Tab round the controls in the table's order; Escape
+# closes it with exit code 0 and writes nothing.
+source "$(dirname "$0")/_dialog.sh"
+start_xvfb 1024x768
+install_dialog
+dialog_case layout
+echo "ok"
