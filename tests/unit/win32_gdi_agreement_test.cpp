@@ -2,8 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <map>
 #include <string>
 
+#include "../../tools/gdi-render/gdi_compare_host.h"
+#include "DeskTop.h"
+#include "fake/memory_profile.h"
 #include "raster.h"
 #include "win32/gdi_surface.h"
 #include "win32_gdi_support.h"
@@ -125,6 +129,65 @@ TEST(GdiAgreement, PolygonPairs) {
   }
   EXPECT_EQ(bad, 0);
 }
+
+struct TRunCase {
+  const char* name;
+  std::map<std::string, std::string> settings;
+  int32_t width;
+  int32_t height;
+};
+
+class GdiAgreementRun : public ::testing::TestWithParam<TRunCase> {};
+
+// The saver window's own run, every figure drawn through both: after each batch of steps the
+// two pictures are the same, pixel for pixel.
+TEST_P(GdiAgreementRun, SaverPictureIsGdis) {
+  const TRunCase& run = GetParam();
+  TGdiCompareHost host;
+  ASSERT_TRUE(host.Valid());
+  TMemoryProfile profile;
+  const std::string ini = "C:\\saver\\zarmok.scr.ini";
+  for (const auto& [key, value] : run.settings) profile.Set(ini, kSettingsSection, key, value);
+  TDesktopHost context{host, host, profile, ini};
+  context.Seed = 20261207;
+  TDesktopWindow window(context);
+  window.FormCreate();
+  ASSERT_TRUE(host.Resize(run.width, run.height));
+  window.FormPaint();
+  int64_t painted = 0;
+  for (int batch = 1; batch <= 6; ++batch) {
+    for (int step = 0; step < 50; ++step) host.RunIdle();
+    EXPECT_EQ(host.CountDiffering(), 0) << "after " << 50 * batch << " steps";
+    for (int32_t y = 0; y < run.height; ++y) {
+      for (int32_t x = 0; x < run.width; ++x) painted += host.Dib().PixelAt(x, y) != 0;
+    }
+  }
+  EXPECT_GT(painted, 0);  // the swarm was drawn at all
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    BothStyles, GdiAgreementRun,
+    ::testing::Values(TRunCase{"TypeADefaults", {{"BugsType", "0"}}, 640, 480},
+                      TRunCase{"TypeBDefaults", {{"BugsType", "1"}}, 640, 480},
+                      TRunCase{"TypeAHeavySmall",
+                               {{"BugsType", "0"},
+                                {"MaxBugs", "20"},
+                                {"BugPtnSize", "11"},
+                                {"ImageListLen", "12"},
+                                {"BugSize", "30"}},
+                               200,
+                               150},
+                      TRunCase{"TypeBHeavySmall",
+                               {{"BugsType", "1"},
+                                {"MaxBugs", "20"},
+                                {"BugPtnSize", "40"},
+                                {"ImageListLen", "8"},
+                                {"BugSize", "30"}},
+                               200,
+                               150},
+                      TRunCase{
+                          "TypeATwoPoints", {{"BugsType", "0"}, {"BugPtnSize", "2"}}, 320, 240}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
 
