@@ -1,11 +1,16 @@
 // The software canvas. Pixel rules, shared by drawing and erasing so that an erase in black
 // covers exactly what the same figure painted:
 // - A line from A to B paints the pixels of the Bresenham walk along the major axis, B itself
-//   left out; step t of the walk sits at the minor offset floor((2 t m + M) / 2M) (M, m: the
-//   major and minor extents), which keeps a clipped line on the same pixels as an unclipped one.
-// - A polygon interior holds the pixels (x, y) whose sample point (x + 0.5, y + 0.5) lies inside
-//   under the even-odd rule over every polygon of the call, the vertices taken as exact points.
-//   Interiors are filled before outlines.
+//   left out; step t of the walk sits at the minor offset nearest t m / M (M, m: the major and
+//   minor extents), a tie going to the smaller coordinate whichever way the line runs, as GDI
+//   draws it: floor((2 t m + M - 1) / 2M) when the minor axis steps to greater coordinates,
+//   floor((2 t m + M) / 2M) when it steps to smaller ones. The offset of step t alone keeps a
+//   clipped line on the same pixels as an unclipped one.
+// - A polygon interior holds the pixels (x, y) whose sample point, the pixel's top-left corner
+//   (x, y), lies inside under the even-odd rule over every polygon of the call, the vertices
+//   taken as exact points; an edge counts at the row of its upper end and not at the row of
+//   its lower end, and a span [l, r) of a row holds the columns x with l <= x < r. These are
+//   GDI's fill rules. Interiors are filled before outlines.
 // - A polygon outline is its closed chain of lines, each leaving out its end pixel, which the
 //   next edge starts from. A polygon of one point, or whose points all coincide, paints nothing,
 //   exactly as a line from a point to itself.
@@ -25,26 +30,34 @@ uint32_t ToPixel(TColorValue c) {
   return ((c & 0xFFu) << 16) | (c & 0xFF00u) | ((c >> 16) & 0xFFu);
 }
 
-// The first pixel column whose sample point (column + 0.5) is at or right of x, held to the
-// canvas (x is clamped before the conversion, so far-off edges cannot overflow it).
-inline int32_t SpanBound(double x, int32_t width) {
-  const double v = std::clamp(x - 0.5, -1.0, static_cast<double>(width) + 1.0);
-  int32_t t = static_cast<int32_t>(v);
-  if (t < v) ++t;
-  return std::clamp(t, 0, width);
+// An edge's span bound held to the canvas.
+inline int32_t SpanBound(int64_t x, int32_t width) {
+  return static_cast<int32_t>(std::clamp<int64_t>(x, 0, width));
+}
+
+// floor(a / b) and ceil(a / b) for b > 0.
+template <typename T>
+T FloorDiv(T a, T b) {
+  const T q = a / b;
+  return q - ((a % b != 0 && a < 0) ? 1 : 0);
+}
+template <typename T>
+T CeilDiv(T a, T b) {
+  const T q = a / b;
+  return q + ((a % b != 0 && a > 0) ? 1 : 0);
 }
 
 constexpr int kFixedEdges = 64;
 
-// Narrows [t_lo, t_hi] to the steps whose minor offset q_t = floor((2 t m + M) / 2M) lies in
-// [q_lo, q_hi]; T must hold 2 M (|q| + 1) exactly.
+// Narrows [t_lo, t_hi] to the steps whose minor offset q_t = floor((2 t m + M - tie) / 2M)
+// lies in [q_lo, q_hi]; T must hold 2 M (|q| + 1) exactly.
 template <typename T>
-void MinorRange(int64_t big, int64_t small, int64_t q_lo, int64_t q_hi, int64_t& t_lo,
+void MinorRange(int64_t big, int64_t small, int64_t tie, int64_t q_lo, int64_t q_hi, int64_t& t_lo,
                 int64_t& t_hi) {
   const T two_m = static_cast<T>(2) * small;
   const T two_big = static_cast<T>(2) * big;
-  T lo = two_big * q_lo - big;                            // 2 t m >= 2 M q_lo - M
-  T hi = two_big * (static_cast<T>(q_hi) + 1) - big - 1;  // 2 t m < 2 M (q_hi + 1) - M
+  T lo = two_big * q_lo - big + tie;                            // 2 t m >= 2 M q_lo - M + tie
+  T hi = two_big * (static_cast<T>(q_hi) + 1) - big + tie - 1;  // 2 t m < 2 M (q_hi + 1) - M + tie
   lo = lo / two_m + ((lo % two_m != 0 && lo > 0) ? 1 : 0);
   hi = hi / two_m - ((hi % two_m != 0 && hi < 0) ? 1 : 0);
   if (lo > t_lo) t_lo = lo > t_hi ? t_hi + 1 : static_cast<int64_t>(lo);
@@ -52,14 +65,14 @@ void MinorRange(int64_t big, int64_t small, int64_t q_lo, int64_t q_hi, int64_t&
 }
 
 // The minor offset q and the walk's remainder r at step t.
-void WalkAt(int64_t t, int64_t big, int64_t small, int64_t& q, int64_t& r) {
+void WalkAt(int64_t t, int64_t big, int64_t small, int64_t tie, int64_t& q, int64_t& r) {
   const int64_t two_big = 2 * big;
   if (big < (int64_t{1} << 30)) {
-    const int64_t z = 2 * t * small + big;
+    const int64_t z = 2 * t * small + big - tie;
     q = z / two_big;
     r = z % two_big;
   } else {
-    const i128 z = static_cast<i128>(2) * t * small + big;
+    const i128 z = static_cast<i128>(2) * t * small + big - tie;
     q = static_cast<int64_t>(z / two_big);
     r = static_cast<int64_t>(z % two_big);
   }
@@ -135,7 +148,9 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
     uint32_t* p = pixels_.data() + static_cast<ptrdiff_t>(y0) * width_ + x0;
     const int32_t two_small = 2 * small;
     const int32_t down = two_small - 2 * big;
-    int32_t r = big;
+    // A tie goes to the smaller coordinate: one less in hand when the minor axis steps up.
+    const int32_t tie = (x_major ? dy : dx) > 0 ? 1 : 0;
+    int32_t r = big - tie;
     const ptrdiff_t step_b = step_ab - step_a;
     const int32_t two_big = 2 * big;
     for (int32_t i = 0; i < big; ++i) {
@@ -147,8 +162,9 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
       p += step_ab - (step_b & static_cast<ptrdiff_t>(stay));
     }
     if (touch) {
-      // The last pixel, at step M - 1, lies m minor steps along, one fewer when 2m > M.
-      const int32_t last_minor = two_small <= big ? small : small - 1;
+      // The last pixel, at step M - 1, lies m minor steps along, one fewer when 2m > M or
+      // when 2m = M and the tie goes back toward the start.
+      const int32_t last_minor = two_small + tie <= big ? small : small - 1;
       const int32_t last_major = big - 1;
       const int32_t lx = x0 + static_cast<int32_t>(sx) * (x_major ? last_major : last_minor);
       const int32_t ly = y0 + (dy < 0 ? -1 : 1) * (x_major ? last_minor : last_major);
@@ -176,6 +192,7 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
   const int64_t sb = (x_major ? dy : dx) < 0 ? -1 : 1;
   const int64_t extent_a = x_major ? width_ : height_;
   const int64_t extent_b = x_major ? height_ : width_;
+  const int64_t tie = sb > 0 ? 1 : 0;
 
   int64_t t_lo = 0;
   int64_t t_hi = big - 1;
@@ -186,7 +203,7 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
     // cheaper than solving for the clipped range, and visits the same pixels.
     int64_t a = a0;
     int64_t b = b0;
-    int64_t rr = big;
+    int64_t rr = big - tie;
     int32_t lo_x = width_, lo_y = height_, hi_x = -1, hi_y = -1;
     for (int64_t t = 0; t < big; ++t) {
       const int64_t x = x_major ? a : b;
@@ -224,17 +241,17 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
       if (q_lo > 0 || q_hi < 0) return;
     } else if (big < (int64_t{1} << 29)) {
       // |q| < 2^32, so every product below stays under 2^62.
-      MinorRange<int64_t>(big, small, q_lo, q_hi, t_lo, t_hi);
+      MinorRange<int64_t>(big, small, tie, q_lo, q_hi, t_lo, t_hi);
     } else {
-      MinorRange<i128>(big, small, q_lo, q_hi, t_lo, t_hi);
+      MinorRange<i128>(big, small, tie, q_lo, q_hi, t_lo, t_hi);
     }
     if (t_lo > t_hi) return;
   }
 
   const int64_t two_big = 2 * big;
   int64_t q = 0;
-  int64_t r = big;
-  if (t_lo != 0) WalkAt(t_lo, big, small, q, r);
+  int64_t r = big - tie;
+  if (t_lo != 0) WalkAt(t_lo, big, small, tie, q, r);
   const int64_t a_first = a0 + sa * t_lo;
   const int64_t b_first = b0 + sb * q;
   const int64_t count = t_hi - t_lo + 1;
@@ -296,10 +313,23 @@ void TRasterCanvas::FillPolygons(const TPoint* points, const int32_t* counts, in
       if (a.y == b.y) continue;
       const TPoint& up = a.y < b.y ? a : b;
       const TPoint& down = a.y < b.y ? b : a;
-      const double slope =
-          (static_cast<double>(down.x) - up.x) / (static_cast<double>(down.y) - up.y);
-      edges[edge_count++] = TEdge{up.y, down.y, up.x + 0.5 * slope, slope};
-      row_lo = std::min(row_lo, up.y);
+      // Rows above the canvas are never filled: the walk starts at the first row on it.
+      const int32_t first = std::max(up.y, 0);
+      if (first >= down.y || first >= height_) continue;
+      const int64_t dx = static_cast<int64_t>(down.x) - up.x;
+      const int64_t dy = static_cast<int64_t>(down.y) - up.y;
+      TEdge edge{first, down.y, up.x, 0, FloorDiv(dx, dy), 0, dy};
+      edge.rest = dx - edge.step * dy;
+      const int64_t rows = static_cast<int64_t>(first) - up.y;
+      if (rows != 0) {
+        // |n| < 2^64: formed in 128 bits; the quotient is within |dx| + 1.
+        const i128 n = static_cast<i128>(rows) * dx;
+        const i128 q = CeilDiv<i128>(n, dy);
+        edge.x += static_cast<int64_t>(q);
+        edge.rem = static_cast<int64_t>(q * dy - n);
+      }
+      edges[edge_count++] = edge;
+      row_lo = std::min(row_lo, first);
       row_hi = std::max(row_hi, down.y);
     }
     poly += n;
@@ -337,13 +367,12 @@ void TRasterCanvas::FillPolygons(const TPoint* points, const int32_t* counts, in
     int32_t found[kBucketRows];
     std::fill(found, found + (row_hi - row_lo), 0);
     for (int32_t e = 0; e < edge_count; ++e) {
-      const TEdge& edge = edges[e];
-      const int32_t from = std::max(edge.top, row_lo);
+      TEdge& edge = edges[e];
       const int32_t to = std::min(edge.bottom, row_hi);
-      for (int32_t y = from; y < to; ++y) {
-        const double x = edge.x_top + (static_cast<double>(y) - edge.top) * edge.slope;
+      for (int32_t y = edge.top; y < to; ++y) {
         const int32_t slot = y - row_lo;
-        bounds[slot][found[slot]++] = SpanBound(x, width_);
+        bounds[slot][found[slot]++] = SpanBound(edge.x, width_);
+        Advance(edge);
       }
     }
     for (int32_t y = row_lo; y < row_hi; ++y) {
@@ -361,10 +390,11 @@ void TRasterCanvas::FillPolygons(const TPoint* points, const int32_t* counts, in
     for (int32_t y = row_lo; y < row_hi; ++y) {
       int32_t found = 0;
       for (int32_t e = 0; e < edge_count; ++e) {
-        const TEdge& edge = edges[e];
+        // Rows go down one at a time, so each edge is walked once per row it crosses.
+        TEdge& edge = edges[e];
         if (y < edge.top || y >= edge.bottom) continue;
-        const double x = edge.x_top + (static_cast<double>(y) - edge.top) * edge.slope;
-        bounds[found++] = SpanBound(x, width_);
+        bounds[found++] = SpanBound(edge.x, width_);
+        Advance(edge);
       }
       if (found >= 2) fill_row(y, bounds, found);
     }

@@ -49,14 +49,28 @@ class TRasterCanvas final : public IDrawSurface {
   int32_t width_ = 0;
   int32_t height_ = 0;
   std::vector<uint32_t> pixels_;
-  // One non-horizontal polygon edge, sampled at pixel-row centres: rows [top, bottom) cross it
-  // at x = x_top + (row - top) * slope.
+  // One non-horizontal polygon edge as the fill walks it down the rows [top, bottom), each
+  // row y sampled at its top (y itself). At the row the walk is on, x is the first column at
+  // or right of the crossing: x = x_vertex + ceil(n / dy) with n = rows walked * dx, held as
+  // x and rem = ceil(n / dy) * dy - n, so the walk stays exact however long the edge is.
   struct TEdge {
     int32_t top;
     int32_t bottom;
-    double x_top;
-    double slope;
+    int64_t x;
+    int64_t rem;   // in [0, dy)
+    int64_t step;  // floor(dx / dy)
+    int64_t rest;  // dx - step * dy, in [0, dy)
+    int64_t dy;
   };
+  // Moves the edge's walk down one row.
+  static void Advance(TEdge& e) {
+    e.x += e.step;
+    e.rem -= e.rest;
+    if (e.rem < 0) {
+      e.rem += e.dy;
+      ++e.x;
+    }
+  }
 
   // Paints the walk from (x0, y0) toward (x1, y1), end left out; `touch` adds it to the dirty
   // rectangle.

@@ -121,11 +121,51 @@ TEST(RasterLineTest, DirtyRectangleBoundsWhatWasPainted) {
   EXPECT_EQ(d.left, 0);
   EXPECT_EQ(d.top, 20);
   EXPECT_EQ(d.right, 30);   // the end pixel (30, 25) is not painted
-  EXPECT_EQ(d.bottom, 96);  // (4, 95): halfway steps round up, toward the end
+  EXPECT_EQ(d.bottom, 95);  // (4, 94): a halfway step goes to the smaller coordinate
   EXPECT_TRUE(c.TakeDirty().Empty());
   c.MoveTo(-10, -10);
   c.LineTo(-1, -50);  // wholly outside
   EXPECT_TRUE(c.TakeDirty().Empty());
+}
+
+// A halfway minor step goes to the smaller coordinate whichever way the line runs, so a line
+// and its reverse cover the same pixels, each leaving out its own end.
+TEST(RasterLineTest, ReverseLineCoversTheSamePixels) {
+  int differing_lines = 0;
+  for (int32_t dy = -9; dy <= 9; ++dy) {
+    for (int32_t dx = -9; dx <= 9; ++dx) {
+      TRasterCanvas forward(24, 24), backward(24, 24);
+      forward.SetPenColor(1);
+      backward.SetPenColor(1);
+      forward.MoveTo(11, 11);
+      forward.LineTo(11 + dx, 11 + dy);
+      backward.MoveTo(11 + dx, 11 + dy);
+      backward.LineTo(11, 11);
+      if (dx != 0 || dy != 0) {
+        EXPECT_EQ(forward.PixelAt(11 + dx, 11 + dy), 0u);
+        EXPECT_EQ(backward.PixelAt(11, 11), 0u);
+        forward.MoveTo(11 + dx, 11 + dy);
+        forward.LineTo(11 + dx + 1, 11 + dy);  // paints just the end pixel
+        backward.MoveTo(11, 11);
+        backward.LineTo(12, 11);
+      }
+      bool same = true;
+      for (int32_t y = 0; y < 24; ++y) {
+        for (int32_t x = 0; x < 24; ++x) same &= forward.PixelAt(x, y) == backward.PixelAt(x, y);
+      }
+      differing_lines += !same;
+      EXPECT_TRUE(same) << dx << "," << dy;
+    }
+  }
+  EXPECT_EQ(differing_lines, 0);
+  // (0,0)-(4,2): the halfway offsets at steps 1 and 3 go up to rows 0 and 1.
+  TRasterCanvas c(8, 8);
+  c.SetPenColor(1);
+  c.MoveTo(0, 0);
+  c.LineTo(4, 2);
+  EXPECT_EQ(c.PixelAt(1, 0), 0x010000u);
+  EXPECT_EQ(c.PixelAt(3, 1), 0x010000u);
+  EXPECT_EQ(CountColour(c, 0x010000u), 4);
 }
 
 }  // namespace

@@ -118,5 +118,27 @@ TEST(RasterPolygonTest, FillRectClipsAndMarksDirty) {
   EXPECT_TRUE(c.TakeDirty().Empty());
 }
 
+// Interiors are sampled at each pixel's top-left corner, as GDI fills them: pixels of two
+// crossing triangles, the values GDI gave for this very figure, where sampling at the
+// pixel's centre would decide the other way.
+TEST(RasterPolygonTest, InteriorIsSampledAtThePixelsCorner) {
+  TRasterCanvas c(64, 64);
+  Draw(c, {{{24, 37}, {35, 15}, {23, 36}}, {{27, 29}, {35, 24}, {23, 23}}});
+  EXPECT_EQ(c.PixelAt(32, 19), 0u);
+  EXPECT_EQ(c.PixelAt(31, 21), 0u);
+  EXPECT_EQ(c.PixelAt(28, 26), Pixel(kBrush));
+  EXPECT_EQ(c.PixelAt(27, 28), Pixel(kBrush));
+  // A right triangle's rows: row y's corner (x, y) is inside for x < 24 - 2y (the long edge
+  // x + 2y = 24), so the fill reaches the outline on every row.
+  TRasterCanvas t(40, 20);
+  Draw(t, {{{0, 0}, {24, 0}, {0, 12}}});
+  for (int32_t y = 1; y < 12; ++y) {
+    for (int32_t x = 1; x < 24 - 2 * y; ++x) {
+      EXPECT_NE(t.PixelAt(x, y), 0u) << x << "," << y;
+    }
+    EXPECT_EQ(t.PixelAt(24 - 2 * y + 1, y), 0u) << y;
+  }
+}
+
 }  // namespace
 }  // namespace zarmok

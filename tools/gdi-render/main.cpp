@@ -1,0 +1,159 @@
+// zarmok-gdi-render: runs the real saver window without a display, drawing each figure through
+// GDI and through the software canvas, and tells how many pixels of the two pictures differ.
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "DeskTop.h"
+#include "gdi_compare_host.h"
+#include "session.h"
+#include "settings.h"
+
+namespace {
+
+using namespace zarmok;
+
+constexpr const char* kUsage =
+    "Usage: zarmok-gdi-render [options]\n"
+    "Runs the Zarmok saver window without a display, drawing through GDI and through the\n"
+    "software canvas at once, and prints the number of pixels where the two pictures differ.\n"
+    "\n"
+    "  --size WxH       client size after creation (default 800x600)\n"
+    "  --seed N         seed of the random source (default: from the clock)\n"
+    "  --steps N        idle steps to run (default 600)\n"
+    "  --ini FILE       settings file (default: the file named after this program + .ini)\n"
+    "  --gdi FILE       binary PPM of GDI's picture after the last step\n"
+    "  --canvas FILE    binary PPM of the canvas's picture\n"
+    "  --diff FILE      binary PPM: white where the pictures differ, black elsewhere\n"
+    "  --help           this text\n"
+    "\n"
+    "Exit codes: 0 done, 2 bad options or a file that cannot be written.\n";
+
+struct TOptions {
+  int32_t width = 800;
+  int32_t height = 600;
+  std::optional<uint32_t> seed;
+  int64_t steps = 600;
+  std::optional<std::string> ini;
+  std::optional<std::string> gdi;
+  std::optional<std::string> canvas;
+  std::optional<std::string> diff;
+};
+
+[[noreturn]] void Fail(const std::string& message) {
+  std::fprintf(stderr, "zarmok-gdi-render: %s\n", message.c_str());
+  std::exit(2);
+}
+
+std::optional<int64_t> ParseNumber(std::string_view text, int64_t lo, int64_t hi) {
+  if (text.empty() || text.size() > 18) return std::nullopt;
+  int64_t v = 0;
+  for (char c : text) {
+    if (c < '0' || c > '9') return std::nullopt;
+    v = v * 10 + (c - '0');
+  }
+  if (v < lo || v > hi) return std::nullopt;
+  return v;
+}
+
+TOptions Parse(int argc, char** argv) {
+  TOptions o;
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--help" || arg == "-h") {
+      std::fputs(kUsage, stdout);
+      std::exit(0);
+    }
+    auto value = [&]() -> std::string {
+      if (i + 1 >= argc) Fail(arg + " needs a value (see --help)");
+      return argv[++i];
+    };
+    if (arg == "--size") {
+      const std::string v = value();
+      const size_t x = v.find_first_of("xX");
+      const auto w = x == std::string::npos ? std::nullopt : ParseNumber(v.substr(0, x), 1, 16384);
+      const auto h = x == std::string::npos ? std::nullopt : ParseNumber(v.substr(x + 1), 1, 16384);
+      if (!w || !h) Fail("--size wants WxH with each side 1 to 16384, not '" + v + "'");
+      o.width = static_cast<int32_t>(*w);
+      o.height = static_cast<int32_t>(*h);
+    } else if (arg == "--seed") {
+      const std::string v = value();
+      const auto s = ParseNumber(v, 0, UINT32_MAX);
+      if (!s) Fail("--seed wants a number from 0 to 4294967295, not '" + v + "'");
+      o.seed = static_cast<uint32_t>(*s);
+    } else if (arg == "--steps") {
+      const std::string v = value();
+      const auto s = ParseNumber(v, 0, INT64_C(1000000000000));
+      if (!s) Fail("--steps wants a number from 0 up, not '" + v + "'");
+      o.steps = *s;
+    } else if (arg == "--ini") {
+      o.ini = value();
+    } else if (arg == "--gdi") {
+      o.gdi = value();
+    } else if (arg == "--canvas") {
+      o.canvas = value();
+    } else if (arg == "--diff") {
+      o.diff = value();
+    } else {
+      Fail("unknown option '" + arg + "' (see --help)");
+    }
+  }
+  return o;
+}
+
+// `pixel(x, y)` gives 0x00RRGGBB.
+template <typename Pixel>
+void WritePpm(const std::string& path, int32_t width, int32_t height, Pixel pixel) {
+  std::string out = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+  out.reserve(out.size() + static_cast<size_t>(width) * height * 3);
+  for (int32_t y = 0; y < height; ++y) {
+    for (int32_t x = 0; x < width; ++x) {
+      const uint32_t p = pixel(x, y);
+      out += static_cast<char>((p >> 16) & 0xFF);
+      out += static_cast<char>((p >> 8) & 0xFF);
+      out += static_cast<char>(p & 0xFF);
+    }
+  }
+  std::ofstream file(path, std::ios::binary);
+  file << out;
+  file.close();
+  if (!file) Fail("cannot write " + path);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  const TOptions o = Parse(argc, argv);
+  const std::string ini = o.ini ? *o.ini : SettingsFilePath(ProgramFilePath());
+  TGdiCompareHost host;  // the resource's client size while the window is created
+  if (!host.Valid()) Fail("GDI refused the bitmap");
+  TDesktopHost context{host, host, SystemProfile(), ini};
+  context.Seed = o.seed;
+  TDesktopWindow window(context);
+  window.FormCreate();
+  if (!host.Resize(o.width, o.height)) Fail("GDI refused a bitmap of that size");
+  window.FormPaint();
+  for (int64_t step = 1; step <= o.steps; ++step) host.RunIdle();
+
+  const int64_t differing = host.CountDiffering();
+  const TRasterCanvas& raster = host.Raster();
+  const TDibBitmap& dib = host.Dib();
+  if (o.gdi) {
+    WritePpm(*o.gdi, o.width, o.height, [&](int32_t x, int32_t y) { return dib.PixelAt(x, y); });
+  }
+  if (o.canvas) {
+    WritePpm(*o.canvas, o.width, o.height,
+             [&](int32_t x, int32_t y) { return raster.PixelAt(x, y); });
+  }
+  if (o.diff) {
+    WritePpm(*o.diff, o.width, o.height, [&](int32_t x, int32_t y) {
+      return raster.PixelAt(x, y) == dib.PixelAt(x, y) ? 0u : 0xFFFFFFu;
+    });
+  }
+  std::printf("seed %u size %dx%d steps %lld differing %lld\n", window.Random.LastSeed(), o.width,
+              o.height, static_cast<long long>(o.steps), static_cast<long long>(differing));
+  return 0;
+}
