@@ -11,6 +11,7 @@
 #include "gdi_compare_host.h"
 #include "session.h"
 #include "settings.h"
+#include "win32/win32_text.h"
 
 namespace {
 
@@ -123,11 +124,24 @@ void WritePpm(const std::string& path, int32_t width, int32_t height, Pixel pixe
   if (!file) Fail("cannot write " + path);
 }
 
+// The profile service looks for a bare or relative file name in the Windows folder, not in the
+// current one: a name given on the command line means the file the user sees from here.
+std::string FullPath(const std::string& path) {
+  const std::wstring wide = win32::WideText(path);
+  const DWORD needed = GetFullPathNameW(wide.c_str(), 0, nullptr, nullptr);
+  if (needed == 0) Fail("cannot make a full path of " + path);
+  std::wstring full(needed, L'\0');
+  const DWORD written = GetFullPathNameW(wide.c_str(), needed, full.data(), nullptr);
+  if (written == 0 || written >= needed) Fail("cannot make a full path of " + path);
+  full.resize(written);
+  return win32::Utf8Text(full);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const TOptions o = Parse(argc, argv);
-  const std::string ini = o.ini ? *o.ini : SettingsFilePath(ProgramFilePath());
+  const std::string ini = o.ini ? FullPath(*o.ini) : SettingsFilePath(ProgramFilePath());
   TGdiCompareHost host;  // the resource's client size while the window is created
   if (!host.Valid()) Fail("GDI refused the bitmap");
   TDesktopHost context{host, host, SystemProfile(), ini};
