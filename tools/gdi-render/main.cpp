@@ -9,6 +9,7 @@
 
 #include "DeskTop.h"
 #include "gdi_compare_host.h"
+#include "run_options.h"
 #include "session.h"
 #include "settings.h"
 #include "win32/win32_text.h"
@@ -33,73 +34,30 @@ constexpr const char* kUsage =
     "\n"
     "Exit codes: 0 done, 2 bad options or a file that cannot be written.\n";
 
-struct TOptions {
-  int32_t width = 800;
-  int32_t height = 600;
-  std::optional<uint32_t> seed;
-  int64_t steps = 600;
-  std::optional<std::string> ini;
+struct TOptions : tools::TRunOptions {
+  TOptions() { steps = 600; }
   std::optional<std::string> gdi;
   std::optional<std::string> canvas;
   std::optional<std::string> diff;
 };
 
 [[noreturn]] void Fail(const std::string& message) {
-  std::fprintf(stderr, "zarmok-gdi-render: %s\n", message.c_str());
-  std::exit(2);
-}
-
-std::optional<int64_t> ParseNumber(std::string_view text, int64_t lo, int64_t hi) {
-  if (text.empty() || text.size() > 18) return std::nullopt;
-  int64_t v = 0;
-  for (char c : text) {
-    if (c < '0' || c > '9') return std::nullopt;
-    v = v * 10 + (c - '0');
-  }
-  if (v < lo || v > hi) return std::nullopt;
-  return v;
+  tools::FailOption("zarmok-gdi-render", message);
 }
 
 TOptions Parse(int argc, char** argv) {
   TOptions o;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    if (arg == "--help" || arg == "-h") {
-      std::fputs(kUsage, stdout);
-      std::exit(0);
-    }
-    auto value = [&]() -> std::string {
-      if (i + 1 >= argc) Fail(arg + " needs a value (see --help)");
-      return argv[++i];
-    };
-    if (arg == "--size") {
-      const std::string v = value();
-      const size_t x = v.find_first_of("xX");
-      const auto w = x == std::string::npos ? std::nullopt : ParseNumber(v.substr(0, x), 1, 16384);
-      const auto h = x == std::string::npos ? std::nullopt : ParseNumber(v.substr(x + 1), 1, 16384);
-      if (!w || !h) Fail("--size wants WxH with each side 1 to 16384, not '" + v + "'");
-      o.width = static_cast<int32_t>(*w);
-      o.height = static_cast<int32_t>(*h);
-    } else if (arg == "--seed") {
-      const std::string v = value();
-      const auto s = ParseNumber(v, 0, UINT32_MAX);
-      if (!s) Fail("--seed wants a number from 0 to 4294967295, not '" + v + "'");
-      o.seed = static_cast<uint32_t>(*s);
-    } else if (arg == "--steps") {
-      const std::string v = value();
-      const auto s = ParseNumber(v, 0, INT64_C(1000000000000));
-      if (!s) Fail("--steps wants a number from 0 up, not '" + v + "'");
-      o.steps = *s;
-    } else if (arg == "--ini") {
-      o.ini = value();
-    } else if (arg == "--gdi") {
-      o.gdi = value();
-    } else if (arg == "--canvas") {
-      o.canvas = value();
-    } else if (arg == "--diff") {
-      o.diff = value();
+  tools::TOptionReader reader("zarmok-gdi-render", kUsage, argc, argv);
+  while (const std::optional<std::string> arg = reader.Next()) {
+    if (reader.TakeRunOption(*arg, o)) continue;
+    if (*arg == "--gdi") {
+      o.gdi = reader.Value();
+    } else if (*arg == "--canvas") {
+      o.canvas = reader.Value();
+    } else if (*arg == "--diff") {
+      o.diff = reader.Value();
     } else {
-      Fail("unknown option '" + arg + "' (see --help)");
+      reader.Unknown(*arg);
     }
   }
   return o;
