@@ -151,9 +151,20 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
     // through it, and Tab would then change the drawing style, or check one where the
     // settings checked none.
     for (int i = 0; i < 2; ++i) {
-      items_[i] = children_.AddControl(L"BUTTON", group.items[i],
-                                       BS_RADIOBUTTON | (i == 0 ? WS_TABSTOP | WS_GROUP : 0),
-                                       RadioItemRect(group, i), RadioItemId(i), font_);
+      items_[i] =
+          children_.AddControl(L"BUTTON", group.items[i],
+                               BS_RADIOBUTTON | BS_NOTIFY | (i == 0 ? WS_TABSTOP | WS_GROUP : 0),
+                               RadioItemRect(group, i), RadioItemId(i), font_);
+    }
+  }
+
+  // The user checks an item by clicking it, by Space, or by moving the focus onto it with an
+  // arrow key (which some systems announce as a click and others only as the focus arriving).
+  void RadioItemNotice(int item, WORD notification) {
+    const bool arrow = GetKeyState(VK_LEFT) < 0 || GetKeyState(VK_RIGHT) < 0 ||
+                       GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0;
+    if ((notification == BN_CLICKED && !tabbing_) || (notification == BN_SETFOCUS && arrow)) {
+      SetItemIndex(item);
     }
   }
 
@@ -203,6 +214,10 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
   }
 
   INT_PTR Command(WORD id, WORD notification) {
+    if (id == RadioItemId(0) || id == RadioItemId(1)) {
+      RadioItemNotice(id - RadioItemId(0), notification);
+      return TRUE;
+    }
     if (notification != BN_CLICKED) return FALSE;
     switch (id) {
       case kOkBtnId:
@@ -214,11 +229,6 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
         return TRUE;
       case kAboutBtnId:
         RunEventHandler([this] { dialog_.AboutBtnClick(); }, *this);
-        return TRUE;
-      // A click, Space, or an arrow key that moved the focus onto the item.
-      case RadioItemId(0):
-      case RadioItemId(1):
-        if (!tabbing_) SetItemIndex(id - RadioItemId(0));
         return TRUE;
       default:
         return FALSE;
