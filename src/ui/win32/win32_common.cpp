@@ -70,7 +70,7 @@ constexpr int kTableDpi = 96;
 int WindowDpi(HWND window) {
   // Windows before 10 (1607) have no per-window scale: there the screen's is the window's.
   using TGetDpiForWindow = UINT(WINAPI*)(HWND);
-  static const auto get_dpi_for_window = reinterpret_cast<TGetDpiForWindow>(
+  const auto get_dpi_for_window = reinterpret_cast<TGetDpiForWindow>(
       reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
   if (get_dpi_for_window) {
     if (const UINT dpi = get_dpi_for_window(window)) return static_cast<int>(dpi);

@@ -163,7 +163,9 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
   void RadioItemNotice(int item, WORD notification) {
     const bool arrow = GetKeyState(VK_LEFT) < 0 || GetKeyState(VK_RIGHT) < 0 ||
                        GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0;
-    if ((notification == BN_CLICKED && !tabbing_) || (notification == BN_SETFOCUS && arrow)) {
+    // Tab itself is no choice, whichever way the system moves the focus for it.
+    const bool tab = tabbing_ || GetKeyState(VK_TAB) < 0;
+    if ((notification == BN_CLICKED && !tab) || (notification == BN_SETFOCUS && arrow)) {
       SetItemIndex(item);
     }
   }
