@@ -207,6 +207,25 @@ const TScrollBarLayout& ScrollBarLayout(TScrollBarId id) {
   return kScrollBars[static_cast<int>(id)];
 }
 
+void LayOutDialog(IDialogLayoutBuilder& builder) {
+  for (const TTabStop& stop : kTabOrder) {
+    switch (stop.kind) {
+      case TChildKind::ScrollBarGroup:
+        builder.AddScrollBarGroup(kScrollBars[stop.scroll_bar]);
+        break;
+      case TChildKind::StopGroup:
+        builder.AddStopGroup(kStopGroupBox);
+        break;
+      case TChildKind::Button:
+        builder.AddButton(*stop.button);
+        break;
+      case TChildKind::RadioGroup:
+        builder.AddRadioGroup(kBugsTypeRG);
+        break;
+    }
+  }
+}
+
 int32_t ItemIndexForBugsType(int32_t bugs_type) {
   return std::clamp<int32_t>(bugs_type, -1, 1);
 }

@@ -157,6 +157,24 @@ extern const TTabStop kTabOrder[kTabStopCount];
 
 const TScrollBarLayout& ScrollBarLayout(TScrollBarId id);
 
+// What a front end makes of each direct child of the dialog. LayOutDialog calls it once per
+// child in tab order, since the platforms' focus moves through the children in the order they
+// were made.
+class IDialogLayoutBuilder {
+ public:
+  virtual ~IDialogLayoutBuilder() = default;
+  // A scroll bar's group box with its two end labels.
+  virtual void AddScrollBarGroup(const TScrollBarLayout& layout) = 0;
+  // The stop conditions' group box with the three check boxes of kCheckBoxes.
+  virtual void AddStopGroup(const TGroupBoxLayout& group) = 0;
+  virtual void AddButton(const TButtonLayout& layout) = 0;
+  // The radio group's frame and its items (RadioItemRect places them).
+  virtual void AddRadioGroup(const TRadioGroupLayout& group) = 0;
+};
+
+// Walks the dialog's children in tab order.
+void LayOutDialog(IDialogLayoutBuilder& builder);
+
 // ---- Rules between settings and controls ----
 
 // The radio group's item for a stored BugsType: below -1 as -1, above 1 as 1; -1 checks none.

@@ -10,6 +10,7 @@
 #include "errors.h"
 #include "fake/fake_view.h"
 #include "fake/memory_profile.h"
+#include "fake/recording_layout.h"
 
 namespace zarmok {
 namespace {
@@ -332,6 +333,28 @@ TEST(BugsPramSetTableTest, ChildrenFollowTheirTabOrderAndDoNotOverlap) {
     for (size_t j = i + 1; j < rects.size(); ++j) {
       EXPECT_FALSE(Overlap(rects[i], rects[j])) << names[i] << " / " << names[j];
     }
+  }
+}
+
+// The walk both front ends make their controls by: every child once, in tab order, each
+// given its own entry of the table.
+TEST(BugsPramSetTableTest, LayOutDialogAsksForEachChildOnceInTabOrder) {
+  TRecordingLayoutBuilder builder;
+  LayOutDialog(builder);
+  std::vector<std::string> names;
+  for (const auto& call : builder.calls) names.push_back(call.name);
+  EXPECT_EQ(names, (std::vector<std::string>{"GroupBox1", "GroupBox2", "GroupBox3", "GroupBox4",
+                                             "GroupBox5", "GroupBox6", "GroupBox7", "OkBtn",
+                                             "CancelBtn", "GroupBox8", "GroupBox9", "GroupBox10",
+                                             "BugsTypeRG", "AboutBtn"}));
+  ASSERT_EQ(builder.calls.size(), static_cast<size_t>(kTabStopCount));
+  std::vector<const void*> expected;
+  for (int bar = 0; bar < 6; ++bar) expected.push_back(&kScrollBars[bar]);
+  expected.insert(expected.end(), {&kStopGroupBox, &kOkBtn, &kCancelBtn});
+  for (int bar = 6; bar < kScrollBarCount; ++bar) expected.push_back(&kScrollBars[bar]);
+  expected.insert(expected.end(), {&kBugsTypeRG, &kAboutBtn});
+  for (int tab = 0; tab < kTabStopCount; ++tab) {
+    EXPECT_EQ(builder.calls[tab].entry, expected[tab]) << "tab " << tab;
   }
 }
 

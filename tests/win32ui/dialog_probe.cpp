@@ -3,7 +3,9 @@
 //   dialog_probe <dialog_harness.exe> <folder for settings files> <case>
 // Cases: layout (places, sizes, captions, tab order, Escape), save (clicks, Enter, the file),
 // refused (a write the system refuses: the error box, the dialog stays), about (the about box,
-// the owner's and the dialog's input while modal boxes are up). Exit code 0 when every check
+// the owner's and the dialog's input while modal boxes are up), dpi (the dialog and the about
+// box at 144 dots per inch), dpi-change (the dialog moved to a monitor of another scale), radio
+// (the radio group under Tab, Shift+Tab, the arrows and Space). Exit code 0 when every check
 // passed; each failed check prints a line.
 #include <windows.h>
 
@@ -602,12 +604,272 @@ void About(const std::string& exe, const std::string& folder) {
   DestroyWindow(owner);
 }
 
+// ---- The dialog at another scale ----
+
+// A length of the control table at `dpi`, worked out here on its own.
+int AtDpi(int pixels, int dpi) {
+  return MulDiv(pixels, dpi, 96);
+}
+TRect AtDpi(const TRect& r, int dpi) {
+  return {AtDpi(r.left, dpi), AtDpi(r.top, dpi), AtDpi(r.width, dpi), AtDpi(r.height, dpi)};
+}
+
+// Lets the test's script take a picture of the screen: the probe leaves "<name>.ready" in the
+// folder and goes on once the script has left "<name>.shot" (or after 15 s).
+void Screenshot(const std::string& folder, const std::string& name) {
+  const std::string shot = folder + "\\" + name + ".shot";
+  DeleteFileW(Wide(shot).c_str());
+  WriteFile(folder + "\\" + name + ".ready", name);
+  const bool taken = WaitUntil(
+      [&] { return GetFileAttributesW(Wide(shot).c_str()) != INVALID_FILE_ATTRIBUTES; }, 15000);
+  Check(taken, "the screenshot " + name + " was taken");
+}
+
+// Every control of the dialog at `dpi`: places and sizes from the table, each label at its
+// table corner and at least as high as the scaled font, and clear of its bar.
+void CheckScaledDialog(HWND dialog, int dpi, const std::string& when) {
+  for (const TScrollBarLayout& bar : kScrollBars) {
+    CheckRect(dialog, ScrollGroupId(bar.id), AtDpi(bar.group, dpi), when + bar.group_name);
+    const TRect scaled_bar = AtDpi(InGroup(bar.bar, bar.group), dpi);
+    CheckRect(dialog, ScrollBarId(bar.id), scaled_bar, when + bar.name);
+    for (const bool left : {true, false}) {
+      const TEndLabel& label = left ? bar.left_label : bar.right_label;
+      const int id = left ? LeftLabelId(bar.id) : RightLabelId(bar.id);
+      const std::string name = when + bar.name + (left ? "'s left label" : "'s right label");
+      CheckRect(dialog, id, AtDpi(InGroup({label.left, label.top, 0, 0}, bar.group), dpi), name,
+                false);
+      const TRect got = ClientRect(dialog, GetDlgItem(dialog, id));
+      Check(got.height >= AtDpi(kDialogFont.pixels, dpi), name + " as high as its font");
+      const bool clear = left ? got.left + got.width <= scaled_bar.left
+                              : got.left >= scaled_bar.left + scaled_bar.width;
+      Check(clear && got.width > AtDpi(kDialogFont.pixels, dpi),
+            name + " holds its text beside the bar: " + Show(got));
+    }
+  }
+  for (const TCheckBoxLayout& box : kCheckBoxes) {
+    CheckRect(dialog, CheckBoxId(box.id), AtDpi(InGroup(box.rect, kStopGroupBox.rect), dpi),
+              when + box.name);
+  }
+  CheckRect(dialog, kOkBtnId, AtDpi(kOkBtn.rect, dpi), when + "OkBtn");
+  CheckRect(dialog, kCancelBtnId, AtDpi(kCancelBtn.rect, dpi), when + "CancelBtn");
+  CheckRect(dialog, kAboutBtnId, AtDpi(kAboutBtn.rect, dpi), when + "AboutBtn");
+  CheckRect(dialog, kRadioGroupId, AtDpi(kBugsTypeRG.rect, dpi), when + "BugsTypeRG");
+  for (int i = 0; i < 2; ++i) {
+    CheckRect(dialog, RadioItemId(i), AtDpi(RadioItemRect(kBugsTypeRG, i), dpi),
+              when + kBugsTypeRG.items[i]);
+  }
+}
+
+int ScreenDpi() {
+  HDC screen = GetDC(nullptr);
+  const int dpi = GetDeviceCaps(screen, LOGPIXELSY);
+  ReleaseDC(nullptr, screen);
+  return dpi;
+}
+
+// The prefix set to 144 dots per inch: the dialog and the about box come out half as large
+// again, their corner and client areas too; pictures of both for a person to look at.
+void Dpi(const std::string& exe, const std::string& folder) {
+  const int dpi = ScreenDpi();
+  Check(dpi == 144, "the screen reports " + std::to_string(dpi) + " dots per inch");
+  const std::string ini = folder + "\\dpi.ini";
+  DeleteFileW(Wide(ini).c_str());
+  THarness harness(exe, ini, nullptr);
+  HWND dialog = harness.Dialog();
+  Check(dialog != nullptr, "the dialog opens");
+  if (!dialog) return;
+  Settle();
+  RECT outer{};
+  GetWindowRect(dialog, &outer);
+  Check(outer.left == AtDpi(kBugsPramSetLeft, dpi) && outer.top == AtDpi(kBugsPramSetTop, dpi),
+        "the dialog's corner at " + std::to_string(outer.left) + ", " + std::to_string(outer.top));
+  CheckClientSize(dialog, AtDpi(kBugsPramSetClientWidth, dpi), AtDpi(kBugsPramSetClientHeight, dpi),
+                  "the dialog");
+  CheckScaledDialog(dialog, dpi, "");
+  Activate(dialog);
+  Screenshot(folder, "dialog");
+
+  PostMessageW(GetDlgItem(dialog, kAboutBtnId), BM_CLICK, 0, 0);
+  HWND about = WaitFor([] { return FindWindowW(kAboutBoxClass, nullptr); }, 8000);
+  Check(about != nullptr, "About opens the about box");
+  if (about) {
+    Pump(300);
+    CheckClientSize(about, AtDpi(kAboutBox.client_width, dpi), AtDpi(kAboutBox.client_height, dpi),
+                    "the about box");
+    const TRect& panel = kAboutBox.panel;
+    CheckRect(about, kPanelId, AtDpi(panel, dpi), kAboutBox.panel_name);
+    CheckRect(about, kProductNameId, AtDpi(InGroup(kAboutBox.product_name.rect, panel), dpi),
+              "ProductName");
+    CheckRect(about, kVersionId, AtDpi(InGroup(kAboutBox.version.rect, panel), dpi), "Version");
+    CheckRect(about, kAboutOkId, AtDpi(kAboutBox.ok, dpi), kAboutBox.ok_name);
+    RECT about_outer{};
+    GetWindowRect(about, &about_outer);
+    const TPoint centred =
+        CenteredOrigin(GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN),
+                       about_outer.right - about_outer.left, about_outer.bottom - about_outer.top);
+    Check(about_outer.left == centred.x && about_outer.top == centred.y,
+          "the about box is centred");
+    Screenshot(folder, "about");
+    Activate(about);
+    Key(VK_RETURN);
+    Check(WaitUntil([&] { return !IsWindow(about); }), "Enter closes the about box");
+  }
+  Activate(dialog);
+  Key(VK_ESCAPE);
+  Check(harness.Exit() == 0, "Escape closes the dialog");
+}
+
+// A move to a monitor of another scale, as the system announces it: the harness sends its own
+// dialog WM_DPICHANGED for 144 dots per inch with the rectangle below (see dialog_harness.cpp).
+void DpiChange(const std::string& exe, const std::string& folder) {
+  const int dpi = 144;
+  const RECT suggested = {120, 90, 120 + 800, 90 + 480};
+  const std::string ini = folder + "\\dpi-change.ini";
+  DeleteFileW(Wide(ini).c_str());
+  const std::string request = std::to_string(dpi) + " " + std::to_string(suggested.left) + " " +
+                              std::to_string(suggested.top) + " " +
+                              std::to_string(suggested.right) + " " +
+                              std::to_string(suggested.bottom);
+  SetEnvironmentVariableW(L"ZARMOK_HARNESS_DPI_CHANGE", Wide(request).c_str());
+  THarness harness(exe, ini, nullptr);
+  SetEnvironmentVariableW(L"ZARMOK_HARNESS_DPI_CHANGE", nullptr);
+  HWND dialog = harness.Dialog();
+  Check(dialog != nullptr, "the dialog opens");
+  if (!dialog) return;
+  const bool moved = WaitUntil([&] {
+    RECT r{};
+    GetWindowRect(dialog, &r);
+    return r.left == suggested.left && r.top == suggested.top;
+  });
+  Settle();
+  RECT outer{};
+  GetWindowRect(dialog, &outer);
+  Check(moved && outer.right == suggested.right && outer.bottom == suggested.bottom,
+        "the dialog takes the suggested rectangle");
+  CheckScaledDialog(dialog, dpi, "after the change: ");
+  Activate(dialog);
+  Screenshot(folder, "dpi-change");
+  Key(VK_ESCAPE);
+  Check(harness.Exit() == 0, "Escape closes the dialog");
+}
+
+// ---- The radio group and the keyboard ----
+
+int CheckedItem(HWND dialog) {
+  for (int i = 0; i < 2; ++i) {
+    if (SendMessageW(GetDlgItem(dialog, RadioItemId(i)), BM_GETCHECK, 0, 0) == BST_CHECKED) {
+      return i;
+    }
+  }
+  return -1;
+}
+
+void ShiftTab() {
+  INPUT input[4] = {};
+  for (INPUT& one : input) one.type = INPUT_KEYBOARD;
+  input[0].ki.wVk = input[3].ki.wVk = VK_SHIFT;
+  input[1].ki.wVk = input[2].ki.wVk = VK_TAB;
+  input[2].ki.dwFlags = input[3].ki.dwFlags = KEYEVENTF_KEYUP;
+  SendInput(4, input, sizeof(INPUT));
+  Pump(150);
+}
+
+// Tab once round the dialog and Shift+Tab once back: no step changes the checked item, and
+// the group's stop is its checked item (the first when none is); the focus ends where it
+// started.
+void TabRound(HWND dialog, int checked, const std::string& name) {
+  const int stops = kTabStopCount - 1 + kCheckBoxCount;
+  const int group_stop = RadioItemId(checked == 1 ? 1 : 0);
+  for (const bool back : {false, true}) {
+    const int start = GetDlgCtrlID(Focus(dialog));
+    std::string seen;
+    bool kept = true;
+    bool entered = false;
+    for (int step = 0; step < stops; ++step) {
+      back ? ShiftTab() : Key(VK_TAB);
+      const int focus = GetDlgCtrlID(Focus(dialog));
+      seen += std::to_string(focus) + ":" + std::to_string(CheckedItem(dialog)) + " ";
+      kept = kept && CheckedItem(dialog) == checked;
+      if (focus == RadioItemId(0) || focus == RadioItemId(1)) entered = focus == group_stop;
+    }
+    const std::string way = back ? "Shift+Tab" : "Tab";
+    Check(kept, name + ": " + way + " round the dialog keeps the checked item: " + seen);
+    Check(entered, name + ": " + way + " enters the group at item " +
+                       std::to_string(group_stop - RadioItemId(0)) + ": " + seen);
+    Check(GetDlgCtrlID(Focus(dialog)) == start, name + ": " + way + " goes round to the start");
+  }
+}
+
+// Moves the focus with Tab to the group's stop.
+bool TabToGroup(HWND dialog) {
+  for (int step = 0; step < kTabStopCount + kCheckBoxCount; ++step) {
+    const int focus = GetDlgCtrlID(Focus(dialog));
+    if (focus == RadioItemId(0) || focus == RadioItemId(1)) return true;
+    Key(VK_TAB);
+  }
+  return false;
+}
+
+void Radio(const std::string& exe, const std::string& folder) {
+  // No item checked (a BugsType below -1), then Type_B checked.
+  for (const int bugs_type : {-7, 1}) {
+    const int checked = ItemIndexForBugsType(bugs_type);
+    const std::string name = "BugsType " + std::to_string(bugs_type);
+    const std::string ini = folder + "\\radio.ini";
+    WriteFile(ini, "[Zarmok]\r\nBugsType=" + std::to_string(bugs_type) + "\r\n");
+    THarness harness(exe, ini, nullptr);
+    HWND dialog = harness.Dialog();
+    Check(dialog != nullptr, name + ": the dialog opens");
+    if (!dialog) return;
+    Settle();
+    Activate(dialog);
+    Check(CheckedItem(dialog) == checked, name + ": the checked item at the start");
+    TabRound(dialog, checked, name);
+    // Into the group and round from inside it.
+    Check(TabToGroup(dialog), name + ": Tab reaches the group");
+    TabRound(dialog, checked, name + ", from the group");
+
+    // The arrows move the check with the focus, round the group's ends.
+    std::string moves;
+    for (const WORD key : {VK_RIGHT, VK_RIGHT, VK_LEFT, VK_DOWN, VK_UP}) {
+      Key(key);
+      moves += std::to_string(CheckedItem(dialog)) + "/" +
+               std::to_string(GetDlgCtrlID(Focus(dialog)) - RadioItemId(0)) + " ";
+    }
+    const std::string expected = checked == 1 ? "0/0 1/1 0/0 1/1 0/0 " : "1/1 0/0 1/1 0/0 1/1 ";
+    Check(moves == expected, name + ": the arrows (checked/focus): " + moves);
+    Key(VK_ESCAPE);
+    Check(harness.Exit() == 0, name + ": Escape closes the dialog");
+    Check(Lines(ReadFile(ini)).size() == 2, name + ": Escape writes nothing");
+  }
+
+  // Space checks the unchecked item that Tab left the focus on; Enter saves it.
+  const std::string ini = folder + "\\radio-space.ini";
+  WriteFile(ini, "[Zarmok]\r\nBugsType=-3\r\n");
+  THarness harness(exe, ini, nullptr);
+  HWND dialog = harness.Dialog();
+  Check(dialog != nullptr, "Space: the dialog opens");
+  if (!dialog) return;
+  Settle();
+  Activate(dialog);
+  Check(TabToGroup(dialog) && CheckedItem(dialog) == -1, "Space: Tab to the group checks none");
+  Key(VK_SPACE);
+  Check(CheckedItem(dialog) == 0, "Space checks the item with the focus");
+  Key(VK_RETURN);
+  Check(harness.Exit() == 0, "Space: Enter saves and closes");
+  const std::vector<std::string> lines = Lines(ReadFile(ini));
+  Check(std::find(lines.begin(), lines.end(), "BugsType=0") != lines.end(),
+        "Space: the item checked by Space is saved");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   if (argc != 4) {
-    std::fputs("usage: dialog_probe <dialog_harness.exe> <folder> layout|save|refused|about\n",
-               stderr);
+    std::fputs(
+        "usage: dialog_probe <dialog_harness.exe> <folder> "
+        "layout|save|refused|about|dpi|dpi-change|radio\n",
+        stderr);
     return 2;
   }
   const std::string exe = argv[1];
@@ -622,6 +884,12 @@ int main(int argc, char** argv) {
     Refused(exe, folder);
   } else if (which == "about") {
     About(exe, folder);
+  } else if (which == "dpi") {
+    Dpi(exe, folder);
+  } else if (which == "dpi-change") {
+    DpiChange(exe, folder);
+  } else if (which == "radio") {
+    Radio(exe, folder);
   } else {
     std::fprintf(stderr, "unknown case %s\n", which.c_str());
     return 2;

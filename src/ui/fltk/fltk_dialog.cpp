@@ -48,29 +48,14 @@ Fl_Box* AddEndLabel(const TEndLabel& label, int32_t group_left, int32_t group_to
 }
 
 // The dialog window with its controls, laid out from the control table in tab order.
-class TDialogWindow : public IBugsPramSetView {
+class TDialogWindow : public IBugsPramSetView, private IDialogLayoutBuilder {
  public:
   TDialogWindow() {
     window_ = std::make_unique<Fl_Double_Window>(kBugsPramSetLeft, kBugsPramSetTop,
                                                  kBugsPramSetClientWidth, kBugsPramSetClientHeight,
                                                  kBugsPramSetCaption);
     window_->xclass("TBugsPramSet");
-    for (const TTabStop& stop : kTabOrder) {
-      switch (stop.kind) {
-        case TChildKind::ScrollBarGroup:
-          AddScrollBarGroup(kScrollBars[stop.scroll_bar]);
-          break;
-        case TChildKind::StopGroup:
-          AddStopGroup();
-          break;
-        case TChildKind::Button:
-          AddButton(*stop.button);
-          break;
-        case TChildKind::RadioGroup:
-          AddRadioGroup();
-          break;
-      }
-    }
+    LayOutDialog(*this);
     window_->end();
     // A dialog border: the size is fixed.
     window_->size_range(kBugsPramSetClientWidth, kBugsPramSetClientHeight, kBugsPramSetClientWidth,
@@ -117,7 +102,7 @@ class TDialogWindow : public IBugsPramSetView {
     return static_cast<int>(id);
   }
 
-  void AddScrollBarGroup(const TScrollBarLayout& layout) {
+  void AddScrollBarGroup(const TScrollBarLayout& layout) override {
     auto* group = new TGroupBox(layout.group, layout.group_caption);
     AddEndLabel(layout.left_label, layout.group.left, layout.group.top);
     bars_[Index(layout.id)] = new TScrollBar(
@@ -126,9 +111,9 @@ class TDialogWindow : public IBugsPramSetView {
     group->end();
   }
 
-  void AddStopGroup() {
-    const TRect& g = kStopGroupBox.rect;
-    auto* group = new TGroupBox(g, kStopGroupBox.caption);
+  void AddStopGroup(const TGroupBoxLayout& stop_group) override {
+    const TRect& g = stop_group.rect;
+    auto* group = new TGroupBox(g, stop_group.caption);
     for (const TCheckBoxLayout& layout : kCheckBoxes) {
       const TRect r = Offset(layout.rect, g.left, g.top);
       auto* box = new Fl_Check_Button(r.left, r.top, r.width, r.height, layout.caption);
@@ -139,7 +124,7 @@ class TDialogWindow : public IBugsPramSetView {
     group->end();
   }
 
-  void AddButton(const TButtonLayout& layout) {
+  void AddButton(const TButtonLayout& layout) override {
     auto* button = new TPushButton(layout.rect, layout.caption, layout.is_default);
     const int handler = &layout == &kOkBtn       ? kOkHandler
                         : &layout == &kCancelBtn ? kCancelHandler
@@ -147,16 +132,11 @@ class TDialogWindow : public IBugsPramSetView {
     button->callback(Dispatch, &handlers_[handler]);
   }
 
-  void AddRadioGroup() {
-    const TRect& g = kBugsTypeRG.rect;
-    auto* group = new TGroupBox(g, kBugsTypeRG.caption);
-    // The items share the frame's inside in equal columns below the caption.
-    const int inner_left = g.left + 8;
-    const int column_width = (g.width - 16) / kBugsTypeRG.columns;
-    const int item_top = g.top + 16;
+  void AddRadioGroup(const TRadioGroupLayout& radio_group) override {
+    auto* group = new TGroupBox(radio_group.rect, radio_group.caption);
     for (int i = 0; i < 2; ++i) {
-      auto* item = new Fl_Round_Button(inner_left + i * column_width, item_top, column_width, 17,
-                                       kBugsTypeRG.items[i]);
+      const TRect r = RadioItemRect(radio_group, i);
+      auto* item = new Fl_Round_Button(r.left, r.top, r.width, r.height, radio_group.items[i]);
       item->type(FL_RADIO_BUTTON);
       item->labelfont(kGothicFont);
       item->labelsize(kDialogFont.pixels);

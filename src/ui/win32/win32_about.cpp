@@ -14,18 +14,17 @@ TRect InPanel(const TRect& r) {
 
 class TAboutWindow {
  public:
-  ~TAboutWindow() {
-    for (HFONT font : {font_, product_font_, version_font_}) {
-      if (font) DeleteObject(font);
-    }
-  }
-
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_INITDIALOG) {
       SetWindowLongPtrW(hwnd, DWLP_USER, lparam);
       return reinterpret_cast<TAboutWindow*>(lparam)->InitDialog(hwnd);
     }
+    auto* self = reinterpret_cast<TAboutWindow*>(GetWindowLongPtrW(hwnd, DWLP_USER));
     switch (message) {
+      case WM_DPICHANGED:
+        if (!self) return FALSE;
+        self->children_.ChangeDpi(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+        return TRUE;
       case WM_CTLCOLORSTATIC: {
         // Black text on the face colour of the dialog.
         HDC dc = reinterpret_cast<HDC>(wparam);
@@ -54,23 +53,26 @@ class TAboutWindow {
   INT_PTR InitDialog(HWND hwnd) {
     const TAboutBoxLayout& layout = kAboutBox;
     SetWindowTextW(hwnd, Wide(layout.caption).c_str());
-    const SIZE outer = DialogOuterSize(hwnd, layout.client_width, layout.client_height);
+    children_.Start(hwnd);
+    const int width = children_.Scale(layout.client_width);
+    const int height = children_.Scale(layout.client_height);
+    const SIZE outer = DialogOuterSize(hwnd, width, height);
     const TPoint origin = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN),
                                          GetSystemMetrics(SM_CYSCREEN), outer.cx, outer.cy);
-    PlaceDialog(hwnd, origin.x, origin.y, layout.client_width, layout.client_height);
-    font_ = MakeFont(*layout.font, true);
-    product_font_ = MakeFont(*layout.product_name.font, false);
-    version_font_ = MakeFont(*layout.version.font, true);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    PlaceDialog(hwnd, origin.x, origin.y, width, height);
+    const int font = children_.AddFont(*layout.font, true);
+    const int product_font = children_.AddFont(*layout.product_name.font, false);
+    const int version_font = children_.AddFont(*layout.version.font, true);
     // The labels come before the panel among the dialog's children, so that they lie above it
     // and the panel, clipped by its siblings, never paints over them.
-    CreateControl(hwnd, L"STATIC", layout.product_name.caption, Style(layout.product_name),
-                  InPanel(layout.product_name.rect), kProductNameId, product_font_);
-    CreateControl(hwnd, L"STATIC", layout.version.caption, Style(layout.version),
-                  InPanel(layout.version.rect), kVersionId, version_font_);
-    CreateControl(hwnd, L"STATIC", "", SS_SUNKEN | WS_CLIPSIBLINGS, layout.panel, kPanelId, font_);
-    HWND ok = CreateControl(hwnd, L"BUTTON", layout.ok_caption,
-                            BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, layout.ok, kAboutOkId, font_);
+    children_.AddControl(L"STATIC", layout.product_name.caption, Style(layout.product_name),
+                         InPanel(layout.product_name.rect), kProductNameId, product_font);
+    children_.AddControl(L"STATIC", layout.version.caption, Style(layout.version),
+                         InPanel(layout.version.rect), kVersionId, version_font);
+    children_.AddControl(L"STATIC", "", SS_SUNKEN | WS_CLIPSIBLINGS, layout.panel, kPanelId, font);
+    HWND ok =
+        children_.AddControl(L"BUTTON", layout.ok_caption, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
+                             layout.ok, kAboutOkId, font);
     SetFocus(ok);
     return FALSE;
   }
@@ -79,9 +81,7 @@ class TAboutWindow {
     return SS_NOPREFIX | (label.align == TTextAlign::Center ? SS_CENTER : SS_LEFT);
   }
 
-  HFONT font_ = nullptr;
-  HFONT product_font_ = nullptr;
-  HFONT version_font_ = nullptr;
+  TScaledChildren children_;
 };
 
 }  // namespace

@@ -35,11 +35,11 @@ bool FaceInstalled(const char* face) {
 
 }  // namespace
 
-HFONT MakeFont(const TFontRequest& font, bool japanese) {
+HFONT MakeFont(const TFontRequest& font, bool japanese, int dpi) {
   const std::wstring face = Wide(ChooseFontFace(font, FaceInstalled));
   LOGFONTW request{};
   // A negative height asks for the character's own height in pixels, without the leading.
-  request.lfHeight = -font.pixels;
+  request.lfHeight = -ScaleToDpi(font.pixels, dpi);
   request.lfWeight = font.bold ? FW_BOLD : FW_NORMAL;
   request.lfItalic = font.italic ? TRUE : FALSE;
   request.lfCharSet = japanese ? SHIFTJIS_CHARSET : DEFAULT_CHARSET;
@@ -59,6 +59,121 @@ HWND CreateControl(HWND parent, const wchar_t* window_class, const std::string& 
                                  GetModuleHandleW(nullptr), nullptr);
   if (control && font) SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(font), FALSE);
   return control;
+}
+
+namespace {
+
+constexpr int kTableDpi = 96;
+
+}  // namespace
+
+int WindowDpi(HWND window) {
+  // Windows before 10 (1607) have no per-window scale: there the screen's is the window's.
+  using TGetDpiForWindow = UINT(WINAPI*)(HWND);
+  const auto get_dpi_for_window = reinterpret_cast<TGetDpiForWindow>(
+      reinterpret_cast<void*>(GetProcAddress(GetModuleHandleW(L"user32.dll"), "GetDpiForWindow")));
+  if (get_dpi_for_window) {
+    if (const UINT dpi = get_dpi_for_window(window)) return static_cast<int>(dpi);
+  }
+  HDC dc = GetDC(window);
+  const int dpi = dc ? GetDeviceCaps(dc, LOGPIXELSY) : 0;
+  if (dc) ReleaseDC(window, dc);
+  return dpi > 0 ? dpi : kTableDpi;
+}
+
+int ScaleToDpi(int pixels, int dpi) {
+  return dpi == kTableDpi ? pixels : MulDiv(pixels, dpi, kTableDpi);
+}
+
+TRect ScaleToDpi(const TRect& r, int dpi) {
+  return {ScaleToDpi(r.left, dpi), ScaleToDpi(r.top, dpi), ScaleToDpi(r.width, dpi),
+          ScaleToDpi(r.height, dpi)};
+}
+
+TScaledChildren::~TScaledChildren() {
+  for (const TFont& font : fonts_) {
+    if (font.handle) DeleteObject(font.handle);
+  }
+}
+
+void TScaledChildren::Start(HWND dialog) {
+  dialog_ = dialog;
+  dpi_ = WindowDpi(dialog);
+  // Windows 10 (1703) on: without this the dialog manager would scale the children a second
+  // time on a change of monitor.
+  using TSetDialogDpiChangeBehavior = BOOL(WINAPI*)(HWND, int, int);
+  constexpr int kDisableAll = 0x0001;  // DDC_DISABLE_ALL
+  const auto set_behaviour = reinterpret_cast<TSetDialogDpiChangeBehavior>(reinterpret_cast<void*>(
+      GetProcAddress(GetModuleHandleW(L"user32.dll"), "SetDialogDpiChangeBehavior")));
+  if (set_behaviour) set_behaviour(dialog, kDisableAll, kDisableAll);
+}
+
+int TScaledChildren::AddFont(const TFontRequest& font, bool japanese) {
+  fonts_.push_back({&font, japanese, MakeFont(font, japanese, dpi_)});
+  if (fonts_.size() == 1) {
+    SendMessageW(dialog_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0].handle), FALSE);
+  }
+  return static_cast<int>(fonts_.size()) - 1;
+}
+
+HWND TScaledChildren::AddControl(const wchar_t* window_class, const std::string& text, DWORD style,
+                                 const TRect& r, int id, int font) {
+  const TChild child{nullptr, r, font, false};
+  HWND window = CreateControl(dialog_, window_class, text, style, Place(child), id,
+                              font >= 0 ? Font(font) : nullptr);
+  children_.push_back({window, r, font, false});
+  return window;
+}
+
+HWND TScaledChildren::AddLabel(const std::string& text, DWORD style, int32_t left, int32_t top,
+                               int id, int font) {
+  HWND window = CreateControl(dialog_, L"STATIC", text, style, {0, 0, 0, 0}, id, Font(font));
+  children_.push_back({window, {left, top, 0, 0}, font, true});
+  const TRect r = Place(children_.back());
+  MoveWindow(window, r.left, r.top, r.width, r.height, FALSE);
+  return window;
+}
+
+TRect TScaledChildren::Place(const TChild& child) const {
+  if (!child.measured) return ScaleToDpi(child.rect, dpi_);
+  wchar_t text[256] = {};
+  const int length = child.window ? GetWindowTextW(child.window, text, 256) : 0;
+  HDC dc = GetDC(dialog_);
+  HGDIOBJ before = SelectObject(dc, Font(child.font));
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text, length, &extent);
+  SelectObject(dc, before);
+  ReleaseDC(dialog_, dc);
+  // One pixel more than the text, so the last glyph's overhang is not cut off.
+  return {ScaleToDpi(child.rect.left, dpi_), ScaleToDpi(child.rect.top, dpi_), extent.cx + 1,
+          extent.cy};
+}
+
+void TScaledChildren::ChangeDpi(int dpi, const RECT& suggested) {
+  if (dpi <= 0) return;
+  dpi_ = dpi;
+  std::vector<HFONT> old;
+  for (TFont& font : fonts_) {
+    old.push_back(font.handle);
+    font.handle = MakeFont(*font.request, font.japanese, dpi_);
+  }
+  if (!fonts_.empty()) {
+    SendMessageW(dialog_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0].handle), FALSE);
+  }
+  for (const TChild& child : children_) {
+    if (child.font >= 0) {
+      SendMessageW(child.window, WM_SETFONT, reinterpret_cast<WPARAM>(Font(child.font)), FALSE);
+    }
+    const TRect r = Place(child);
+    SetWindowPos(child.window, nullptr, r.left, r.top, r.width, r.height,
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+  }
+  for (HFONT font : old) {
+    if (font) DeleteObject(font);
+  }
+  SetWindowPos(dialog_, nullptr, suggested.left, suggested.top, suggested.right - suggested.left,
+               suggested.bottom - suggested.top, SWP_NOZORDER | SWP_NOACTIVATE);
+  InvalidateRect(dialog_, nullptr, TRUE);
 }
 
 namespace {

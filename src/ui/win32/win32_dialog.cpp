@@ -23,14 +23,10 @@ TRect Offset(const TRect& r, const TRect& parent) {
 
 // The settings dialog's window and controls, laid out from the control table in tab order:
 // the dialog manager moves the focus through the dialog's children in the order they were made.
-class TDialogWindow : public IBugsPramSetView, public IErrorBox {
+class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialogLayoutBuilder {
  public:
   TDialogWindow(IPrivateProfile& profile, const std::string& ini_path)
       : dialog_(*this, profile, ini_path) {}
-
-  ~TDialogWindow() override {
-    if (font_) DeleteObject(font_);
-  }
 
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_INITDIALOG) {
@@ -45,6 +41,15 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox {
         return TRUE;
       case WM_COMMAND:
         return self->Command(LOWORD(wparam), HIWORD(wparam));
+      case WM_NEXTDLGCTL:
+        // Tab and Shift+Tab; a move to a named control is the dialog manager's own.
+        if (LOWORD(lparam) != 0) return FALSE;
+        self->Tab(wparam != 0);
+        SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
+        return TRUE;
+      case WM_DPICHANGED:
+        self->children_.ChangeDpi(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+        return TRUE;
       default:
         return FALSE;
     }
@@ -59,6 +64,10 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox {
   void SetItemIndex(int32_t index) override {
     for (int i = 0; i < 2; ++i) {
       SendMessageW(items_[i], BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
+      // Tab enters the group at its checked item, at the first when none is checked.
+      const bool stop = i == (index == 1 ? 1 : 0);
+      const LONG_PTR style = GetWindowLongPtrW(items_[i], GWL_STYLE);
+      SetWindowLongPtrW(items_[i], GWL_STYLE, stop ? style | WS_TABSTOP : style & ~WS_TABSTOP);
     }
   }
   int32_t Position(TScrollBarId bar) override { return GetScrollPos(Bar(bar), SB_CTL); }
@@ -87,85 +96,88 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox {
   INT_PTR InitDialog(HWND hwnd) {
     hwnd_ = hwnd;
     SetWindowTextW(hwnd, Wide(kBugsPramSetCaption).c_str());
-    PlaceDialog(hwnd, kBugsPramSetLeft, kBugsPramSetTop, kBugsPramSetClientWidth,
-                kBugsPramSetClientHeight);
-    font_ = MakeFont(kDialogFont, true);
-    SendMessageW(hwnd, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
-    for (const TTabStop& stop : kTabOrder) {
-      switch (stop.kind) {
-        case TChildKind::ScrollBarGroup:
-          AddScrollBarGroup(kScrollBars[stop.scroll_bar]);
-          break;
-        case TChildKind::StopGroup:
-          AddStopGroup();
-          break;
-        case TChildKind::Button:
-          AddButton(*stop.button);
-          break;
-        case TChildKind::RadioGroup:
-          AddRadioGroup();
-          break;
-      }
-    }
+    children_.Start(hwnd);
+    PlaceDialog(hwnd, children_.Scale(kBugsPramSetLeft), children_.Scale(kBugsPramSetTop),
+                children_.Scale(kBugsPramSetClientWidth),
+                children_.Scale(kBugsPramSetClientHeight));
+    font_ = children_.AddFont(kDialogFont, true);
+    LayOutDialog(*this);
     RunEventHandler([this] { dialog_.FormCreate(); }, *this);
     // The first control in tab order takes the keys when the dialog opens.
     SetFocus(GetDlgItem(hwnd, TabStopControlId(kTabOrder[0])));
     return FALSE;
   }
 
-  // A label as wide and as high as its text in the dialog's font.
   void AddLabel(const TEndLabel& label, const TRect& group, int id) {
-    const std::wstring text = Wide(label.caption);
-    HDC dc = GetDC(hwnd_);
-    HGDIOBJ before = SelectObject(dc, font_);
-    SIZE extent{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
-    SelectObject(dc, before);
-    ReleaseDC(hwnd_, dc);
-    CreateControl(hwnd_, L"STATIC", label.caption, SS_LEFT | SS_NOPREFIX,
-                  Offset({label.left, label.top, extent.cx + 1, extent.cy}, group), id, font_);
+    children_.AddLabel(label.caption, SS_LEFT | SS_NOPREFIX, group.left + label.left,
+                       group.top + label.top, id, font_);
   }
 
-  void AddScrollBarGroup(const TScrollBarLayout& layout) {
+  void AddScrollBarGroup(const TScrollBarLayout& layout) override {
     // Each control of the group is a child of the dialog, not of the group box, so that the
     // dialog manager sees it and its notifications reach the dialog.
-    CreateControl(hwnd_, L"BUTTON", layout.group_caption, BS_GROUPBOX, layout.group,
-                  ScrollGroupId(layout.id), font_);
+    children_.AddControl(L"BUTTON", layout.group_caption, BS_GROUPBOX, layout.group,
+                         ScrollGroupId(layout.id), font_);
     AddLabel(layout.left_label, layout.group, LeftLabelId(layout.id));
-    HWND bar = CreateControl(hwnd_, L"SCROLLBAR", "", SBS_HORZ | WS_TABSTOP | WS_GROUP,
-                             Offset(layout.bar, layout.group), ScrollBarId(layout.id), nullptr);
+    HWND bar = children_.AddControl(L"SCROLLBAR", "", SBS_HORZ | WS_TABSTOP | WS_GROUP,
+                                    Offset(layout.bar, layout.group), ScrollBarId(layout.id), -1);
     SetScrollRange(bar, SB_CTL, layout.min, layout.max, FALSE);
     SetScrollPos(bar, SB_CTL, layout.min, FALSE);
     bars_[static_cast<int>(layout.id)] = bar;
     AddLabel(layout.right_label, layout.group, RightLabelId(layout.id));
   }
 
-  void AddStopGroup() {
-    const TRect& group = kStopGroupBox.rect;
-    CreateControl(hwnd_, L"BUTTON", kStopGroupBox.caption, BS_GROUPBOX, group, kStopGroupId, font_);
+  void AddStopGroup(const TGroupBoxLayout& group) override {
+    children_.AddControl(L"BUTTON", group.caption, BS_GROUPBOX, group.rect, kStopGroupId, font_);
     for (const TCheckBoxLayout& layout : kCheckBoxes) {
       boxes_[static_cast<int>(layout.id)] =
-          CreateControl(hwnd_, L"BUTTON", layout.caption, BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP,
-                        Offset(layout.rect, group), CheckBoxId(layout.id), font_);
+          children_.AddControl(L"BUTTON", layout.caption, BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP,
+                               Offset(layout.rect, group.rect), CheckBoxId(layout.id), font_);
     }
   }
 
-  void AddButton(const TButtonLayout& layout) {
+  void AddButton(const TButtonLayout& layout) override {
     const int id = layout.is_default ? kOkBtnId : layout.is_cancel ? kCancelBtnId : kAboutBtnId;
-    CreateControl(hwnd_, L"BUTTON", layout.caption,
-                  (layout.is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP | WS_GROUP,
-                  layout.rect, id, font_);
+    children_.AddControl(
+        L"BUTTON", layout.caption,
+        (layout.is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP | WS_GROUP, layout.rect,
+        id, font_);
   }
 
-  void AddRadioGroup() {
-    CreateControl(hwnd_, L"BUTTON", kBugsTypeRG.caption, BS_GROUPBOX, kBugsTypeRG.rect,
-                  kRadioGroupId, font_);
-    // One tab stop for the group; the arrow keys move between its items.
+  void AddRadioGroup(const TRadioGroupLayout& group) override {
+    children_.AddControl(L"BUTTON", group.caption, BS_GROUPBOX, group.rect, kRadioGroupId, font_);
+    // One tab stop for the group; the arrow keys move between its items. The dialog checks
+    // them itself: an automatic radio button checks itself when the focus merely passes
+    // through it, and Tab would then change the drawing style, or check one where the
+    // settings checked none.
     for (int i = 0; i < 2; ++i) {
-      items_[i] = CreateControl(hwnd_, L"BUTTON", kBugsTypeRG.items[i],
-                                BS_AUTORADIOBUTTON | (i == 0 ? WS_TABSTOP | WS_GROUP : 0),
-                                RadioItemRect(kBugsTypeRG, i), RadioItemId(i), font_);
+      items_[i] =
+          children_.AddControl(L"BUTTON", group.items[i],
+                               BS_RADIOBUTTON | BS_NOTIFY | (i == 0 ? WS_TABSTOP | WS_GROUP : 0),
+                               RadioItemRect(group, i), RadioItemId(i), font_);
     }
+  }
+
+  // The user checks an item by clicking it, by Space, or by moving the focus onto it with an
+  // arrow key (which some systems announce as a click and others only as the focus arriving).
+  void RadioItemNotice(int item, WORD notification) {
+    const bool arrow = GetKeyState(VK_LEFT) < 0 || GetKeyState(VK_RIGHT) < 0 ||
+                       GetKeyState(VK_UP) < 0 || GetKeyState(VK_DOWN) < 0;
+    // Tab itself is no choice, whichever way the system moves the focus for it.
+    const bool tab = tabbing_ || GetKeyState(VK_TAB) < 0;
+    if ((notification == BN_CLICKED && !tab) || (notification == BN_SETFOCUS && arrow)) {
+      SetItemIndex(item);
+    }
+  }
+
+  // Tab and Shift+Tab move the focus as the dialog manager would; a radio item that the focus
+  // lands on announces itself as clicked, which is no choice of the user's here.
+  void Tab(bool previous) {
+    HWND next = GetNextDlgTabItem(hwnd_, GetFocus(), previous ? TRUE : FALSE);
+    if (!next) return;
+    tabbing_ = true;
+    SendMessageW(hwnd_, WM_NEXTDLGCTL, reinterpret_cast<WPARAM>(next), TRUE);
+    tabbing_ = false;
   }
 
   void Scroll(HWND bar, WORD request) {
@@ -204,6 +216,10 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox {
   }
 
   INT_PTR Command(WORD id, WORD notification) {
+    if (id == RadioItemId(0) || id == RadioItemId(1)) {
+      RadioItemNotice(id - RadioItemId(0), notification);
+      return TRUE;
+    }
     if (notification != BN_CLICKED) return FALSE;
     switch (id) {
       case kOkBtnId:
@@ -223,7 +239,9 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox {
 
   TBugsPramSet dialog_;
   HWND hwnd_ = nullptr;
-  HFONT font_ = nullptr;
+  TScaledChildren children_;
+  int font_ = 0;
+  bool tabbing_ = false;
   std::array<HWND, kScrollBarCount> bars_{};
   std::array<HWND, kCheckBoxCount> boxes_{};
   std::array<HWND, 2> items_{};

@@ -5,6 +5,7 @@
 #include <windows.h>
 
 #include <string>
+#include <vector>
 
 #include "BugsSet.h"
 
@@ -14,9 +15,65 @@ namespace zarmok::win32ui {
 std::wstring Wide(const std::string& utf8);
 
 // A font for a request, in the face this system has for it (the face, else an installed
-// stand-in, else the face's name for the font mapper). `japanese` asks for SHIFTJIS_CHARSET,
-// with which the mapper falls back to a Japanese face rather than to one without the glyphs.
-HFONT MakeFont(const TFontRequest& font, bool japanese);
+// stand-in, else the face's name for the font mapper), its height scaled to `dpi`. `japanese`
+// asks for SHIFTJIS_CHARSET, with which the mapper falls back to a Japanese face rather than to
+// one without the glyphs.
+HFONT MakeFont(const TFontRequest& font, bool japanese, int dpi);
+
+// The dots per inch of the monitor `window` is on. The control table is laid out for 96.
+int WindowDpi(HWND window);
+// A length or a rectangle of the control table at `dpi`.
+int ScaleToDpi(int pixels, int dpi);
+TRect ScaleToDpi(const TRect& r, int dpi);
+
+// A dialog's children kept with their places in the control table and the fonts they write in,
+// so that the dialog shows at its monitor's scale and lays itself out again when it moves to a
+// monitor of another scale. The first font made is the dialog's own.
+class TScaledChildren {
+ public:
+  TScaledChildren() = default;
+  TScaledChildren(const TScaledChildren&) = delete;
+  TScaledChildren& operator=(const TScaledChildren&) = delete;
+  ~TScaledChildren();
+
+  // Takes the dialog's scale now; the dialog manager's own scaling is switched off, since it
+  // knows only the controls of a template.
+  void Start(HWND dialog);
+  int Dpi() const { return dpi_; }
+  int Scale(int pixels) const { return ScaleToDpi(pixels, dpi_); }
+
+  // Makes a font at the dialog's scale; the number returned names it for the children.
+  int AddFont(const TFontRequest& font, bool japanese);
+  HFONT Font(int font) const { return fonts_[font].handle; }
+  // A child at the table's rectangle `r` in the dialog's client area; `font` -1 for none.
+  HWND AddControl(const wchar_t* window_class, const std::string& text, DWORD style, const TRect& r,
+                  int id, int font);
+  // A label as wide and as high as its text in `font`, its corner at the table's (left, top).
+  HWND AddLabel(const std::string& text, DWORD style, int32_t left, int32_t top, int id, int font);
+
+  // WM_DPICHANGED: every font made again and every child placed again at `dpi`, the dialog
+  // at the rectangle the system suggests.
+  void ChangeDpi(int dpi, const RECT& suggested);
+
+ private:
+  struct TFont {
+    const TFontRequest* request;
+    bool japanese;
+    HFONT handle;
+  };
+  struct TChild {
+    HWND window;
+    TRect rect;  // in the table; a measured label's size comes from its text
+    int font;
+    bool measured;
+  };
+  TRect Place(const TChild& child) const;
+
+  HWND dialog_ = nullptr;
+  int dpi_ = 96;
+  std::vector<TFont> fonts_;
+  std::vector<TChild> children_;
+};
 
 // A child control at `r` in its parent's client area, writing in `font`.
 HWND CreateControl(HWND parent, const wchar_t* window_class, const std::string& text, DWORD style,
