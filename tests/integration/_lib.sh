@@ -10,13 +10,13 @@ if [ -z "$ZARMOK_EXE" ] || [ ! -x "$ZARMOK_EXE" ]; then
 fi
 
 WORK=$(mktemp -d)
-XVFB_PID=
 declare -a CLEANUP_PIDS=()
+source "$(dirname "${BASH_SOURCE[0]}")/../_common.sh"
 
 cleanup() {
   local pid
   for pid in "${CLEANUP_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
-  if [ -n "$XVFB_PID" ]; then kill "$XVFB_PID" 2>/dev/null || true; wait "$XVFB_PID" 2>/dev/null || true; fi
+  stop_display_servers
   rm -rf "$WORK"
 }
 trap cleanup EXIT
@@ -30,15 +30,7 @@ fail() {
 start_xvfb() {
   local geometry=${1:-1024x768}
   # -noreset: a server that resets when its last client leaves refuses the next one meanwhile.
-  Xvfb -displayfd 9 -screen 0 "${geometry}x24" -nolisten tcp -noreset 9>"$WORK/display" 2>"$WORK/xvfb.log" &
-  XVFB_PID=$!
-  local i
-  for i in $(seq 100); do
-    if [ -s "$WORK/display" ]; then break; fi
-    sleep 0.05
-  done
-  [ -s "$WORK/display" ] || fail "Xvfb did not start: $(cat "$WORK/xvfb.log")"
-  export DISPLAY=":$(head -n1 "$WORK/display")"
+  start_display_server Xvfb Xvfb -screen 0 "${geometry}x24"
   # Other users of this machine's HOME must not decide the password flag of a test run.
   export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config"
   mkdir -p "$XDG_CONFIG_HOME"
@@ -80,23 +72,6 @@ wait_for_window() {
   return 1
 }
 
-# wait_exit PID TIMEOUT_S: waits for the process to end and sets EXIT_CODE; fails (returns 1)
-# when it is still running after the timeout. Call it directly, not in $(...): only this shell
-# can collect its children's exit codes.
-wait_exit() {
-  local pid=$1 timeout=$2 i
-  EXIT_CODE=
-  for i in $(seq $((timeout * 20))); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      EXIT_CODE=0
-      wait "$pid" || EXIT_CODE=$?
-      return 0
-    fi
-    sleep 0.05
-  done
-  return 1
-}
-
 # running_property: the root window's saver flag ("" when absent).
 running_property() {
   xprop -root _ZARMOK_SCREENSAVER_RUNNING 2>/dev/null | grep -o '= [0-9]*' || true
@@ -108,21 +83,6 @@ start_saver() {
   "$SAVER" "$@" 2>"$WORK/err" &
   SAVER_PID=$!
   CLEANUP_PIDS+=("$SAVER_PID")
-}
-
-# pixel_stats FILE [GEOMETRY]: prints "<coloured pixels> <non-black pixels>" of a picture (or
-# of the crop GEOMETRY of it); coloured means its channels differ by more than 40.
-pixel_stats() {
-  local file=$1 crop=${2:-}
-  local args=("$file")
-  if [ -n "$crop" ]; then args+=(-crop "$crop" +repage); fi
-  convert "${args[@]}" -depth 8 txt:- | awk -F'[(),]' 'NR > 1 {
-      r = $3 + 0; g = $4 + 0; b = $5 + 0;
-      hi = r; if (g > hi) hi = g; if (b > hi) hi = b;
-      lo = r; if (g < lo) lo = g; if (b < lo) lo = b;
-      if (hi > 0) lit++;
-      if (hi - lo > 40) coloured++;
-    } END { printf "%d %d\n", coloured, lit }'
 }
 
 # no_saver_left: fails when a TDesktopWindow or the running flag outlived the saver.

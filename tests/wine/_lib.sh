@@ -20,7 +20,8 @@ WORK=$(mktemp -d)
 # The saver's folder inside the prefix, named by the test, so no two tests share a settings file.
 SCR_DIR_NAME="zarmok-$(basename "$0" .sh)-$$"
 SCR_DIR="$WINEPREFIX/drive_c/$SCR_DIR_NAME"
-declare -a X_PIDS=() CLEANUP_PIDS=() CLEANUP_ACTIONS=()
+declare -a CLEANUP_PIDS=() CLEANUP_ACTIONS=()
+source "$(dirname "${BASH_SOURCE[0]}")/../_common.sh"
 
 cleanup() {
   local pid action
@@ -29,7 +30,7 @@ cleanup() {
   # Only this prefix's server: its processes saw this test's display and end with it.
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
-  for pid in "${X_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; wait "$pid" 2>/dev/null || true; done
+  stop_display_servers
   rm -rf "$WORK" "$SCR_DIR"
 }
 trap cleanup EXIT
@@ -43,36 +44,21 @@ fail() {
 # on_exit COMMAND: runs COMMAND (a string) at clean-up, before the server ends.
 on_exit() { CLEANUP_ACTIONS+=("$1"); }
 
-_wait_display() {
-  local file=$1 log=$2 i
-  for i in $(seq 200); do
-    if [ -s "$file" ]; then break; fi
-    sleep 0.05
-  done
-  [ -s "$file" ] || fail "the X server did not start: $(cat "$log")"
-  echo ":$(head -n1 "$file")"
-}
-
 # start_xvfb [WIDTHxHEIGHT]: a server on a free display number; exports DISPLAY.
 start_xvfb() {
   local geometry=${1:-1024x768}
   # A server left over from an earlier process of this prefix would draw on another display.
   wineserver -k >/dev/null 2>&1 || true
   wineserver -w >/dev/null 2>&1 || true
-  Xvfb -displayfd 9 -screen 0 "${geometry}x24" -nolisten tcp -noreset 9>"$WORK/display" 2>"$WORK/xvfb.log" &
-  X_PIDS+=($!)
-  export DISPLAY
-  DISPLAY=$(_wait_display "$WORK/display" "$WORK/xvfb.log")
+  start_display_server Xvfb Xvfb -screen 0 "${geometry}x24"
 }
 
 # start_two_monitors: Xephyr with two side-by-side screens, 1024x768 at 0,0 and 800x600 at
 # 1024,0, as one Xinerama desktop (Xvfb's screens overlap in Wine's eyes), nested in an Xvfb.
 start_two_monitors() {
   start_xvfb 1920x1080
-  Xephyr -displayfd 9 +xinerama -extension RANDR -screen 1024x768 -origin 1024,0 -screen 800x600 \
-    -nolisten tcp -noreset 9>"$WORK/display2" 2>"$WORK/xephyr.log" &
-  X_PIDS+=($!)
-  DISPLAY=$(_wait_display "$WORK/display2" "$WORK/xephyr.log")
+  start_display_server Xephyr Xephyr +xinerama -extension RANDR -screen 1024x768 -origin 1024,0 \
+    -screen 800x600
 }
 
 # install_saver [FOLDER_NAME [FILE_NAME]]: copies the saver into C:\FOLDER_NAME; sets SCR (the
@@ -105,22 +91,6 @@ probe() {
   return $status
 }
 
-# wait_exit PID TIMEOUT_S: waits for the process to end and sets EXIT_CODE; returns 1 when it
-# is still running after the timeout. Call it directly, not in $(...).
-wait_exit() {
-  local pid=$1 timeout=$2 i
-  EXIT_CODE=
-  for i in $(seq $((timeout * 20))); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      EXIT_CODE=0
-      wait "$pid" || EXIT_CODE=$?
-      return 0
-    fi
-    sleep 0.05
-  done
-  return 1
-}
-
 # wait_saver_window [TIMEOUT_S]: prints the handle of the top-level TDesktopWindow.
 wait_saver_window() {
   probe wait TDesktopWindow "${1:-20}" || fail "no TDesktopWindow appeared"
@@ -128,21 +98,6 @@ wait_saver_window() {
 
 # screenshot FILE: the whole root window of the current display.
 screenshot() { import -window root "$1"; }
-
-# pixel_stats FILE [GEOMETRY]: "<coloured pixels> <non-black pixels>" of a picture or of the crop
-# GEOMETRY of it; coloured means its channels differ by more than 40.
-pixel_stats() {
-  local file=$1 crop=${2:-}
-  local args=("$file")
-  if [ -n "$crop" ]; then args+=(-crop "$crop" +repage); fi
-  convert "${args[@]}" -depth 8 txt:- | awk -F'[(),]' 'NR > 1 {
-      r = $3 + 0; g = $4 + 0; b = $5 + 0;
-      hi = r; if (g > hi) hi = g; if (b > hi) hi = b;
-      lo = r; if (g < lo) lo = g; if (b < lo) lo = b;
-      if (hi > 0) lit++;
-      if (hi - lo > 40) coloured++;
-    } END { printf "%d %d\n", coloured, lit }'
-}
 
 # set_password_flag TYPE DATA: writes "ScreenSaveUsePassword" for the current user (removed
 # again at clean-up). TYPE is REG_DWORD, REG_SZ, ...
