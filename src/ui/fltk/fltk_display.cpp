@@ -3,10 +3,13 @@
 #include <X11/Xutil.h>
 #include <fontconfig/fontconfig.h>
 #include <langinfo.h>
+#include <sys/fsuid.h>
+#include <unistd.h>
 
 #include <FL/Fl.H>
 #include <FL/x.H>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <string>
@@ -98,6 +101,39 @@ void SetName(Display* display, Window window, Atom property, const char* text, b
   SetUtf8Property(display, window, property, text);
 }
 
+// FLTK keeps options of its own (focus boxes, arrow keys moving the focus, dragging text,
+// tooltips) in two preference files, /etc/fltk/fltk.org/fltk.prefs and
+// $HOME/.fltk/fltk.org/fltk.prefs. It reads them when a widget first asks for an option (setting
+// one reads them first too), and opening their group of options marks both as changed, so it
+// writes both back at once: it makes ~/.fltk, or a .fltk below the current folder under a
+// relative HOME. The saver keeps nothing outside the user's configuration folder, so that one
+// reading looks for the user's file below /dev/null, which is no folder: the file can be neither
+// read nor made there. Root would still write the system's file back (and make /etc/fltk), so
+// root reaches the files for that reading with the rights of "nobody" (the kernel drops the
+// file-system privileges with the file-system user id), which can read that file but not write
+// it. Every option the dialog meets is then given its usual value, so no user's or system's
+// file changes how the dialog looks or answers the keys.
+void SetToolkitOptions() {
+  constexpr uid_t kNobody = 65534;
+  const char* home = std::getenv("HOME");
+  const std::string saved_home = home != nullptr ? home : "";
+  setenv("HOME", "/dev/null", 1);
+  const bool root = geteuid() == 0;
+  if (root) setfsuid(kNobody);
+  Fl::option(Fl::OPTION_VISIBLE_FOCUS);
+  if (root) setfsuid(0);
+  if (home != nullptr) {
+    setenv("HOME", saved_home.c_str(), 1);
+  } else {
+    unsetenv("HOME");
+  }
+  Fl::option(Fl::OPTION_ARROW_FOCUS, false);
+  Fl::option(Fl::OPTION_VISIBLE_FOCUS, true);
+  Fl::option(Fl::OPTION_DND_TEXT, true);
+  Fl::option(Fl::OPTION_SHOW_TOOLTIPS, true);
+  Fl::option(Fl::OPTION_FNFC_USES_GTK, true);
+}
+
 }  // namespace
 
 void NameShownWindow(Fl_Window& window) {
@@ -180,6 +216,7 @@ bool OpenDisplay() {
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return false;
   fl_open_display(display);
+  SetToolkitOptions();
   SetUpFonts();
   opened = true;
   return true;
