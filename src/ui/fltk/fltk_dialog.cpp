@@ -206,7 +206,8 @@ int RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_path, uin
   TBugsPramSet dialog(view, profile, ini_path);
   view.Bind(dialog);
   dialog.FormCreate();
-  ShowDialogWindow(view.Window(), [&view, owner] { SetOwner(view.Window(), owner); });
+  ShowDialogWindow(view.Window());
+  SetOwner(view.Window(), owner);
   view.FocusFirstControl();
   while (view.Window().shown()) Fl::wait();
   return 0;

@@ -11,7 +11,6 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
-#include <functional>
 #include <string>
 
 #include "AboutDlg.h"
@@ -180,7 +179,8 @@ void SetDialogHints(Window xid) {
 // reads a window's hints when the map reaches it, most of them never again; the map is only
 // queued on the connection, though, so the hints set after it are in place before the manager
 // may ask for them. Released (and flushed) at once, so nothing else waits longer than the few
-// requests of one window.
+// requests of one window; nothing in between may wait for another client (or open a second
+// connection to the server, which would wait for the grab to end).
 class TWindowManagerHeldBack {
  public:
   TWindowManagerHeldBack() { XGrabServer(fl_display); }
@@ -194,14 +194,13 @@ class TWindowManagerHeldBack {
 
 }  // namespace
 
-void ShowDialogWindow(Fl_Window& window, const std::function<void()>& before_managed) {
+void ShowDialogWindow(Fl_Window& window) {
   const TWindowManagerHeldBack held;
   window.show();
   const Window xid = fl_xid(&window);
   if (xid == 0) return;
   NameShownWindow(window);
   SetDialogHints(xid);
-  if (before_managed) before_managed();
 }
 
 const char* InstalledFace(const TFontRequest& font) {

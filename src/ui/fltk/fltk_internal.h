@@ -7,7 +7,6 @@
 #include <FL/Fl_Group.H>
 #include <FL/Fl_Valuator.H>
 #include <FL/Fl_Window.H>
-#include <functional>
 
 #include "BugsSet.h"
 
@@ -26,10 +25,9 @@ void NameShownWindow(Fl_Window& window);
 
 // Shows a top-level window with a dialog border under a window manager: a close button only,
 // no resizing, no minimising or maximising (FLTK's own hints for a fixed-size window still allow
-// minimising), named as NameShownWindow names it. `before_managed` gives the shown window what
-// else a window manager should find on it when it takes it on (an owner, say). All of it is in
-// place before the manager first looks, so the window is framed once, as a dialog.
-void ShowDialogWindow(Fl_Window& window, const std::function<void()>& before_managed = {});
+// minimising), named as NameShownWindow names it. All of it is in place before the manager
+// first looks, so the window is framed once, as a dialog.
+void ShowDialogWindow(Fl_Window& window);
 
 // The face standing in for the dialog font (every label, caption and message).
 inline constexpr Fl_Font kGothicFont = FL_HELVETICA;
