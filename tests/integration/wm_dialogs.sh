@@ -83,15 +83,18 @@ expect_dialog_hints() {
     grep -q "$action" <<<"$actions" && fail "$what: $action allowed: $actions"
   done
   # A frame with a title bar: the window is no longer a child of the root window.
-  local parent
-  parent=$(xwininfo -id "$window" -tree | awk '/Parent window id:/ {print $4}')
-  [ "$((parent))" != "$((ROOT))" ] || fail "$what: not framed by the window manager"
+  [ "$(frame_of "$window")" != "$((ROOT))" ] || fail "$what: not framed by the window manager"
   # No resize handle below the window: the frame is as thin there as at the sides.
   local left right top bottom
   read -r left right top bottom < <(xprop -id "$window" _NET_FRAME_EXTENTS |
     awk -F'= ' '{gsub(",", ""); print $2}')
   [ "$top" -gt "$bottom" ] && [ "$bottom" = "$left" ] && [ "$bottom" = "$right" ] ||
     fail "$what: frame extents $left $right $top $bottom (a title bar, and no handle, expected)"
+}
+
+# frame_of WINDOW: the window's parent, the manager's frame once it is managed.
+frame_of() {
+  printf '%d\n' "$(xwininfo -id "$1" -tree | awk '/Parent window id:/ {print $4}')"
 }
 
 # client_at WINDOW: "X Y WIDTH HEIGHT" of the client area on the screen.
@@ -165,6 +168,11 @@ minimise_about() {
 run_under() {
   MANAGER=$1
   start_manager "$MANAGER"
+  # Every change of the manager's list of the windows it manages, to see how often it took
+  # the dialog on.
+  xprop -root -spy _NET_CLIENT_LIST >"$WORK/clients.log" 2>&1 &
+  local spy=$!
+  CLEANUP_PIDS+=("$spy")
   start_saver /c
   local dialog about
   dialog=$(wait_for_window TBugsPramSet 10) || fail "$MANAGER: no dialog: $(cat "$WORK/err")"
@@ -196,6 +204,13 @@ run_under() {
   read -r ax ay aw ah < <(client_at "$about")
   sleep 0.5
   if [ -n "${ZARMOK_SHOT_DIR:-}" ]; then import -window root "$ZARMOK_SHOT_DIR/$MANAGER-about.png"; fi
+
+  # Taken on once: the hints were there when the manager first saw the dialog, so it was never
+  # handed back (and left the list) to be framed anew.
+  kill "$spy"
+  awk -v id="$(printf '0x%x' "$dialog")" '$0 ~ (id "(,|$)") {seen = 1; next} seen {gone = 1}
+    END {exit !(seen && !gone)}' "$WORK/clients.log" ||
+    fail "$MANAGER: the dialog left the managed windows and came back: $(cat "$WORK/clients.log")"
 
   expect_modal "while the about box was open"
   minimise_about "$dialog" "$about"
