@@ -7,7 +7,7 @@ packages=(
   libx11-dev libxext-dev libpng-dev libsimpleini-dev libfltk1.3-dev libfontconfig-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   xvfb xserver-xephyr xauth xdotool x11-utils x11-xserver-utils imagemagick
-  python3 xscreensaver xsecurelock xss-lock openbox dbus-daemon python3-dbusmock
+  python3 xscreensaver xsecurelock xss-lock openbox fluxbox wmctrl dbus-daemon python3-dbusmock
   fonts-ipafont-gothic fonts-liberation locales
   dpkg-dev lintian file man-db
 )

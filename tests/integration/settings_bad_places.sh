@@ -19,9 +19,10 @@ as_user() {
 }
 
 # listing: every entry below the work folder with its type and mode, to compare before and after.
-# The dialog's toolkit keeps its own preferences in ~/.fltk, which is not the saver's doing.
+# The homes and the current folder are in it: the dialog's toolkit, left alone, would make its
+# preferences there (~/.fltk, or .fltk below the current folder under a relative HOME).
 listing() {
-  (cd "$WORK" && find . \( -path ./shots -o -path '*/.fltk' \) -prune -o ! -name err ! -name 'listing.*' \
+  (cd "$WORK" && find . -path ./shots -prune -o ! -name err ! -name 'listing.*' \
     -printf '%y %m %p\n' | sort)
 }
 
@@ -98,7 +99,29 @@ each_case link-to-locked-folder HOME="$home" XDG_CONFIG_HOME=
 chmod 0755 "$WORK/locked"
 rm "$home/.config/zarmok"
 
-# No home, and a relative one: nothing is read or made below the folder the program starts in.
+# A home the user may write, with its configuration folder: the saver, the preview and the
+# dialog closed with Cancel make nothing anywhere, and the toolkit no ~/.fltk.
+chown -R 65534:65534 "$home" 2>/dev/null || true
+listing >"$WORK/listing.before"
+saver_runs HOME="$home" XDG_CONFIG_HOME=
+(cd "$WORK/cwd" && as_user env HOME="$home" XDG_CONFIG_HOME= "$SAVER" /c 2>"$WORK/err") &
+pid=$!
+CLEANUP_PIDS+=("$pid")
+wait_for_window TBugsPramSet >/dev/null || fail "usable-home: no dialog: $(cat "$WORK/err")"
+# The focus passes over every kind of control, each drawing its focus box.
+xdotool mousemove 460 250 key Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
+sleep 0.3
+xdotool key Escape
+wait_exit "$pid" 5 || fail "usable-home: Escape did not close the dialog"
+[ "$EXIT_CODE" = 0 ] || fail "usable-home: exit code $EXIT_CODE: $(cat "$WORK/err")"
+listing >"$WORK/listing.after"
+[ ! -e "$home/.fltk" ] || fail "usable-home: the toolkit made $home/.fltk"
+diff "$WORK/listing.before" "$WORK/listing.after" >&2 || fail "usable-home: files changed"
+
+# No home, and a relative one naming a folder the user may write below the current folder:
+# nothing is read or made below the folder the program starts in.
 each_case no-home -u HOME -u XDG_CONFIG_HOME
+mkdir -p "$WORK/cwd/user"
+chown 65534:65534 "$WORK/cwd/user" 2>/dev/null || true
 each_case relative-home HOME=user XDG_CONFIG_HOME=
 echo "settings_bad_places: ok"

@@ -50,9 +50,7 @@ void ShowAboutBoxModal() {
                   layout.client_height);
   box->callback(CloseBox);
   box->set_modal();
-  box->show();
-  NameShownWindow(*box);
-  MakeShownWindowADialog(*box);
+  ShowDialogWindow(*box);
   ok->take_focus();
   while (box->shown()) Fl::wait();
   // Destroyed once the events already queued for it have been handled.

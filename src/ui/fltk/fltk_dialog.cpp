@@ -186,9 +186,7 @@ int RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_path, uin
   TBugsPramSet dialog(view, profile, ini_path);
   view.Bind(dialog);
   dialog.FormCreate();
-  view.Window().show();
-  NameShownWindow(view.Window());
-  MakeShownWindowADialog(view.Window());
+  ShowDialogWindow(view.Window());
   SetOwner(view.Window(), owner);
   view.FocusFirstControl();
   while (view.Window().shown()) Fl::wait();

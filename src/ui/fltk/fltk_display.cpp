@@ -3,14 +3,15 @@
 #include <X11/Xutil.h>
 #include <fontconfig/fontconfig.h>
 #include <langinfo.h>
+#include <sys/fsuid.h>
 #include <unistd.h>
 
 #include <FL/Fl.H>
 #include <FL/x.H>
 #include <clocale>
+#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "AboutDlg.h"
 #include "fltk_internal.h"
@@ -99,74 +100,37 @@ void SetName(Display* display, Window window, Atom property, const char* text, b
   SetUtf8Property(display, window, property, text);
 }
 
-// Whether a window manager has let the window go: ICCCM has it remove WM_STATE (or set it to
-// withdrawn) last, after it has reparented the window and cleared what it keeps only while it
-// manages it (openbox clears _NET_WM_STATE); a window mapped again before that keeps its old
-// frame or loses what is set now. Bounded, so a window manager that never answers only costs
-// a moment; without one there is no WM_STATE to wait for.
-// The window's WM_STATE: -1 while it has none (no window manager has taken it on or it has let
-// it go), else NormalState, IconicState or WithdrawnState.
-long WmState(Display* display, Window xid) {
-  const Atom wm_state = XInternAtom(display, "WM_STATE", False);
-  Atom type = None;
-  int format = 0;
-  unsigned long items = 0;
-  unsigned long left = 0;
-  unsigned char* data = nullptr;
-  long state = -1;
-  if (XGetWindowProperty(display, xid, wm_state, 0, 1, False, wm_state, &type, &format, &items,
-                         &left, &data) == Success &&
-      type == wm_state && format == 32 && items == 1) {
-    state = reinterpret_cast<const long*>(data)[0];
+// FLTK keeps options of its own (focus boxes, arrow keys moving the focus, dragging text,
+// tooltips) in two preference files, /etc/fltk/fltk.org/fltk.prefs and
+// $HOME/.fltk/fltk.org/fltk.prefs. It reads them when a widget first asks for an option (setting
+// one reads them first too), and opening their group of options marks both as changed, so it
+// writes both back at once: it makes ~/.fltk, or a .fltk below the current folder under a
+// relative HOME. The saver keeps nothing outside the user's configuration folder, so that one
+// reading looks for the user's file below /dev/null, which is no folder: the file can be neither
+// read nor made there. Root would still write the system's file back (and make /etc/fltk), so
+// root reaches the files for that reading with the rights of "nobody" (the kernel drops the
+// file-system privileges with the file-system user id), which can read that file but not write
+// it. Every option the dialog meets is then given its usual value, so no user's or system's
+// file changes how the dialog looks or answers the keys.
+void SetToolkitOptions() {
+  constexpr uid_t kNobody = 65534;
+  const char* home = std::getenv("HOME");
+  const std::string saved_home = home != nullptr ? home : "";
+  setenv("HOME", "/dev/null", 1);
+  const bool root = geteuid() == 0;
+  if (root) setfsuid(kNobody);
+  Fl::option(Fl::OPTION_VISIBLE_FOCUS);
+  if (root) setfsuid(0);
+  if (home != nullptr) {
+    setenv("HOME", saved_home.c_str(), 1);
+  } else {
+    unsetenv("HOME");
   }
-  if (data != nullptr) XFree(data);
-  return state;
-}
-
-// Waits, bounded, until the window's WM_STATE says what `done` wants: a window manager that
-// never answers only costs a moment.
-template <typename TDone>
-void WaitForWmState(Display* display, Window xid, TDone done) {
-  for (int tries = 0; tries < 100 && !done(WmState(display, xid)); ++tries) usleep(10000);
-}
-
-// A window manager runs: an ICCCM one owns the WM_S<screen> selection, an EWMH one names
-// itself on the root window.
-bool WindowManagerRuns(Display* display) {
-  const std::string selection = "WM_S" + std::to_string(fl_screen);
-  if (XGetSelectionOwner(display, XInternAtom(display, selection.c_str(), False)) != None) {
-    return true;
-  }
-  Atom type = None;
-  int format = 0;
-  unsigned long items = 0;
-  unsigned long left = 0;
-  unsigned char* data = nullptr;
-  const bool named =
-      XGetWindowProperty(display, RootWindow(display, fl_screen),
-                         XInternAtom(display, "_NET_SUPPORTING_WM_CHECK", False), 0, 1, False,
-                         XA_WINDOW, &type, &format, &items, &left, &data) == Success &&
-      items == 1;
-  if (data != nullptr) XFree(data);
-  return named;
-}
-
-// The window's _NET_WM_STATE atoms (FLTK sets _NET_WM_STATE_MODAL on a modal window).
-std::vector<Atom> WindowStates(Display* display, Window xid, Atom net_wm_state) {
-  Atom type = None;
-  int format = 0;
-  unsigned long items = 0;
-  unsigned long left = 0;
-  unsigned char* data = nullptr;
-  std::vector<Atom> states;
-  if (XGetWindowProperty(display, xid, net_wm_state, 0, 64, False, XA_ATOM, &type, &format, &items,
-                         &left, &data) == Success &&
-      type == XA_ATOM && format == 32) {
-    const auto* atoms = reinterpret_cast<const Atom*>(data);
-    states.assign(atoms, atoms + items);
-  }
-  if (data != nullptr) XFree(data);
-  return states;
+  Fl::option(Fl::OPTION_ARROW_FOCUS, false);
+  Fl::option(Fl::OPTION_VISIBLE_FOCUS, true);
+  Fl::option(Fl::OPTION_DND_TEXT, true);
+  Fl::option(Fl::OPTION_SHOW_TOOLTIPS, true);
+  Fl::option(Fl::OPTION_FNFC_USES_GTK, true);
 }
 
 }  // namespace
@@ -186,12 +150,13 @@ void NameShownWindow(Fl_Window& window) {
   XFlush(fl_display);
 }
 
-void MakeShownWindowADialog(Fl_Window& window) {
-  const Window xid = fl_xid(&window);
-  if (xid == 0) return;
-  // _MOTIF_WM_HINTS: flags (functions and decorations given), functions, decorations, input
-  // mode, status. Moving and closing are the only functions; border, title and window menu
-  // the only decorations, so no resize handle and no minimise or maximise button.
+namespace {
+
+// _MOTIF_WM_HINTS: flags (functions and decorations given), functions, decorations, input
+// mode, status. Moving and closing are the only functions; border, title and window menu the
+// only decorations, so no resize handle and no minimise or maximise button. And the EWMH type
+// of a dialog, for the managers that choose a dialog's frame by its type.
+void SetDialogHints(Window xid) {
   constexpr long kHintFunctions = 1L << 0;
   constexpr long kHintDecorations = 1L << 1;
   constexpr long kFunctionMove = 1L << 2;
@@ -207,31 +172,35 @@ void MakeShownWindowADialog(Fl_Window& window) {
   const Atom dialog = XInternAtom(fl_display, "_NET_WM_WINDOW_TYPE_DIALOG", False);
   XChangeProperty(fl_display, xid, XInternAtom(fl_display, "_NET_WM_WINDOW_TYPE", False), XA_ATOM,
                   32, PropModeReplace, reinterpret_cast<const unsigned char*>(&dialog), 1);
-  // FLTK maps its windows as it makes them, and window managers read these hints when they
-  // take a window on, not when they change: the window is handed back and mapped again. Only
-  // once the manager has taken it on, or it would take the first map after the hand-back and
-  // then let the window go; and only after it has let it go (ICCCM: WM_STATE removed or
-  // withdrawn, the last thing it does), or the new map would find the old frame.
-  if (!WindowManagerRuns(fl_display)) {
+}
+
+// Holds every other client's requests back while it lives (a server grab), the window
+// manager's among them. FLTK makes a window and maps it in one call, and a window manager
+// reads a window's hints when the map reaches it, most of them never again; the map is only
+// queued on the connection, though, so the hints set after it are in place before the manager
+// may ask for them. Released (and flushed) at once, so nothing else waits longer than the few
+// requests of one window; nothing in between may wait for another client (or open a second
+// connection to the server, which would wait for the grab to end).
+class TWindowManagerHeldBack {
+ public:
+  TWindowManagerHeldBack() { XGrabServer(fl_display); }
+  ~TWindowManagerHeldBack() {
+    XUngrabServer(fl_display);
     XFlush(fl_display);
-    return;
   }
-  XSync(fl_display, False);
-  WaitForWmState(fl_display, xid, [](long state) { return state == NormalState; });
-  const Atom net_wm_state = XInternAtom(fl_display, "_NET_WM_STATE", False);
-  const std::vector<Atom> states = WindowStates(fl_display, xid, net_wm_state);
-  XWithdrawWindow(fl_display, xid, fl_screen);
-  XSync(fl_display, False);
-  WaitForWmState(fl_display, xid,
-                 [](long state) { return state == -1 || state == WithdrawnState; });
-  // A window manager may clear the states when it lets the window go: they are given again.
-  if (!states.empty()) {
-    XChangeProperty(fl_display, xid, net_wm_state, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(states.data()),
-                    static_cast<int>(states.size()));
-  }
-  XMapWindow(fl_display, xid);
-  XFlush(fl_display);
+  TWindowManagerHeldBack(const TWindowManagerHeldBack&) = delete;
+  TWindowManagerHeldBack& operator=(const TWindowManagerHeldBack&) = delete;
+};
+
+}  // namespace
+
+void ShowDialogWindow(Fl_Window& window) {
+  const TWindowManagerHeldBack held;
+  window.show();
+  const Window xid = fl_xid(&window);
+  if (xid == 0) return;
+  NameShownWindow(window);
+  SetDialogHints(xid);
 }
 
 const char* InstalledFace(const TFontRequest& font) {
@@ -246,6 +215,7 @@ bool OpenDisplay() {
   Display* display = XOpenDisplay(nullptr);
   if (display == nullptr) return false;
   fl_open_display(display);
+  SetToolkitOptions();
   SetUpFonts();
   opened = true;
   return true;

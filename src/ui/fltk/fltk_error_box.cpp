@@ -72,8 +72,7 @@ void ShowErrorBox(const std::string& title, const std::string& message) {
   box.size_range(width, height, width, height);
   box.callback(CloseWindow);
   box.set_modal();
-  box.show();
-  NameShownWindow(box);
+  ShowDialogWindow(box);
   ok->take_focus();
   while (box.shown()) Fl::wait();
 }

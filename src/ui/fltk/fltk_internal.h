@@ -23,10 +23,11 @@ bool OpenDisplay();
 // label, since FLTK then writes its own names again.
 void NameShownWindow(Fl_Window& window);
 
-// Gives a shown window a dialog border under a window manager: a close button only, no
-// resizing, no minimising or maximising (FLTK's own hints for a fixed-size window still allow
-// minimising). Call it after show().
-void MakeShownWindowADialog(Fl_Window& window);
+// Shows a top-level window with a dialog border under a window manager: a close button only,
+// no resizing, no minimising or maximising (FLTK's own hints for a fixed-size window still allow
+// minimising), named as NameShownWindow names it. All of it is in place before the manager
+// first looks, so the window is framed once, as a dialog.
+void ShowDialogWindow(Fl_Window& window);
 
 // The face standing in for the dialog font (every label, caption and message).
 inline constexpr Fl_Font kGothicFont = FL_HELVETICA;
