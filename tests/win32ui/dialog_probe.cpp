@@ -238,6 +238,28 @@ int ScrollPos(HWND dialog, TScrollBarId bar) {
   return GetScrollPos(GetDlgItem(dialog, ScrollBarId(bar)), SB_CTL);
 }
 
+// A length of the control table at `dpi`, worked out here on its own.
+int AtDpi(int pixels, int dpi) {
+  return MulDiv(pixels, dpi, 96);
+}
+TRect AtDpi(const TRect& r, int dpi) {
+  return {AtDpi(r.left, dpi), AtDpi(r.top, dpi), AtDpi(r.width, dpi), AtDpi(r.height, dpi)};
+}
+
+// The dialog is open and settled, its corner and client area at `dpi`.
+bool DialogPlaced(HWND dialog, int dpi) {
+  Check(dialog != nullptr, "the dialog opens");
+  if (!dialog) return false;
+  Settle();
+  RECT outer{};
+  GetWindowRect(dialog, &outer);
+  Check(outer.left == AtDpi(kBugsPramSetLeft, dpi) && outer.top == AtDpi(kBugsPramSetTop, dpi),
+        "the dialog's corner at " + std::to_string(outer.left) + ", " + std::to_string(outer.top));
+  CheckClientSize(dialog, AtDpi(kBugsPramSetClientWidth, dpi), AtDpi(kBugsPramSetClientHeight, dpi),
+                  "the dialog");
+  return true;
+}
+
 // ---- The cases ----
 
 void Layout(const std::string& exe, const std::string& folder) {
@@ -245,14 +267,7 @@ void Layout(const std::string& exe, const std::string& folder) {
   DeleteFileW(Wide(ini).c_str());
   THarness harness(exe, ini, nullptr);
   HWND dialog = harness.Dialog();
-  Check(dialog != nullptr, "the dialog opens");
-  if (!dialog) return;
-  Settle();
-  RECT outer{};
-  GetWindowRect(dialog, &outer);
-  Check(outer.left == kBugsPramSetLeft && outer.top == kBugsPramSetTop,
-        "the dialog's corner at " + std::to_string(outer.left) + ", " + std::to_string(outer.top));
-  CheckClientSize(dialog, kBugsPramSetClientWidth, kBugsPramSetClientHeight, "the dialog");
+  if (!DialogPlaced(dialog, 96)) return;
   Check(Narrow(Text(dialog)) == kBugsPramSetCaption, "the dialog's caption");
 
   for (const TScrollBarLayout& bar : kScrollBars) {
@@ -606,14 +621,6 @@ void About(const std::string& exe, const std::string& folder) {
 
 // ---- The dialog at another scale ----
 
-// A length of the control table at `dpi`, worked out here on its own.
-int AtDpi(int pixels, int dpi) {
-  return MulDiv(pixels, dpi, 96);
-}
-TRect AtDpi(const TRect& r, int dpi) {
-  return {AtDpi(r.left, dpi), AtDpi(r.top, dpi), AtDpi(r.width, dpi), AtDpi(r.height, dpi)};
-}
-
 // Lets the test's script take a picture of the screen: the probe leaves "<name>.ready" in the
 // folder and goes on once the script has left "<name>.shot" (or after 15 s).
 void Screenshot(const std::string& folder, const std::string& name) {
@@ -676,15 +683,7 @@ void Dpi(const std::string& exe, const std::string& folder) {
   DeleteFileW(Wide(ini).c_str());
   THarness harness(exe, ini, nullptr);
   HWND dialog = harness.Dialog();
-  Check(dialog != nullptr, "the dialog opens");
-  if (!dialog) return;
-  Settle();
-  RECT outer{};
-  GetWindowRect(dialog, &outer);
-  Check(outer.left == AtDpi(kBugsPramSetLeft, dpi) && outer.top == AtDpi(kBugsPramSetTop, dpi),
-        "the dialog's corner at " + std::to_string(outer.left) + ", " + std::to_string(outer.top));
-  CheckClientSize(dialog, AtDpi(kBugsPramSetClientWidth, dpi), AtDpi(kBugsPramSetClientHeight, dpi),
-                  "the dialog");
+  if (!DialogPlaced(dialog, dpi)) return;
   CheckScaledDialog(dialog, dpi, "");
   Activate(dialog);
   Screenshot(folder, "dialog");
