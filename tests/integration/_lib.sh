@@ -53,6 +53,19 @@ write_settings() {
   printf '%s\n' "$@" >"$file"
 }
 
+# as_user [exec_user] CMD...: runs CMD as the nobody user when the test runs as root (hosts and
+# lockers refuse root, and permissions are only tried by an ordinary user), else as this user;
+# with exec_user the shell becomes CMD, so its process id is CMD's.
+as_user() {
+  local exec_=
+  if [ "$1" = exec_user ]; then exec_=exec; shift; fi
+  if [ "$(id -u)" = 0 ]; then
+    $exec_ setpriv --reuid=65534 --regid=65534 --clear-groups "$@"
+  else
+    $exec_ "$@"
+  fi
+}
+
 # install_saver: copies the program into the work folder; prints its path.
 install_saver() {
   mkdir -p "$WORK/bin"

@@ -9,16 +9,6 @@ start_xvfb 800x600
 SAVER=$(install_saver)
 cp "$ZARMOK_HACK_PATH" "$WORK/bin/zarmok-hack"
 
-# XScreenSaver will not run as root: as root the host runs as nobody.
-as_user() {
-  local exec_=
-  if [ "$1" = exec_user ]; then exec_=exec; shift; fi
-  if [ "$(id -u)" = 0 ]; then
-    $exec_ setpriv --reuid=65534 --regid=65534 --clear-groups "$@"
-  else
-    $exec_ "$@"
-  fi
-}
 chmod 755 "$WORK" "$WORK/bin"
 cat >"$HOME/.xscreensaver" <<CONF
 mode: one

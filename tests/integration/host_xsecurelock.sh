@@ -9,16 +9,6 @@ start_xvfb 800x600
 SAVER=$(install_saver)
 cp "$ZARMOK_HACK_PATH" "$WORK/bin/zarmok-hack"
 
-# A locker of an ordinary user: as root the test runs it as nobody.
-as_user() {
-  local exec_=
-  if [ "$1" = exec_user ]; then exec_=exec; shift; fi
-  if [ "$(id -u)" = 0 ]; then
-    $exec_ setpriv --reuid=65534 --regid=65534 --clear-groups "$@"
-  else
-    $exec_ "$@"
-  fi
-}
 chmod 755 "$WORK" "$WORK/bin"
 [ "$(id -u)" = 0 ] && chown -R 65534:65534 "$HOME"
 

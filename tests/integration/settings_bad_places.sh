@@ -9,14 +9,6 @@ SAVER=$(install_saver)
 mkdir -p "$WORK/cwd"
 chmod 0755 "$WORK" "$WORK/bin" "$WORK/cwd"
 
-# as_user CMD...: runs CMD as the nobody user when the test runs as root, else as this user.
-as_user() {
-  if [ "$(id -u)" = 0 ]; then
-    setpriv --reuid=65534 --regid=65534 --clear-groups "$@"
-  else
-    "$@"
-  fi
-}
 
 # listing: every entry below the work folder with its type and mode, to compare before and after.
 # The homes and the current folder are in it: the dialog's toolkit, left alone, would make its

@@ -50,8 +50,6 @@ file "$root/usr/share/icons/hicolor/64x64/apps/zarmok.png" | grep -q 'PNG image 
 start_xvfb
 chmod 0755 "$WORK"
 chown -R 65534:65534 "$HOME"
-as_user() { setpriv --reuid=65534 --regid=65534 --clear-groups "$@"; }
-if [ "$(id -u)" != 0 ]; then as_user() { "$@"; }; fi
 
 as_user "$ZARMOK_PATH" /c 2>"$WORK/err" &
 pid=$!
