@@ -12,8 +12,9 @@
 #include <vector>
 
 #include "DeskTop.h"
-#include "headless_host.h"
+#include "headless_platform.h"
 #include "random.h"
+#include "session.h"
 
 namespace {
 
@@ -36,26 +37,30 @@ class TMapProfile final : public IPrivateProfile {
   }
 };
 
+// Each iteration is one turn of the real saver session's loop that takes an idle step: the
+// step, its presentation and the loop's own work, unpaced.
 void RunIdle(benchmark::State& state, std::map<std::string, std::string> settings) {
-  THeadlessHost host;
   TMapProfile profile;
   profile.values = std::move(settings);
-  TDesktopHost context{host, host, profile, "bench.ini"};
-  context.Seed = 1;
-  TDesktopWindow window(context);
-  window.FormCreate();
-  host.Resize(kW, kH);
-  window.FormPaint();
-  for (int i = 0; i < 2000; ++i) host.RunIdle();  // past the births' first lives
-  const int64_t len = window.Used().ImageListLen;
+  profile.values["StepsPerSecond"] = "0";
+  tools::THeadlessPlatform platform(profile, "bench.ini", {TWindowRect{0, 0, kW, kH}});
+  TSaverSession session(platform, {"/s"}, 1);
+  constexpr int64_t kWarmUp = 2000;  // past the births' first lives
   int64_t figures = 0;
-  for (auto _ : state) {
-    host.RunIdle();
+  platform.Observe([&](int64_t step) {
+    if (step < kWarmUp) return true;
+    // The first call starts the timing; each later one closes a measured step.
+    if (step == kWarmUp) return state.KeepRunning();
+    const TDesktopWindow& window = session.Window(0);
+    const int64_t len = window.Used().ImageListLen;
     for (int32_t i = 0; i < window.Used().MaxBugs; ++i) {
       const auto& note = window.StepNotes[i];
       figures += note.Moved ? len + 1 + (note.Reborn ? len : 0) : 0;
     }
-  }
+    return state.KeepRunning();
+  });
+  session.Create(0);
+  session.Run();
   state.SetItemsProcessed(state.iterations());
   state.counters["figures/s"] =
       benchmark::Counter(static_cast<double>(figures), benchmark::Counter::kIsRate);

@@ -12,6 +12,7 @@
 #include <string_view>
 
 #include "fake/memory_profile.h"
+#include "posix/profile_posix.h"
 #include "settings.h"
 
 namespace {
@@ -106,7 +107,7 @@ void FuzzIniFile(std::string_view body) {
   std::fwrite(body.data(), 1, body.size(), f);
   std::fclose(f);
 
-  zarmok::IPrivateProfile& profile = zarmok::SystemProfile();
+  zarmok::TPosixProfile profile;
   for (const zarmok::TSettingKey& key : kSettingKeys) {
     const std::string text = profile.GetString(path, "Zarmok", key.name, "", 1024);
     Check(text.size() < 1024 && text.find('\0') == std::string::npos, "a value overran its buffer");

@@ -1,36 +1,38 @@
-// The saver program on Linux/X11.
-#include <cstdio>
+// The saver program on Linux/X11: the program's services made here and handed to start-up.
+#include <cstdlib>
 #include <string>
 #include <vector>
 
 #include "fltk_ui.h"
 #include "host.h"
-#include "platform.h"
+#include "posix/password_posix.h"
 #include "posix/user_config.h"
+#include "x11_desktop.h"
 #include "x11_display.h"
-#include "x11_saver.h"
 
 namespace {
 
-void ReportError(const std::string& title, const std::string& message) {
-  std::fprintf(stderr, "%s: %s\n", title.c_str(), message.c_str());
-  std::fflush(stderr);
-  zarmok::ui::ShowErrorBox(title, message);
+// ZARMOK_STATS set to anything but "" or "0...": the loop's measurements on stderr at the end.
+bool LoopStatsWanted() {
+  const char* wanted = std::getenv("ZARMOK_STATS");
+  return wanted != nullptr && wanted[0] != '\0' && wanted[0] != '0';
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
-  int code = 0;
-  {
-    zarmok::x11::TX11Saver saver(
-        [](const std::string& ini_path, zarmok::TWindowHandle owner) {
-          return zarmok::ui::RunSettingsDialog(zarmok::UserSettingsProfile(), ini_path, owner);
-        },
-        ReportError);
-    code = zarmok::RunProgram(arguments, saver);
-  }
-  zarmok::x11::CloseDisplay();
-  return code;
+  zarmok::x11::TX11Connection connection;
+  zarmok::ui::TFltkUi ui(connection);
+  zarmok::TUserSettingsProfile profile;
+  zarmok::TPosixPasswords passwords;
+  zarmok::x11::TX11Desktop desktop(
+      connection,
+      {profile, passwords,
+       [&](const std::string& ini_path, zarmok::TWindowHandle owner) {
+         return ui.RunSettingsDialog(profile, ini_path, owner);
+       },
+       [&](const std::string& title, const std::string& text) { ui.ShowError(title, text); },
+       LoopStatsWanted()});
+  return zarmok::RunProgram(arguments, desktop);
 }

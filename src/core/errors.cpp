@@ -8,6 +8,10 @@ std::string FillPattern(const std::string& pattern, const std::string& argument)
   return pattern.substr(0, at) + argument + pattern.substr(at + 2);
 }
 
+std::string ErrorLine(const std::string& title, const std::string& message) {
+  return title + ": " + message;
+}
+
 std::string ApplicationErrorText(const std::exception& error) {
   return std::string(error.what()) + ".";
 }

@@ -7,6 +7,8 @@
 #include <stdexcept>
 #include <string>
 
+#include "platform.h"
+
 namespace zarmok {
 
 // The application's title: the caption of the box for an error inside an event handler.
@@ -15,17 +17,21 @@ inline constexpr const char* kApplicationTitle = "Zarmok";
 class EZarmokError : public std::runtime_error {
  public:
   explicit EZarmokError(const std::string& message) : std::runtime_error(message) {}
+  // `detail`: what lies behind the message, for the error stream (the user's box shows the
+  // message alone).
+  EZarmokError(const std::string& message, std::string detail)
+      : std::runtime_error(message), detail_(std::move(detail)) {}
+  const std::string& Detail() const { return detail_; }
+
+ private:
+  std::string detail_;
 };
 
 // Replaces the first "%s" of `pattern` with `argument`.
 std::string FillPattern(const std::string& pattern, const std::string& argument);
 
-class IErrorBox {
- public:
-  virtual ~IErrorBox() = default;
-  // A modal box with an error icon and one OK button.
-  virtual void ShowError(const std::string& title, const std::string& text) = 0;
-};
+// The line an error leaves on the program's error stream: "<title>: <message>".
+std::string ErrorLine(const std::string& title, const std::string& message);
 
 // The text the handler shows for an error: its message with "." appended.
 std::string ApplicationErrorText(const std::exception& error);

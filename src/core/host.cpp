@@ -143,11 +143,15 @@ int32_t SpanOf(int32_t low, int32_t high) {
 
 int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
   if (host.FindTopLevelSaver()) return 0;
-  host.InitializeApplication();
   const std::string first = arguments.empty() ? std::string() : arguments[0];
   switch (ChooseStartUpMode(arguments, host.NoArgumentOpensSettings())) {
-    case TSaverMode::Settings:
-      return host.RunSettingsDialog(SaverSettingsFile(host), SettingsOwner(first));
+    case TSaverMode::Settings: {
+      // An owner that names no window is the host's mistake: the user still gets the dialog,
+      // standing alone.
+      TWindowHandle owner = SettingsOwner(first);
+      if (owner != 0 && !host.WindowExists(owner)) owner = 0;
+      return host.RunSettingsDialog(SaverSettingsFile(host), owner);
+    }
     case TSaverMode::ChangePassword:
       ChangePassword(host.Passwords(), host.ApplicationWindow());
       return 0;
@@ -170,10 +174,9 @@ int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
       TWindowRect rect;
       host.GetWindowRect(parent, rect);
       TSaverSession session(host, arguments);
-      TDesktopWindow& saver = session.Create(parent);
-      host.SaverPlatform().PlaceSaverWindow(0, 0, SpanOf(rect.left, rect.right),
-                                            SpanOf(rect.top, rect.bottom));
-      saver.TurnOffStopConditions();
+      session.Create(parent);
+      session.Place(0, 0, SpanOf(rect.left, rect.right), SpanOf(rect.top, rect.bottom));
+      session.TurnOffStopConditions();
       session.Run();
       return 0;
     }
@@ -182,13 +185,21 @@ int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
 }
 
 int RunProgram(const std::vector<std::string>& arguments, IStartUpHost& host) {
+  std::string message = "?";
+  std::string detail;
   try {
     return RunStartUp(arguments, host);
+  } catch (const EZarmokError& error) {
+    message = error.what();
+    detail = error.Detail();
   } catch (const std::exception& error) {
-    host.ReportUnhandledError(kUnhandledErrorTitle, error.what());
+    message = error.what();
   } catch (...) {
-    host.ReportUnhandledError(kUnhandledErrorTitle, "?");
+    // Nothing of ours throws anything else; the report still names the end.
   }
+  host.WriteDiagnostic(ErrorLine(kUnhandledErrorTitle, message));
+  if (!detail.empty()) host.WriteDiagnostic("  " + detail);
+  host.ReportUnhandledError(kUnhandledErrorTitle, message);
   return 1;
 }
 

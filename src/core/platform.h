@@ -5,9 +5,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <functional>
+#include <memory>
+#include <optional>
 #include <string>
-
-#include "errors.h"
+#include <vector>
 
 namespace zarmok {
 
@@ -15,6 +16,7 @@ namespace zarmok {
 struct TPoint {
   int32_t x;
   int32_t y;
+  bool operator==(const TPoint&) const = default;
 };
 
 // A window as the host's services name it. A preview pane's handle arrives as 32 bits (see
@@ -57,16 +59,30 @@ class IPrivateProfile {
                            const std::string& key, const std::string& value) = 0;
 };
 
-// Implemented once per platform back end.
-IPrivateProfile& SystemProfile();
-// The full path of the running program file ("" when the host cannot tell).
-std::string ProgramFilePath();
-
 }  // namespace zarmok
+
 
 namespace zarmok {
 
-// The saver window as the platform made it.
+// A rectangle [left, right) x [top, bottom) in screen coordinates (or, for a window inside a
+// pane, in the pane's).
+struct TWindowRect {
+  int32_t left = 0;
+  int32_t top = 0;
+  int32_t right = 0;
+  int32_t bottom = 0;
+  bool operator==(const TWindowRect&) const = default;
+};
+
+// One monitor of the desktop: a full-screen run gives each its own saver window.
+struct TMonitor {
+  // The platform's name for it, the same for as long as the monitor exists.
+  uint64_t Id = 0;
+  TWindowRect Area;
+  bool operator==(const TMonitor&) const = default;
+};
+
+// The saver window as the saver window's own handlers see it.
 class IFormWindow {
  public:
   virtual ~IFormWindow() = default;
@@ -80,7 +96,7 @@ class IFormWindow {
   virtual TWindowHandle Handle() { return 0; }
 };
 
-// Host services that the saver window's creation, destruction and close use.
+// What the saver window asks of the run it belongs to.
 class ISaverHost {
  public:
   virtual ~ISaverHost() = default;
@@ -88,18 +104,14 @@ class ISaverHost {
   virtual void SetScreenSaverRunning(bool running) = 0;
   // Raises (show) or lowers the pointer's display count by one; visible while not negative.
   virtual void ShowCursor(bool show) = 0;
-  // Makes `handler` the application's one idle handler, replacing any earlier one. The loop
-  // calls it whenever no message is waiting; it sets done to false to be called again at once.
+  // Makes `handler` the window's idle handler, replacing any earlier one. The loop calls it
+  // whenever no message is waiting; it sets done to false to be called again at once.
   virtual void SetIdleHandler(std::function<void(bool& done)> handler) = 0;
   // A dialog of the host's (the password check) takes the user's input until it ends, and
-  // then gives it back to the saver window.
+  // then gives it back to the saver.
   virtual void HostDialogBegins() {}
   virtual void HostDialogEnds() {}
 };
-
-}  // namespace zarmok
-
-namespace zarmok {
 
 // How a read of the host's password flag went.
 enum class TPasswordFlagState {
@@ -136,32 +148,43 @@ class IPasswordHost {
                                       uint32_t reserved1, uint32_t reserved2) = 0;
 };
 
-// The host's password services of this machine, implemented once per platform back end.
-IPasswordHost& SystemPasswords();
-
-// A window rectangle in screen coordinates.
-struct TWindowRect {
-  int32_t left = 0;
-  int32_t top = 0;
-  int32_t right = 0;
-  int32_t bottom = 0;
+// A saver window as the platform made it. Destroying the object destroys the platform window
+// if it still exists.
+class IPlatformWindow {
+ public:
+  virtual ~IPlatformWindow() = default;
+  virtual int32_t ClientWidth() = 0;
+  virtual int32_t ClientHeight() = 0;
+  virtual IDrawSurface& Canvas() = 0;
+  virtual TWindowHandle Handle() = 0;
+  // Moves and sizes the window: the screen's coordinates for a top-level window, the pane's for
+  // a window inside one. The picture is lost (a Paint follows).
+  virtual void Place(const TWindowRect& area) = 0;
+  // Shows the window as the loop starts, above every ordinary window unless it is in a pane.
+  virtual void Show() = 0;
+  // Brings what was drawn since the last call to the screen.
+  virtual void Present() = 0;
 };
 
 // One input or window event, as a host translates its own messages for the saver's session.
 enum class TSaverEventKind {
   KeyDown,
-  PrimaryClick,  // the primary mouse button went down
-  MouseMove,
-  CloseRequest,  // the system or the user asks the window to close
-  Paint,         // the window's picture was lost and must be painted again
-  PaneGone,      // the host destroyed the preview pane, and the saver window with it
-  EndRequest,    // the host ends the program (a signal on Linux): no close query
-  SysCommand,    // a system command, with its code
+  PrimaryClick,     // the primary mouse button went down
+  MouseMove,        // the pointer was seen at Position (whether it moved is the session's call)
+  CloseRequest,     // the system or the user asks the window to close
+  Paint,            // the window's picture was lost and must be painted again
+  WindowGone,       // the window was destroyed by someone else (the host destroyed the pane)
+  EndRequest,       // the host ends the program (a signal on Linux): no close query
+  SysCommand,       // a system command, with its code
+  MonitorsChanged,  // monitors came, went or changed their size
 };
 
 struct TSaverEvent {
   TSaverEventKind Kind;
-  uint32_t Code = 0;  // the system command's code
+  uint32_t Code = 0;       // the system command's code
+  TPoint Position{0, 0};   // where the pointer is, in screen coordinates (MouseMove)
+  // The window the event happened to; null for the run as a whole.
+  const IPlatformWindow* Window = nullptr;
 };
 
 // Where a host delivers the events it translated.
@@ -175,31 +198,39 @@ class ISaverEvents {
   virtual bool Deliver(const TSaverEvent& event) = 0;
 };
 
-// The platform side of the saver window and its message loop. The session holds every rule;
-// this only makes, shows and feeds the window.
+// A modal box with an error icon and one OK button.
+class IErrorBox {
+ public:
+  virtual ~IErrorBox() = default;
+  virtual void ShowError(const std::string& title, const std::string& text) = 0;
+};
+
+// The platform side of a saver run: its windows, its messages and the host's flags. The
+// session holds every rule; this only makes, shows and feeds the windows.
 class ISaverPlatform : public IErrorBox {
  public:
-  // Makes the saver window's platform window with the birth client size (kBirthClientWidth x
-  // kBirthClientHeight), a child of `preview_parent` when that is not 0. Throws
-  // EZarmokError(kWindowCreateMessage) when the window cannot be made.
-  virtual IFormWindow& CreateSaverWindow(TWindowHandle preview_parent) = 0;
-  virtual void PlaceSaverWindow(int32_t left, int32_t top, int32_t width, int32_t height) = 0;
-  // Destroys the platform window if it exists.
-  virtual void DestroySaverWindow() = 0;
+  // The monitors a full-screen run covers, in screen coordinates; at least one (the whole
+  // screen when the platform cannot tell its monitors apart).
+  virtual std::vector<TMonitor> Monitors() = 0;
+  // Makes a saver window with the birth client size (kBirthClientWidth x kBirthClientHeight):
+  // a top-level window of the class "TDesktopWindow", or a child of `preview_parent` when that
+  // is not 0. Throws EZarmokError(kWindowCreateMessage) when the window cannot be made.
+  virtual std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent) = 0;
 
   virtual void SetScreenSaverRunning(bool running) = 0;
-  virtual void ShowCursor(bool show) = 0;
-  virtual void HostDialogBegins() {}
-  virtual void HostDialogEnds() {}
+  virtual void SetPointerVisible(bool visible) = 0;
+  // While lent, a dialog of the host's or an error box has the keyboard and the pointer that a
+  // full-screen saver otherwise holds, and may stand above the saver's windows.
+  virtual void LendInput(bool lent) = 0;
+  // Forgets the input messages that have arrived and not yet been handled.
+  virtual void DropQueuedInput() = 0;
+  // Where the pointer is now, in screen coordinates; nothing when the platform cannot tell.
+  virtual std::optional<TPoint> PointerPosition() = 0;
 
-  // Shows the window as the loop starts, maximised when that was asked for.
-  virtual void ShowSaverWindow() = 0;
   // Translates every message already waiting and delivers it, stopping when the loop ends.
   virtual void HandlePendingMessages(ISaverEvents& events) = 0;
   // Waits until input arrives or `milliseconds` have passed.
   virtual void WaitForInput(int32_t milliseconds) = 0;
-  // Brings what the saver drew since the last call to the screen.
-  virtual void Present() = 0;
   // Throws the host's error for a request of the program that failed. With `settle`, first
   // waits for the answers to the requests made since the last call, so that their errors are
   // the caller's (a handler's own requests); without, takes only what has arrived.
@@ -215,7 +246,6 @@ class IStartUpHost {
   // True when a top-level saver window (class "TDesktopWindow") exists anywhere on the
   // desktop. Child windows (a preview) and other classes (the settings dialog) never count.
   virtual bool FindTopLevelSaver() = 0;
-  virtual void InitializeApplication() = 0;
   // Whether a start without any argument opens the settings dialog rather than the full-screen
   // saver: a desktop whose "Configure" starts a saver with no argument at all needs it.
   virtual bool NoArgumentOpensSettings() const { return false; }
@@ -226,8 +256,10 @@ class IStartUpHost {
   virtual void ShowWindow(TWindowHandle handle) = 0;
   // The window's outer rectangle; on failure `rect` keeps what it held.
   virtual void GetWindowRect(TWindowHandle handle, TWindowRect& rect) = 0;
+  // Whether a handle names a window that exists now.
+  virtual bool WindowExists(TWindowHandle handle) = 0;
   // Runs the settings dialog on the settings file `ini_path` as the main window until it
-  // closes, modal to `owner` when that is not 0; its exit code. Throws
+  // closes, modal to `owner` when that is not 0 (a window that exists); its exit code. Throws
   // EZarmokError(kWindowCreateMessage) when the dialog's window cannot be made.
   virtual int RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) = 0;
   virtual IPasswordHost& Passwords() = 0;
@@ -239,10 +271,13 @@ class IStartUpHost {
   // not write names a file of the user's instead.
   virtual std::string SettingsFile();
   virtual ISaverPlatform& SaverPlatform() = 0;
-  // The platform's report of an error that escaped start-up or an idle step.
+  // Shows the report of an error that escaped start-up or an idle step (its line has already
+  // gone to WriteDiagnostic).
   virtual void ReportUnhandledError(const std::string& title, const std::string& message) = 0;
-  // A line of the program's own diagnostics (the loop's measurements).
+  // A line on the program's error stream, where it has one.
   virtual void WriteDiagnostic(const std::string& line) { (void)line; }
+  // Whether the run's measurements are wanted on the error stream when it ends.
+  virtual bool LoopStatsWanted() const { return false; }
 };
 
 }  // namespace zarmok

@@ -1,7 +1,12 @@
-// One run of the saver window, the same on every host: the window made with its settings file,
-// close rule, password services and pace; the paced idle loop; the routing of the host's events
-// to the window's handlers; the policy for errors; and what the loop measured. A host supplies
-// only the platform window and its messages (ISaverPlatform).
+// One run of the saver, the same on every host: its windows made with their settings file,
+// close rule, password services and random sources; the paced idle loop; the routing of the
+// host's events to the windows' handlers; the policy for errors; and what the loop measured. A
+// host supplies only the platform windows and their messages (ISaverPlatform).
+//
+// A full-screen run has a window for each monitor, each with its own swarm, as if that monitor
+// were the whole screen. What the user meets once is the run's: one close query (and so one
+// password check), one running flag, one pointer display count, one mouse-move grace and one
+// pace. The oldest window holds that role; when its monitor goes, the next oldest takes it on.
 #pragma once
 
 #include <cstdint>
@@ -24,68 +29,97 @@ inline constexpr int32_t kBirthClientHeight = 273;
 // good, so a lost wake-up costs at most this much.
 inline constexpr int32_t kLongestWaitMs = 1000;
 
+// How often a preview asks whether its pane still exists: a host may destroy the pane without
+// the news reaching the saver's window.
+inline constexpr int64_t kPaneCheckNs = 250000000;
+
 // What one run of the loop measured.
 struct TLoopStats {
   int64_t steps = 0;
-  int64_t step_ns = 0;     // inside the idle handler
+  int64_t step_ns = 0;     // inside the idle handlers
   int64_t present_ns = 0;  // bringing each step's drawing to the screen
   int64_t loop_ns = 0;
 };
 
-// Whether the loop's measurements are wanted: ZARMOK_STATS set to anything but "" or "0...".
-bool LoopStatsWanted();
 std::string FormatLoopStats(const TLoopStats& stats);
 
-class TSaverSession final : public ISaverHost, public ISaverEvents {
+class TSaverSession final : public ISaverEvents, private IErrorBox {
  public:
-  // `seed` fixes the window's random source (tools and tests); without it the clock seeds it.
+  // `seed` fixes the random source of the first window (tools and tests), and of each later
+  // window that seed plus its number; without it the clock seeds the first.
   TSaverSession(IStartUpHost& host, std::vector<std::string> arguments,
                 std::optional<uint32_t> seed = std::nullopt);
-  // Destroys the window (its destruction handler runs once) if it still exists.
+  // Destroys the windows (each destruction handler runs once) if they still exist.
   ~TSaverSession() override;
   TSaverSession(const TSaverSession&) = delete;
   TSaverSession& operator=(const TSaverSession&) = delete;
 
-  // Makes the saver window: the platform window at the birth size, then the creation handler
-  // with the settings file named after the program, the close rule of the first argument and
-  // the host's password services; then reads the pace. Errors propagate.
-  TDesktopWindow& Create(TWindowHandle preview_parent);
+  // Makes the run's windows: one inside the pane when `preview_parent` is not 0, else one for
+  // each monitor. Each is made at the birth size and runs its creation handler; then the pace
+  // is read. Errors propagate.
+  void Create(TWindowHandle preview_parent);
+  // Places the preview's window in its pane.
+  void Place(int32_t left, int32_t top, int32_t width, int32_t height);
+  // A preview is not ended by the user's input.
+  void TurnOffStopConditions();
   // Runs the loop until the close is allowed, the pane is gone or the host ends the program.
   // An error raised in an idle step propagates.
   void Run();
   void Destroy();
 
-  TDesktopWindow* Window() { return window_.get(); }
-  const TLoopStats& Stats() const { return stats_; }
+  // The run's windows, the oldest first.
+  size_t WindowCount() const { return slots_.size(); }
+  TDesktopWindow& Window(size_t index);
   int32_t StepsPerSecond() const { return steps_per_second_; }
 
   // ISaverEvents: the routing of events to handlers, under the error policy of handlers.
   bool Running() const override;
   bool Deliver(const TSaverEvent& event) override;
 
-  // ISaverHost, as the window sees its host: the loop keeps the idle handler, the rest goes to
-  // the platform.
-  void SetScreenSaverRunning(bool running) override;
-  void ShowCursor(bool show) override;
-  void SetIdleHandler(std::function<void(bool& done)> handler) override;
-  void HostDialogBegins() override;
-  void HostDialogEnds() override;
-
  private:
-  // One idle step and its presentation.
+  class TSlot;
+  friend class TSlot;
+
+  TSlot& AddWindow(const TMonitor& monitor);
+  void RemoveWindow(size_t index);
+  void ShowWindow(TSlot& slot);
+  void FollowMonitors();
+  std::optional<uint32_t> SeedOf(int32_t number) const;
+  TDesktopWindow& Lead();
+  bool HasIdleHandler() const;
+  // One idle step of every window and its presentation.
   void Step(int64_t now);
+  bool PointerMoved(TPoint at);
+  void AdjustPointer(int32_t change);
+  void InputLent(bool lent);
+  bool PaneGone();
+  // The host's errors for the program's requests, except the failures of drawing into a pane
+  // that is gone, which end the preview.
+  void RaiseRequestErrors(bool settle);
+  // Runs a handler under the error policy of handlers.
+  void RunHandler(const std::function<void()>& handler);
+  // IErrorBox: the box for an error in a handler, answered like a dialog of the host's.
+  void ShowError(const std::string& title, const std::string& text) override;
 
   IStartUpHost& host_;
   ISaverPlatform& platform_;
   std::vector<std::string> arguments_;
   std::optional<uint32_t> seed_;
-  std::unique_ptr<TDesktopWindow> window_;
-  bool platform_window_ = false;
-  std::function<void(bool&)> idle_;
+  TWindowHandle preview_parent_ = 0;
+  std::string ini_path_;
+  std::vector<std::unique_ptr<TSlot>> slots_;
+  int32_t windows_made_ = 0;
+  std::optional<uint32_t> first_seed_;
   int32_t steps_per_second_ = 0;
   bool ended_ = false;
-  // A message arrived since the idle handler last said it may sleep.
+  // A message arrived since the idle handlers last said they may sleep.
   bool may_sleep_ = false;
+  // The run's pointer display count: visible while not negative.
+  int32_t pointer_count_ = 0;
+  // Dialogs of the host's and error boxes open now: they have the user's input.
+  int32_t dialogs_open_ = 0;
+  // Where the pointer was last seen; a movement is a position different from it.
+  std::optional<TPoint> pointer_at_;
   TLoopStats stats_;
 };
 

@@ -42,8 +42,8 @@ uint32_t TFakePasswords::CallVerifyScreenSavePwd(void* entry, TWindowHandle wind
   TCall call;
   call.entry = *static_cast<std::string*>(entry);
   call.window = window;
-  call.cursor_count_at_call = host_ != nullptr ? host_->cursor_count : 0;
-  call.host_dialogs_open_at_call = host_ != nullptr ? host_->host_dialogs_open : 0;
+  call.cursor_count_at_call = screen_ != nullptr ? screen_->cursor_count : 0;
+  call.host_dialogs_open_at_call = screen_ != nullptr ? screen_->host_dialogs_open : 0;
   calls.push_back(call);
   if (during_verify) during_verify();
   const uint32_t verdict = verdicts.front();
@@ -77,6 +77,51 @@ void TFakeSaver::Idle(int steps) {
   for (int i = 0; i < steps; ++i) host.RunIdle();
 }
 
+TFakeWindow::TFakeWindow(TFakeStartUp& owner, TWindowHandle handle)
+    : canvas(427, 273), handle(handle), owner_(owner) {
+  owner_.windows.push_back(this);
+  owner_.presents_by_window.emplace_back();
+}
+
+TFakeWindow::~TFakeWindow() {
+  owner_.log.push_back("destroy");
+  std::erase(owner_.windows, this);
+  if (owner_.windows.empty()) owner_.window = nullptr;
+}
+
+void TFakeWindow::Place(const TWindowRect& area) {
+  placed = area;
+  owner_.log.push_back("place " + std::to_string(area.left) + "," + std::to_string(area.top) +
+                       " " + std::to_string(area.right - area.left) + "x" +
+                       std::to_string(area.bottom - area.top));
+  canvas.Resize(std::max(area.right - area.left, 0), std::max(area.bottom - area.top, 0));
+}
+
+void TFakeWindow::Show() {
+  shown = true;
+  owner_.log.push_back("show-window");
+}
+
+void TFakeWindow::Present() {
+  present_times.push_back(owner_.now);
+  owner_.presents_by_window[static_cast<size_t>(handle - 0x100)].push_back(owner_.now);
+  if (handle == 0x100) owner_.present_times.push_back(owner_.now);
+  owner_.now += owner_.present_cost;
+  if (owner_.present_error) {
+    const std::string text = *owner_.present_error;
+    owner_.present_error.reset();
+    throw EZarmokError(text);
+  }
+}
+
+TFakeStartUp::TFakeStartUp() {
+  passwords.directory = "/host/lib";
+}
+
+size_t TFakeStartUp::Steps() const {
+  return present_times.size();
+}
+
 bool TFakeStartUp::FindTopLevelSaver() {
   log.push_back("find");
   if (running_saver.empty()) return false;
@@ -97,26 +142,54 @@ int TFakeStartUp::RunSettingsDialog(const std::string& ini_path, TWindowHandle o
   return settings_exit_code;
 }
 
-IFormWindow& TFakeStartUp::CreateSaverWindow(TWindowHandle preview_parent) {
+bool TFakeStartUp::WindowExists(TWindowHandle handle) {
+  if (std::find(gone.begin(), gone.end(), handle) != gone.end()) return false;
+  if (std::find(existing.begin(), existing.end(), handle) != existing.end()) return true;
+  for (const TFakeWindow* w : windows) {
+    if (w->handle == handle) return true;
+  }
+  return pane.has_value();
+}
+
+std::unique_ptr<IPlatformWindow> TFakeStartUp::CreateSaverWindow(TWindowHandle preview_parent) {
   log.push_back("create " + std::to_string(preview_parent));
   if (creation_fails) throw EZarmokError(kWindowCreateMessage);
   for (const auto& [key, value] : settings) {
     profile.Set(SettingsFile(), kSettingsSection, key, value);
   }
-  window_exists = true;
-  return host;
+  return std::make_unique<TFakeWindow>(*this, next_handle++);
 }
 
-void TFakeStartUp::PlaceSaverWindow(int32_t left, int32_t top, int32_t width, int32_t height) {
-  log.push_back("place " + std::to_string(left) + "," + std::to_string(top) + " " +
-                std::to_string(width) + "x" + std::to_string(height));
+void TFakeStartUp::SetScreenSaverRunning(bool running) {
+  host.running = running;
+  ++host.flag_writes;
+}
+
+void TFakeStartUp::SetPointerVisible(bool visible) {
+  host.cursor_count = visible ? 0 : -1;
+  log.push_back(visible ? "pointer shown" : "pointer hidden");
+}
+
+void TFakeStartUp::LendInput(bool lent) {
+  host.host_dialogs_open = lent ? 1 : 0;
+}
+
+void TFakeStartUp::DropQueuedInput() {
+  // Input that has arrived by now is in the queue; what the script plays later is not.
+  for (auto it = script.begin(); it != script.end() && it->first <= now;) {
+    const TSaverEventKind kind = it->second.event.Kind;
+    const bool input = kind == TSaverEventKind::KeyDown || kind == TSaverEventKind::PrimaryClick ||
+                       kind == TSaverEventKind::MouseMove || kind == TSaverEventKind::CloseRequest;
+    it = input ? script.erase(it) : std::next(it);
+  }
 }
 
 void TFakeStartUp::HandlePendingMessages(ISaverEvents& events) {
+  this->events = &events;
   if (window == nullptr) {
     // The fake reaches into the session only to hand the tests its window.
     auto* session = dynamic_cast<TSaverSession*>(&events);
-    window = session != nullptr ? session->Window() : nullptr;
+    window = session != nullptr && session->WindowCount() > 0 ? &session->Window(0) : nullptr;
     if (window != nullptr) {
       flags_in_loop = window->Used();
       if (in_loop) in_loop(*window);
@@ -128,9 +201,10 @@ void TFakeStartUp::HandlePendingMessages(ISaverEvents& events) {
     action();
   }
   while (events.Running() && !script.empty() && script.begin()->first <= now) {
-    const TSaverEvent event = script.begin()->second;
+    TScripted played = script.begin()->second;
     script.erase(script.begin());
-    delivered_results.push_back(events.Deliver(event));
+    if (played.window < windows.size()) played.event.Window = windows[played.window];
+    delivered_results.push_back(events.Deliver(played.event));
   }
   if (events.Running() && script.empty() && now >= end_at) {
     events.Deliver(TSaverEvent{TSaverEventKind::EndRequest});
@@ -139,22 +213,13 @@ void TFakeStartUp::HandlePendingMessages(ISaverEvents& events) {
 
 void TFakeStartUp::WaitForInput(int32_t milliseconds) {
   waits.push_back(milliseconds);
-  const int64_t until = now + milliseconds * kMs;
+  int64_t until = now + milliseconds * kMs;
+  if (timer_tick > 0) until = (until + timer_tick - 1) / timer_tick * timer_tick;
   // Input wakes the wait early, as it would on a real host.
   if (!script.empty() && script.begin()->first < until) {
     now = std::max(now, script.begin()->first);
   } else {
     now = until;
-  }
-}
-
-void TFakeStartUp::Present() {
-  present_times.push_back(now);
-  now += present_cost;
-  if (present_error) {
-    const std::string text = *present_error;
-    present_error.reset();
-    throw EZarmokError(text);
   }
 }
 
@@ -166,11 +231,10 @@ void TFakeStartUp::RaiseRequestErrors(bool settle) {
   throw EZarmokError(text);
 }
 
-void TFakeStartUp::DestroySaverWindow() {
-  if (!window_exists) return;
-  window_exists = false;
-  log.push_back("destroy");
-  window = nullptr;
+void TFakeStartUp::ShowError(const std::string& title, const std::string& text) {
+  log.push_back("error box");
+  error_boxes.push_back(title + "|" + text);
+  if (during_error_box) during_error_box();
 }
 
 void TFakeStartUp::ReportUnhandledError(const std::string& title, const std::string& message) {

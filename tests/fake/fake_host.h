@@ -21,9 +21,24 @@
 
 namespace zarmok::testing {
 
-class TFakeSaverHost final : public IFormWindow, public ISaverHost {
+// What a host shows of the saver: the running flag, the pointer and whose the input is.
+struct TFakeScreen {
+  bool running = false;
+  int flag_writes = 0;
+  // The pointer's display count as the saver set it; a platform that only knows visible (0)
+  // or hidden (-1) keeps those two.
+  int32_t cursor_count = 0;
+  // Dialogs of the host's holding the input (for a platform: 1 while the input is lent).
+  int host_dialogs_open = 0;
+  bool maximize_requested = false;
+};
+
+// A saver window and its run, for the tests of the window's own handlers.
+class TFakeSaverHost final : public TFakeScreen, public IFormWindow, public ISaverHost {
  public:
+  // The window at the resource's client size, or at another.
   TFakeSaverHost() : canvas_(427, 273) {}
+  TFakeSaverHost(int32_t width, int32_t height) : canvas_(width, height) {}
 
   int32_t ClientWidth() override { return canvas_.Width(); }
   int32_t ClientHeight() override { return canvas_.Height(); }
@@ -48,11 +63,6 @@ class TFakeSaverHost final : public IFormWindow, public ISaverHost {
   TRasterCanvas& Raster() { return canvas_; }
 
   TWindowHandle handle = 0x5A5A;
-  int host_dialogs_open = 0;
-  bool running = false;
-  int flag_writes = 0;
-  int32_t cursor_count = 0;
-  bool maximize_requested = false;
 
  private:
   TRasterCanvas canvas_;
@@ -74,7 +84,7 @@ class TFakePasswords final : public IPasswordHost {
     int host_dialogs_open_at_call = 0;
   };
 
-  explicit TFakePasswords(TFakeSaverHost* host = nullptr) : host_(host) {}
+  explicit TFakePasswords(TFakeScreen* screen = nullptr) : screen_(screen) {}
 
   // The host's libraries, by full path.
   void Install(const std::string& path, bool has_entry = true) { libraries[path] = {has_entry}; }
@@ -111,7 +121,7 @@ class TFakePasswords final : public IPasswordHost {
   std::vector<TCall> calls;
 
  private:
-  TFakeSaverHost* host_;
+  TFakeScreen* screen_;
   int loaded_now_ = 0;
   std::vector<std::unique_ptr<std::string>> handles_;
 };
@@ -132,6 +142,32 @@ struct TFakeSaver {
   std::unique_ptr<TDesktopWindow> window;
 };
 
+
+class TFakeStartUp;
+
+// A saver window as the scripted platform makes it: a software canvas of the window's size.
+class TFakeWindow final : public IPlatformWindow {
+ public:
+  TFakeWindow(TFakeStartUp& owner, TWindowHandle handle);
+  ~TFakeWindow() override;
+  int32_t ClientWidth() override { return canvas.Width(); }
+  int32_t ClientHeight() override { return canvas.Height(); }
+  IDrawSurface& Canvas() override { return canvas; }
+  TWindowHandle Handle() override { return handle; }
+  void Place(const TWindowRect& area) override;
+  void Show() override;
+  void Present() override;
+
+  TRasterCanvas canvas;
+  TWindowHandle handle;
+  std::optional<TWindowRect> placed;
+  bool shown = false;
+  std::vector<int64_t> present_times;
+
+ private:
+  TFakeStartUp& owner_;
+};
+
 // Start-up's view of the application and desktop, and the platform side of the saver's
 // session: it records each call in order, plays scripted events at given times of its own
 // clock, and scripted failures of the window's creation, its presentation and its requests.
@@ -139,8 +175,9 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
  public:
   static constexpr int64_t kMs = 1000000;
 
+  TFakeStartUp();
+
   bool FindTopLevelSaver() override;
-  void InitializeApplication() override { log.push_back("init"); }
   bool NoArgumentOpensSettings() const override { return no_argument_opens_settings; }
   void HideApplicationWindow() override { log.push_back("hide-app"); }
   TWindowHandle ApplicationWindow() override { return 0xA11; }
@@ -148,6 +185,7 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
     log.push_back("show " + std::to_string(handle));
   }
   void GetWindowRect(TWindowHandle handle, TWindowRect& rect) override;
+  bool WindowExists(TWindowHandle handle) override;
   int RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) override;
   IPasswordHost& Passwords() override { return passwords; }
   IPrivateProfile& Profile() override { return profile; }
@@ -159,39 +197,53 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   ISaverPlatform& SaverPlatform() override { return *this; }
   void ReportUnhandledError(const std::string& title, const std::string& message) override;
   void WriteDiagnostic(const std::string& line) override { diagnostics.push_back(line); }
+  bool LoopStatsWanted() const override { return stats_wanted; }
 
-  IFormWindow& CreateSaverWindow(TWindowHandle preview_parent) override;
-  void PlaceSaverWindow(int32_t left, int32_t top, int32_t width, int32_t height) override;
-  void DestroySaverWindow() override;
-  void SetScreenSaverRunning(bool running) override { host.SetScreenSaverRunning(running); }
-  void ShowCursor(bool show) override { host.ShowCursor(show); }
-  void HostDialogBegins() override { host.HostDialogBegins(); }
-  void HostDialogEnds() override { host.HostDialogEnds(); }
-  void ShowSaverWindow() override { log.push_back("loop"); }
+  std::vector<TMonitor> Monitors() override { return monitors; }
+  std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent) override;
+  void SetScreenSaverRunning(bool running) override;
+  void SetPointerVisible(bool visible) override;
+  void LendInput(bool lent) override;
+  void DropQueuedInput() override;
+  std::optional<TPoint> PointerPosition() override { return pointer; }
   void HandlePendingMessages(ISaverEvents& events) override;
   void WaitForInput(int32_t milliseconds) override;
-  void Present() override;
   void RaiseRequestErrors(bool settle) override;
   int64_t Now() override { return now; }
-  void ShowError(const std::string& title, const std::string& text) override {
-    log.push_back("error box");
-    error_boxes.push_back(title + "|" + text);
-  }
+  void ShowError(const std::string& title, const std::string& text) override;
 
-  // Plays `event` as arriving at `at` nanoseconds of the fake clock.
-  void At(int64_t at, TSaverEvent event) { script.emplace(at, event); }
+  // Plays `event` as arriving at `at` nanoseconds of the fake clock, at the run's window number
+  // `window` (0 the first made).
+  void At(int64_t at, TSaverEvent event, size_t window = 0) {
+    script.emplace(at, TScripted{event, window});
+  }
   // Runs `action` when the loop first looks for messages at or after `at`.
   void Do(int64_t at, std::function<void()> action) { actions.emplace(at, std::move(action)); }
+  // The steps the run took: the presentations of its first window.
+  size_t Steps() const;
 
   // Answers of the running-saver test, in order; false when they run out.
   std::deque<bool> running_saver;
   // The rectangle of the preview pane, when the handle names one.
   std::optional<TWindowRect> pane;
+  // Windows that exist (by handle) besides the pane and the run's own; and the ones gone.
+  std::vector<TWindowHandle> existing;
+  std::vector<TWindowHandle> gone;
+  std::vector<TMonitor> monitors{TMonitor{1, TWindowRect{0, 0, 640, 480}}};
+  std::optional<TPoint> pointer = TPoint{320, 240};
   bool creation_fails = false;
   bool no_argument_opens_settings = false;
+  bool stats_wanted = false;
   int settings_exit_code = 0;
+  // Timed waits end only at the first tick (a multiple of this) at or after their deadline;
+  // 0 for exact waits.
+  int64_t timer_tick = 0;
   // Runs at the loop's first look for messages, with the saver window.
   std::function<void(TDesktopWindow&)> in_loop;
+  // Runs while an error box is up.
+  std::function<void()> during_error_box;
+  // The session, once its loop has looked for messages.
+  ISaverEvents* events = nullptr;
   std::map<std::string, std::string> settings;
   // A settings file of the host's choosing, in place of the one beside the program.
   std::optional<std::string> settings_file;
@@ -206,26 +258,35 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   std::optional<std::string> settled_error;
   std::optional<std::string> step_error;
 
+  struct TScripted {
+    TSaverEvent event;
+    size_t window;
+  };
   int64_t now = 0;
-  std::multimap<int64_t, TSaverEvent> script;
+  std::multimap<int64_t, TScripted> script;
   std::multimap<int64_t, std::function<void()>> actions;
   std::vector<std::string> log;
   std::vector<std::string> reports;
   std::vector<std::string> error_boxes;
   std::vector<std::string> diagnostics;
-  std::vector<int64_t> present_times;
   std::vector<int32_t> waits;
   std::vector<bool> delivered_results;
-  TFakeSaverHost host;
+  // The run's windows in the order made, while they exist.
+  std::vector<TFakeWindow*> windows;
+  TWindowHandle next_handle = 0x100;
+  TFakeScreen host;
   TFakePasswords passwords{&host};
   TMemoryProfile profile;
-  // The saver window while the session's loop runs.
+  // The session's first saver window while the loop runs.
   TDesktopWindow* window = nullptr;
-  // What the window's settings were when the loop started.
+  // What the first window's settings were when the loop started.
   std::optional<TSaverSettings> flags_in_loop;
   std::string dialog_ini;
   TWindowHandle dialog_owner = 0;
-  bool window_exists = false;
+  // The present times of every window made, in the order made, kept after the window goes.
+  std::vector<std::vector<int64_t>> presents_by_window;
+  // What the first window presented.
+  std::vector<int64_t> present_times;
 };
 
 }  // namespace zarmok::testing

@@ -1,15 +1,16 @@
-// A saver window on the headless host with settings put in an in-memory profile, for tests that
-// run the animation.
+// The real saver session on the headless platform, with settings put in an in-memory profile,
+// for tests that run the animation.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
-#include <memory>
 #include <string>
 
 #include "DeskTop.h"
-#include "fake/headless_host.h"
 #include "fake/memory_profile.h"
+#include "headless_platform.h"
+#include "session.h"
 
 namespace zarmok::testing {
 
@@ -17,25 +18,35 @@ class THeadlessSaver {
  public:
   static constexpr const char* kIni = "/saver/zarmok.scr.ini";
 
-  // Creates the window at the birth size with `settings` (key -> value text) in the file, the
-  // random source seeded with `seed`, then gives it `width` x `height` and a repaint.
+  // Makes the run's windows, one for each of `monitors` screens of `width` x `height` side by
+  // side, at the birth size, with `settings` (key -> value text) in the file and the random
+  // source of window k seeded with `seed` + k. Unpaced unless the settings say otherwise.
   THeadlessSaver(const std::map<std::string, std::string>& settings, uint32_t seed, int32_t width,
-                 int32_t height) {
+                 int32_t height, int32_t monitors = 1)
+      : platform(profile, kIni, tools::SideBySide(monitors, width, height)),
+        session(platform, {"/s"}, seed) {
+    profile.Set(kIni, kSettingsSection, "StepsPerSecond", "0");
     for (const auto& [key, value] : settings) profile.Set(kIni, kSettingsSection, key, value);
-    TDesktopHost context{host, host, profile, kIni};
-    context.Seed = seed;
-    window = std::make_unique<TDesktopWindow>(context);
-    window->FormCreate();
-    host.Resize(width, height);
-    window->FormPaint();
+    session.Create(0);
+    window = &session.Window(0);
   }
 
-  void Idle(int64_t steps) {
-    for (int64_t i = 0; i < steps; ++i) host.RunIdle();
+  // Runs the loop: the windows take their size and are painted, then `steps` idle steps;
+  // `each` is called after the paint (step 0) and after every step. Once only.
+  void Run(int64_t steps, const std::function<void(int64_t step)>& each = {}) {
+    platform.Observe([&](int64_t step) {
+      if (each) each(step);
+      return step < steps;
+    });
+    session.Run();
   }
 
-  bool CanvasBlack() const {
-    const TRasterCanvas& c = const_cast<THeadlessHost&>(host).Raster();
+  const TRasterCanvas& Picture(size_t index = 0) const {
+    return platform.Windows().at(index)->Picture();
+  }
+
+  bool CanvasBlack(size_t index = 0) const {
+    const TRasterCanvas& c = Picture(index);
     const uint32_t* p = c.Pixels();
     for (int64_t i = 0; i < static_cast<int64_t>(c.Width()) * c.Height(); ++i) {
       if (p[i] != 0) return false;
@@ -43,9 +54,11 @@ class THeadlessSaver {
     return true;
   }
 
-  THeadlessHost host;
   TMemoryProfile profile;
-  std::unique_ptr<TDesktopWindow> window;
+  tools::THeadlessPlatform platform;
+  TSaverSession session;
+  // The first window, from creation on.
+  TDesktopWindow* window = nullptr;
 };
 
 }  // namespace zarmok::testing

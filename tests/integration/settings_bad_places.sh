@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Settings folders the program cannot use: the folder is a file, it links to a folder the user
-# may not write, or there is no home (HOME unset or relative). In each the saver runs with the
+# may not write, or there is no home (HOME unset or relative). A missing configuration folder is
+# not one of them: the first save makes it (dialog_ok_new_home). In each the saver runs with the
 # defaults and ends on a key, OK in the dialog shows the "Zarmok" error box and leaves the
 # dialog open, and nothing is made or changed anywhere.
 source "$(dirname "$0")/_lib.sh"
@@ -110,8 +111,9 @@ listing >"$WORK/listing.after"
 [ ! -e "$home/.fltk" ] || fail "usable-home: the toolkit made $home/.fltk"
 diff "$WORK/listing.before" "$WORK/listing.after" >&2 || fail "usable-home: files changed"
 
-# No home, and a relative one naming a folder the user may write below the current folder:
-# nothing is read or made below the folder the program starts in.
+# No home, and a relative one naming a folder the user may write below the current folder, with
+# no configuration folder in it: nothing is read or made below the folder the program starts in,
+# though a first save makes a missing configuration folder in a real home.
 each_case no-home -u HOME -u XDG_CONFIG_HOME
 mkdir -p "$WORK/cwd/user"
 chown 65534:65534 "$WORK/cwd/user" 2>/dev/null || true

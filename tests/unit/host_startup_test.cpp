@@ -2,6 +2,7 @@
 // preview's placement and stop flags, exit codes and the unhandled-error report.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -39,12 +40,17 @@ TEST(HostStartUp, SettingsModeRunsTheDialogOwnedByTheHandleAfterTheColon) {
       {"/c:", 0}, {"/c:x12", 0}};
   for (const auto& c : cases) {
     TFakeStartUp host;
+    host.existing = {4242, 1, 0xFFFFFFFFu};
     host.settings_exit_code = 3;
     EXPECT_EQ(Start(host, {c.first, "99"}), 3);
-    EXPECT_EQ(host.log, (Log{"find", "init", "settings"})) << c.first;
+    EXPECT_EQ(host.log, (Log{"find", "settings"})) << c.first;
     EXPECT_EQ(host.dialog_owner, c.owner) << c.first;
     EXPECT_EQ(host.dialog_ini, "/p.ini");
   }
+  // A handle that names no window leaves the dialog without an owner: the user still gets it.
+  TFakeStartUp host;
+  EXPECT_EQ(Start(host, {"/c:4242"}), 0);
+  EXPECT_EQ(host.dialog_owner, 0u);
 }
 
 // A host whose program folder its users may not write names the settings file itself: the
@@ -70,7 +76,8 @@ TEST(HostStartUp, FullScreenCreatesLoopsAndDestroys) {
        {std::vector<std::string>{}, {"/s"}, {"-s", "x"}, {"/S"}, {"-a"}, {"/c1234"}}) {
     TFakeStartUp host;
     EXPECT_EQ(Start(host, arguments), 0);
-    EXPECT_EQ(host.log, (Log{"find", "init", "create 0", "loop", "destroy"}));
+    EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480", "show-window",
+                           "pointer shown", "destroy"}));
     // The settings as loaded: stop flags on.
     EXPECT_TRUE(host.flags_in_loop->StopOnKey);
     EXPECT_FALSE(host.host.running);
@@ -82,7 +89,7 @@ TEST(HostStartUp, ChangePasswordCreatesNoWindow) {
   TFakeStartUp host;
   host.passwords.Install("/host/lib/MPR.DLL");
   EXPECT_EQ(Start(host, {"/a", "5555"}), 0);
-  EXPECT_EQ(host.log, (Log{"find", "init"}));
+  EXPECT_EQ(host.log, (Log{"find"}));
   ASSERT_EQ(host.passwords.calls.size(), 1u);
   EXPECT_EQ(host.passwords.calls[0].window, 0xA11u);  // the application window, not 5555
 
@@ -96,8 +103,8 @@ TEST(HostStartUp, PreviewStepsInOrderWithFlagsOffAndPaneSize) {
   host.pane = TWindowRect{100, 50, 252, 162};
   host.settings = {{"StopOnKey", "1"}, {"StopOnMouseMove", "1"}, {"StopOnMouseClick", "1"}};
   EXPECT_EQ(Start(host, {"/p", "12345"}), 0);
-  EXPECT_EQ(host.log, (Log{"find", "init", "find", "hide-app", "show 12345", "rect 12345",
-                           "create 12345", "place 0,0 152x112", "loop", "destroy"}));
+  EXPECT_EQ(host.log, (Log{"find", "find", "hide-app", "show 12345", "rect 12345", "create 12345",
+                           "place 0,0 152x112", "show-window", "destroy"}));
   EXPECT_FALSE(host.flags_in_loop->StopOnKey);
   EXPECT_FALSE(host.flags_in_loop->StopOnMouseMove);
   EXPECT_FALSE(host.flags_in_loop->StopOnMouseClick);
@@ -109,21 +116,21 @@ TEST(HostStartUp, PreviewStepsInOrderWithFlagsOffAndPaneSize) {
 TEST(HostStartUp, PreviewHexHandleAndDashPAreTheSame) {
   TFakeStartUp host;
   EXPECT_EQ(Start(host, {"-p", "$3039"}), 0);
-  EXPECT_EQ(host.log[4], "show 12345");
-  EXPECT_EQ(host.log[6], "create 12345");
+  EXPECT_EQ(host.log[3], "show 12345");
+  EXPECT_EQ(host.log[5], "create 12345");
 }
 
 TEST(HostStartUp, PreviewUnknownPaneKeepsAnEmptyRectangle) {
   TFakeStartUp host;  // no pane: the rectangle stays all 0
   EXPECT_EQ(Start(host, {"/p", "77"}), 0);
-  EXPECT_EQ(host.log[7], "place 0,0 0x0");
+  EXPECT_EQ(host.log[6], "place 0,0 0x0");
 }
 
 TEST(HostStartUp, PreviewChecksForARunningSaverAgain) {
   TFakeStartUp host;
   host.running_saver = {false, true};
   EXPECT_EQ(Start(host, {"/p", "12345"}), 0);
-  EXPECT_EQ(host.log, (Log{"find", "init", "find"}));
+  EXPECT_EQ(host.log, (Log{"find", "find"}));
 }
 
 TEST(HostStartUp, BadPreviewHandleIsReportedWithExitCodeOne) {
@@ -140,7 +147,7 @@ TEST(HostStartUp, BadPreviewHandleIsReportedWithExitCodeOne) {
   for (const auto& c : cases) {
     TFakeStartUp host;
     EXPECT_EQ(Start(host, c.arguments), 1);
-    EXPECT_EQ(host.log, (Log{"find", "init", "find", "hide-app", "report"}));
+    EXPECT_EQ(host.log, (Log{"find", "find", "hide-app", "report"}));
     EXPECT_EQ(host.reports, Log{std::string("ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|") + c.message});
   }
 }
@@ -169,7 +176,7 @@ TEST(HostStartUp, ErrorInTheLoopTearsTheWindowDownBeforeTheReport) {
     host.in_loop = [](TDesktopWindow&) { throw std::runtime_error("idle step failed"); };
     EXPECT_EQ(Start(host, {first, "5"}), 1);
     ASSERT_GE(host.log.size(), 3u);
-    EXPECT_EQ(host.log[host.log.size() - 3], "loop");
+    EXPECT_NE(std::find(host.log.begin(), host.log.end(), "show-window"), host.log.end());
     EXPECT_EQ(host.log[host.log.size() - 2], "destroy");
     EXPECT_EQ(host.log.back(), "report");
     EXPECT_EQ(host.reports, Log{"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|idle step failed"});
@@ -193,7 +200,7 @@ TEST(HostStartUp, NoArgumentOpensTheDialogOnlyWhereTheHostSaysSo) {
   configure.no_argument_opens_settings = true;
   configure.settings_exit_code = 4;
   EXPECT_EQ(Start(configure, {}), 4);
-  EXPECT_EQ(configure.log, (Log{"find", "init", "settings"}));
+  EXPECT_EQ(configure.log, (Log{"find", "settings"}));
   EXPECT_EQ(configure.dialog_owner, 0u);
   EXPECT_EQ(configure.dialog_ini, "/p.ini");
 
@@ -201,14 +208,16 @@ TEST(HostStartUp, NoArgumentOpensTheDialogOnlyWhereTheHostSaysSo) {
   TFakeStartUp empty;
   empty.no_argument_opens_settings = true;
   EXPECT_EQ(Start(empty, {""}), 0);
-  EXPECT_EQ(empty.log, (Log{"find", "init", "create 0", "loop", "destroy"}));
+  EXPECT_EQ(empty.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480", "show-window",
+                             "pointer shown", "destroy"}));
 
   // The other modes keep their meaning on such a host.
   for (const char* first : {"/s", "/S", "-x"}) {
     TFakeStartUp host;
     host.no_argument_opens_settings = true;
     EXPECT_EQ(Start(host, {first}), 0);
-    EXPECT_EQ(host.log, (Log{"find", "init", "create 0", "loop", "destroy"})) << first;
+    EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480", "show-window",
+                           "pointer shown", "destroy"})) << first;
   }
 
   // A running full-screen saver still turns the dialog away.

@@ -92,7 +92,7 @@ TEST_F(PosixPasswordTest, HostSettingsFilePathFollowsXdgThenHome) {
   TEnv xdg("XDG_CONFIG_HOME", nullptr);
   TEnv home("HOME", nullptr);
   EXPECT_EQ(HostSettingsFilePath(), "");
-  EXPECT_EQ(SystemPasswords().ReadPasswordFlag().State, TPasswordFlagState::KeyMissing);
+  EXPECT_EQ(TPosixPasswords().ReadPasswordFlag().State, TPasswordFlagState::KeyMissing);
 }
 
 TEST_F(PosixPasswordTest, HostLibraryDirectoryFromTheEnvironment) {
@@ -101,8 +101,9 @@ TEST_F(PosixPasswordTest, HostLibraryDirectoryFromTheEnvironment) {
     EXPECT_EQ(HostLibraryDirectory(), "/usr/lib/zarmok/host");
   }
   TEnv libdir("ZARMOK_HOST_LIBDIR", "/opt/host/");
-  EXPECT_EQ(SystemPasswords().SystemDirectory(), "/opt/host/");
-  EXPECT_EQ(SystemPasswords().PathSeparator(), '/');
+  TPosixPasswords passwords;
+  EXPECT_EQ(passwords.SystemDirectory(), "/opt/host/");
+  EXPECT_EQ(passwords.PathSeparator(), '/');
 }
 
 std::string ReadAll(const std::string& path) {
@@ -122,6 +123,7 @@ TEST_F(PosixPasswordTest, RealHostLibrariesAreLoadedCalledAndUnloaded) {
   fs::rename(settings, dir + "/.config/zarmok/host.ini");
   TEnv home("HOME", dir.c_str());
 
+  TPosixPasswords passwords;
   testing::TFakeSaverHost host;
   host.cursor_count = -1;
   struct TCase {
@@ -131,10 +133,10 @@ TEST_F(PosixPasswordTest, RealHostLibrariesAreLoadedCalledAndUnloaded) {
   for (const TCase c :
        {TCase{"1", true}, TCase{"0", false}, TCase{"0x100", false}, TCase{"0xFFFFFF01", true}}) {
     TEnv verdict("ZARMOK_TEST_VERDICT", c.verdict);
-    EXPECT_EQ(VerifyPassword(SystemPasswords(), host, 0x2600007), c.allowed) << c.verdict;
+    EXPECT_EQ(VerifyPassword(passwords, host, 0x2600007), c.allowed) << c.verdict;
     EXPECT_EQ(host.cursor_count, -1);
   }
-  ChangePassword(SystemPasswords(), 0);
+  ChangePassword(passwords, 0);
   EXPECT_EQ(ReadAll(log),
             "VerifyScreenSavePwd 39845895 -> 0x1\n"
             "VerifyScreenSavePwd 39845895 -> 0x0\n"
@@ -148,11 +150,12 @@ TEST_F(PosixPasswordTest, MissingHostLibrariesLetTheCloseGoOn) {
   fs::create_directories(dir + "/zarmok");
   std::ofstream(dir + "/zarmok/host.ini") << "[Control Panel\\desktop]\nScreenSaveUsePassword=1\n";
   TEnv xdg("XDG_CONFIG_HOME", dir.c_str());
+  TPosixPasswords passwords;
   testing::TFakeSaverHost host;
   host.cursor_count = -1;
-  EXPECT_TRUE(VerifyPassword(SystemPasswords(), host, 1));
+  EXPECT_TRUE(VerifyPassword(passwords, host, 1));
   EXPECT_EQ(host.cursor_count, -1);
-  ChangePassword(SystemPasswords(), 0);  // silently nothing
+  ChangePassword(passwords, 0);  // silently nothing
 }
 
 }  // namespace

@@ -14,7 +14,7 @@
 #include <string>
 #include <vector>
 
-#include "platform.h"
+#include "posix/profile_posix.h"
 #include "posix_test_support.h"
 #include "settings_file_support.h"
 
@@ -45,8 +45,9 @@ std::unique_ptr<TUnwritableIni> MakeUnwritableIni(const TScratchFolder& folder,
 
 namespace {
 
-IPrivateProfile& Profile() {
-  return SystemProfile();
+// The service holds nothing between calls, so each call may have a service of its own.
+TPosixProfile Profile() {
+  return {};
 }
 
 struct TFileFacts {

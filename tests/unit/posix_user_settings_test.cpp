@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 #include "errors.h"
@@ -24,12 +25,18 @@ const std::string kRefused = " に書き込めません";
 
 // The message of the save's error, or "saved" when it went through.
 std::string SaveMessage(const std::string& ini) {
+  TUserSettingsProfile profile;
   try {
-    SaveSettings(UserSettingsProfile(), ini, UnusualSettings());
+    SaveSettings(profile, ini, UnusualSettings());
   } catch (const EZarmokError& error) {
     return error.what();
   }
   return "saved";
+}
+
+TSaverSettings LoadedFrom(const std::string& ini) {
+  TUserSettingsProfile profile;
+  return LoadSettings(profile, ini);
 }
 
 mode_t ModeOf(const std::string& path) {
@@ -70,52 +77,102 @@ TEST(UserSettingsFile, FollowsAnAbsoluteXdgFolderThenAnAbsoluteHome) {
   }
 }
 
-TEST(UserSettingsFile, FirstSaveMakesTheFolderAndFileTheUsersAlone) {
-  const TScratchFolder scratch;
-  fs::create_directory(scratch.Path() / ".config");
-  TEnv xdg("XDG_CONFIG_HOME", nullptr);
-  TEnv home("HOME", scratch.Path().c_str());
-  const std::string ini = UserSettingsFilePath();
-  ASSERT_EQ(ini, scratch.File(".config/zarmok/zarmok.ini"));
+// A new user's home has no configuration folder yet: the first save makes what is missing of it
+// and of its zarmok folder, and reading before it makes nothing.
+TEST(UserSettingsFile, FirstSaveMakesTheFoldersAndFileTheUsersAlone) {
+  struct TCase {
+    const char* name;
+    const char* xdg;  // below the home; null for HOME's own .config
+    bool config_there;
+  };
+  for (const TCase& c :
+       {TCase{"configuration folder there", nullptr, true}, TCase{"new home", nullptr, false},
+        TCase{"XDG folder missing", "cfg/", false}}) {
+    const TScratchFolder scratch;
+    const std::string config = scratch.File(c.xdg != nullptr ? "cfg" : ".config");
+    if (c.config_there) fs::create_directory(config);
+    const std::string xdg = c.xdg != nullptr ? scratch.File(c.xdg) : std::string();
+    TEnv xdg_variable("XDG_CONFIG_HOME", c.xdg != nullptr ? xdg.c_str() : nullptr);
+    TEnv home("HOME", scratch.Path().c_str());
+    const std::string ini = UserSettingsFilePath();
+    ASSERT_EQ(ini, config + "/zarmok/zarmok.ini") << c.name;
 
-  EXPECT_EQ(SaveMessage(ini), "saved");
-  EXPECT_EQ(ModeOf(scratch.File(".config/zarmok")), 0700u);
-  EXPECT_EQ(ModeOf(ini), 0600u);
-  EXPECT_EQ(EntriesBelow(scratch.Path()), 3u);       // .config, zarmok, zarmok.ini
-  EXPECT_EQ(TextLines(ReadBytes(ini)).size(), 14u);  // the section and the 13 keys
-  EXPECT_EQ(LoadSettings(UserSettingsProfile(), ini), UnusualSettings());
+    EXPECT_EQ(LoadedFrom(ini), TSaverSettings{}) << c.name;
+    EXPECT_EQ(EntriesBelow(scratch.Path()), c.config_there ? 1u : 0u) << c.name;
+    EXPECT_EQ(SaveMessage(ini), "saved") << c.name;
+    if (!c.config_there) {
+      EXPECT_EQ(ModeOf(config), 0700u) << c.name;
+    }
+    EXPECT_EQ(ModeOf(config + "/zarmok"), 0700u) << c.name;
+    EXPECT_EQ(ModeOf(ini), 0600u) << c.name;
+    EXPECT_EQ(EntriesBelow(scratch.Path()), 3u) << c.name;       // the two folders and the file
+    EXPECT_EQ(TextLines(ReadBytes(ini)).size(), 14u) << c.name;  // the section and 13 keys
+    EXPECT_EQ(LoadedFrom(ini), UnusualSettings()) << c.name;
+  }
 
   // A file the user made more open keeps its mode when saved again.
+  const TScratchFolder scratch;
+  TEnv xdg("XDG_CONFIG_HOME", scratch.Path().c_str());
+  const std::string ini = UserSettingsFilePath();
+  ASSERT_EQ(SaveMessage(ini), "saved");
   ASSERT_EQ(chmod(ini.c_str(), 0644), 0);
   EXPECT_EQ(SaveMessage(ini), "saved");
   EXPECT_EQ(ModeOf(ini), 0644u);
 }
 
-// The configuration folder itself is the user's or the desktop's to make: where it is missing,
-// HOME is seldom the home the user means, and the save is refused rather than build one there.
-TEST(UserSettingsFile, MissingConfigurationFolderIsNotMade) {
+// The home, or the folder XDG_CONFIG_HOME is to be made in, is never made: where it is missing
+// the home is not one the user has (a service account, an unmounted or mistyped folder).
+TEST(UserSettingsFile, NothingIsMadeWhereTheConfigurationFolderHasNoParent) {
   const TScratchFolder scratch;
   for (const char* variable : {"HOME", "XDG_CONFIG_HOME"}) {
-    const std::string folder = scratch.File(variable[0] == 'H' ? "home" : "cfg");
-    TEnv xdg("XDG_CONFIG_HOME", variable[0] == 'X' ? folder.c_str() : nullptr);
-    TEnv home("HOME", scratch.File("home").c_str());
+    const std::string home = scratch.File("home");
+    const std::string config = scratch.File("missing/cfg");
+    TEnv xdg("XDG_CONFIG_HOME", variable[0] == 'X' ? config.c_str() : nullptr);
+    TEnv home_variable("HOME", home.c_str());
     const std::string ini = UserSettingsFilePath();
     EXPECT_EQ(SaveMessage(ini), ini + kRefused) << variable;
     EXPECT_EQ(EntriesBelow(scratch.Path()), 0u) << variable;
   }
 }
 
-TEST(UserSettingsFile, FolderThatIsAFileGivesTheDefaultsAndIsKept) {
-  const TScratchFolder scratch;
-  TEnv xdg("XDG_CONFIG_HOME", scratch.Path().c_str());
-  const std::string body = "[Zarmok]\nMaxBugs=7\n";
-  WriteBytes(scratch.File("zarmok"), body);
-  const std::string ini = UserSettingsFilePath();
+// A user who may not write the home (a home left to root, a read-only one) is refused, and the
+// home stays as it was.
+TEST(UserSettingsFile, HomeTheUserMayNotWriteGetsNoFolders) {
+  TReachableFolder root("/tmp/zarmok-user-XXXXXX");
+  ASSERT_TRUE(root.Made());
+  const std::string home = root.File("home");
+  ASSERT_EQ(mkdir(home.c_str(), 0555), 0);
+  // The home is not handed to the ordinary user: as root's, or as the user's own but read-only,
+  // it refuses the user's new folder either way.
+  const std::optional<bool> refused = AsOrdinaryUser({}, [&] {
+    setenv("HOME", home.c_str(), 1);
+    unsetenv("XDG_CONFIG_HOME");
+    const std::string ini = UserSettingsFilePath();
+    return SaveMessage(ini) == ini + kRefused;
+  });
+  ASSERT_TRUE(refused.has_value());
+  EXPECT_TRUE(*refused);
+  EXPECT_EQ(EntriesBelow(home), 0u);
+}
 
-  EXPECT_EQ(LoadSettings(UserSettingsProfile(), ini), TSaverSettings{});
-  EXPECT_EQ(SaveMessage(ini), ini + kRefused);
-  EXPECT_EQ(ReadBytes(scratch.File("zarmok")), body);
-  EXPECT_EQ(EntriesBelow(scratch.Path()), 1u);
+// Something other than a folder where the configuration folder or its zarmok folder should be:
+// the saver keeps its defaults, the save is refused, and the thing in the way is kept.
+TEST(UserSettingsFile, FileInTheWayGivesTheDefaultsAndIsKept) {
+  for (const char* in_the_way : {".config", ".config/zarmok"}) {
+    const TScratchFolder scratch;
+    TEnv xdg("XDG_CONFIG_HOME", nullptr);
+    TEnv home("HOME", scratch.Path().c_str());
+    const std::string body = "[Zarmok]\nMaxBugs=7\n";
+    if (std::string(in_the_way) != ".config") fs::create_directory(scratch.Path() / ".config");
+    WriteBytes(scratch.File(in_the_way), body);
+    const size_t entries = EntriesBelow(scratch.Path());
+    const std::string ini = UserSettingsFilePath();
+
+    EXPECT_EQ(LoadedFrom(ini), TSaverSettings{}) << in_the_way;
+    EXPECT_EQ(SaveMessage(ini), ini + kRefused) << in_the_way;
+    EXPECT_EQ(ReadBytes(scratch.File(in_the_way)), body) << in_the_way;
+    EXPECT_EQ(EntriesBelow(scratch.Path()), entries) << in_the_way;
+  }
 }
 
 // A settings folder linked to one the user may not write (another user's, a system folder): the
@@ -143,7 +200,7 @@ TEST(UserSettingsFile, LinkToAFolderTheUserMayNotWriteIsReadButNotWritten) {
           setenv("HOME", root.File("home").c_str(), 1);
           unsetenv("XDG_CONFIG_HOME");
           const std::string ini = UserSettingsFilePath();
-          const int32_t bugs = LoadSettings(UserSettingsProfile(), ini).MaxBugs;
+          const int32_t bugs = LoadedFrom(ini).MaxBugs;
           return bugs == (with_file ? 7 : 3) && SaveMessage(ini) == ini + kRefused;
         });
     ASSERT_TRUE(refused.has_value()) << with_file;
@@ -156,24 +213,26 @@ TEST(UserSettingsFile, LinkToAFolderTheUserMayNotWriteIsReadButNotWritten) {
 }
 
 // Without a home the file has no place: a file of that name below the folder the program was
-// started in is not read, and nothing is written there.
+// started in is not read, and nothing is written or made there, not even in a folder that a
+// relative HOME names.
 TEST(UserSettingsFile, NoHomeGivesTheDefaultsAndARefusalNamingTheFile) {
   const TScratchFolder scratch;
   const std::string stray = scratch.File("~/.config/zarmok/zarmok.ini");
   fs::create_directories(fs::path(stray).parent_path());
   WriteBytes(stray, "[Zarmok]\nMaxBugs=7\n");
+  fs::create_directory(scratch.Path() / "home");
   const fs::path started_in = fs::current_path();
   fs::current_path(scratch.Path());
   for (const char* home_value : {static_cast<const char*>(nullptr), "home"}) {
     TEnv xdg("XDG_CONFIG_HOME", nullptr);
     TEnv home("HOME", home_value);
     const std::string ini = UserSettingsFilePath();
-    EXPECT_EQ(LoadSettings(UserSettingsProfile(), ini), TSaverSettings{});
+    EXPECT_EQ(LoadedFrom(ini), TSaverSettings{});
     EXPECT_EQ(SaveMessage(ini), std::string("~/.config/zarmok/zarmok.ini") + kRefused);
   }
   fs::current_path(started_in);
   EXPECT_EQ(ReadBytes(stray), "[Zarmok]\nMaxBugs=7\n");
-  EXPECT_EQ(EntriesBelow(scratch.Path()), 4u);  // ~, .config, zarmok, zarmok.ini
+  EXPECT_EQ(EntriesBelow(scratch.Path()), 5u);  // ~, .config, zarmok, zarmok.ini, home
 }
 
 }  // namespace

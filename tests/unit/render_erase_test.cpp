@@ -5,7 +5,7 @@
 #include <random>
 
 #include "DeskTop.h"
-#include "fake/headless_host.h"
+#include "fake/fake_host.h"
 #include "fake/memory_profile.h"
 #include "fake/settings_edit.h"
 
@@ -17,7 +17,7 @@ using testing::SetSetting;
 class EraseTest : public ::testing::TestWithParam<int32_t> {};
 
 TEST_P(EraseTest, EraseCoversDrawOnRandomFigures) {
-  THeadlessHost host(64, 48);
+  testing::TFakeSaverHost host(64, 48);
   testing::TMemoryProfile profile;
   TDesktopWindow window(TDesktopHost{host, host, profile, "x.ini"});
   SetSetting(window, &TSaverSettings::BugsType, GetParam());

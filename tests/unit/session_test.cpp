@@ -25,14 +25,6 @@ std::vector<int64_t> Milliseconds(const std::vector<int64_t>& times) {
   return ms;
 }
 
-void SetEnvironment(const char* name, const char* value) {
-#ifdef _WIN32
-  _putenv_s(name, value);  // an empty value removes it, which reads the same
-#else
-  setenv(name, value, 1);
-#endif
-}
-
 // A password is in force and the host's dialog answers with `verdict`.
 void RequirePassword(TFakeStartUp& host, uint32_t verdict) {
   host.passwords.flag = TPasswordFlag{TPasswordFlagState::Value, 1};
@@ -50,7 +42,8 @@ TEST(SessionLoop, StepsAtTheRateOfStepsPerSecondAndWaitsBetween) {
     EXPECT_EQ(host.present_times[i], static_cast<int64_t>(i) * 10 * kMs) << i;
   }
   EXPECT_EQ(host.waits, std::vector<int32_t>(100, 10));
-  EXPECT_EQ(host.log, (Log{"find", "init", "create 0", "loop", "destroy"}));
+  EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480",
+                           "show-window", "pointer shown", "destroy"}));
 }
 
 TEST(SessionLoop, UnpacedStepsNeverWait) {
@@ -74,8 +67,8 @@ TEST(SessionLoop, AfterAHostDialogTheNextStepComesOnePeriodAfterItEnds) {
   // Steps at 0, 10, 20; the key at 25 opens the dialog until 525; the next step at 535.
   EXPECT_EQ(Milliseconds(host.present_times), (std::vector<int64_t>{0, 10, 20, 535, 545, 555}));
   ASSERT_EQ(host.passwords.calls.size(), 1u);
-  EXPECT_EQ(host.passwords.calls[0].host_dialogs_open_at_call, 1);
-  EXPECT_EQ(host.passwords.calls[0].cursor_count_at_call, 0);  // shown while it is up
+  EXPECT_EQ(host.passwords.calls[0].host_dialogs_open_at_call, 1);  // the input lent to it
+  EXPECT_EQ(host.passwords.calls[0].cursor_count_at_call, 0);       // shown while it is up
   EXPECT_EQ(host.host.host_dialogs_open, 0);
   EXPECT_EQ(host.host.cursor_count, 0);  // shown again after the destruction
 }
@@ -83,8 +76,8 @@ TEST(SessionLoop, AfterAHostDialogTheNextStepComesOnePeriodAfterItEnds) {
 TEST(SessionLoop, MouseMovementEndsTheSaverOnlyAfterTenSteps) {
   TFakeStartUp host;
   host.settings = {{"StepsPerSecond", "100"}};
-  host.At(45 * kMs, {TSaverEventKind::MouseMove});  // after 5 steps: ignored
-  host.At(95 * kMs, {TSaverEventKind::MouseMove});  // after 10 steps: ends it
+  host.At(45 * kMs, {TSaverEventKind::MouseMove, 0, {1, 1}});  // after 5 steps: ignored
+  host.At(95 * kMs, {TSaverEventKind::MouseMove, 0, {2, 1}});  // after 10 steps: ends it
   host.At(300 * kMs, {TSaverEventKind::KeyDown});   // never delivered
   host.end_at = 1000 * kMs;
   EXPECT_EQ(RunProgram({"/S"}, host), 0);
@@ -135,7 +128,7 @@ TEST(SessionEvents, PaintFillsBlackAndPresentsAtOnce) {
 }
 
 TEST(SessionEvents, TheGoneOrEndedWindowEndsTheLoopWithoutACloseQuery) {
-  for (const TSaverEventKind kind : {TSaverEventKind::PaneGone, TSaverEventKind::EndRequest}) {
+  for (const TSaverEventKind kind : {TSaverEventKind::WindowGone, TSaverEventKind::EndRequest}) {
     TFakeStartUp host;
     RequirePassword(host, 0);
     host.pane = TWindowRect{0, 0, 80, 60};
@@ -170,7 +163,7 @@ TEST(SessionErrors, AnErrorInAnyHandlerIsShownAndTheSaverGoesOn) {
   for (const TCase& c : cases) {
     TFakeStartUp host;
     host.settings = {{"StepsPerSecond", "100"}};
-    host.At(5 * kMs, {c.kind});
+    host.At(5 * kMs, {c.kind, 0, {1, 2}});
     host.end_at = 50 * kMs;
     // Armed after the first step, so neither creation nor a step is the one that fails.
     host.Do(2 * kMs, [&host, &c] { c.arrange(host); });
@@ -186,8 +179,11 @@ TEST(SessionErrors, AnErrorInAnIdleStepEndsTheProgramAfterTheTearDown) {
   host.step_error = "step failed";
   host.end_at = 1000 * kMs;
   EXPECT_EQ(RunProgram({"/s"}, host), 1);
-  EXPECT_EQ(host.log, (Log{"find", "init", "create 0", "loop", "destroy", "report"}));
+  EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480",
+                           "show-window", "pointer shown", "destroy", "report"}));
   EXPECT_EQ(host.reports, Log{"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|step failed"});
+  // The same line on the error stream, before the box.
+  EXPECT_EQ(host.diagnostics, Log{"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ: step failed"});
   EXPECT_TRUE(host.error_boxes.empty());
   EXPECT_FALSE(host.host.running);
   EXPECT_EQ(host.host.cursor_count, 0);
@@ -197,52 +193,217 @@ TEST(SessionErrors, AnErrorOfTheWindowsCreationEndsTheProgram) {
   TFakeStartUp host;
   host.settled_error = "BadWindow";
   EXPECT_EQ(RunProgram({"/s"}, host), 1);
-  EXPECT_EQ(host.log, (Log{"find", "init", "create 0", "destroy", "report"}));
+  EXPECT_EQ(host.log,
+            (Log{"find", "create 0", "pointer hidden", "pointer shown", "destroy", "report"}));
   EXPECT_EQ(host.reports, Log{"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|BadWindow"});
 }
 
 TEST(SessionStats, MeasurementsAreWrittenOnlyWhenAskedFor) {
-  for (const char* wanted : {"1", "0", ""}) {
-    SetEnvironment("ZARMOK_STATS", wanted);
+  for (const bool wanted : {true, false}) {
     TFakeStartUp host;
+    host.stats_wanted = wanted;
     host.settings = {{"StepsPerSecond", "100"}};
     host.end_at = 200 * kMs;
     EXPECT_EQ(RunProgram({"/s"}, host), 0);
-    if (std::string(wanted) == "1") {
+    if (wanted) {
       ASSERT_EQ(host.diagnostics.size(), 1u);
       EXPECT_NE(host.diagnostics[0].find("20 steps in 0.200 s = 100.0 steps/s"), std::string::npos)
           << host.diagnostics[0];
     } else {
-      EXPECT_TRUE(host.diagnostics.empty()) << wanted;
+      EXPECT_TRUE(host.diagnostics.empty());
     }
   }
-  SetEnvironment("ZARMOK_STATS", "");
 }
 
-TEST(SessionRandom, TwoWindowsWithOneSeedRunTheSameAnimationSideBySide) {
-  const std::map<std::string, std::string> settings = {{"MaxBugs", "6"}, {"BugPtnExCyc", "1"}};
-  testing::THeadlessSaver a(settings, 99, 320, 240);
-  testing::THeadlessSaver b(settings, 99, 320, 240);
-  testing::THeadlessSaver other(settings, 100, 320, 240);
-  // Interleaved, so a source shared between the windows would give each a different half.
-  for (int step = 0; step < 300; ++step) {
-    a.Idle(1);
-    b.Idle(1);
+// Steps per second over ten seconds of the fake clock at `rate`, with waits that end exactly
+// (tick 0) or only at the first tick at or after their deadline.
+double MeasuredRate(int32_t rate, int64_t tick) {
+  TFakeStartUp host;
+  host.settings = {{"StepsPerSecond", std::to_string(rate)}};
+  host.timer_tick = tick;
+  host.end_at = 10000 * kMs;
+  EXPECT_EQ(RunProgram({"/s"}, host), 0);
+  return static_cast<double>(host.Steps()) / 10.0;
+}
+
+TEST(SessionPace, HoldsOnExactAndOnCoarseTimers) {
+  for (const int64_t tick : {int64_t{0}, int64_t{15625000}}) {
+    for (const int32_t rate : {1, 60, 100, 120, 200, 240}) {
+      EXPECT_NEAR(MeasuredRate(rate, tick), rate, rate * 0.01) << rate << " tick " << tick;
+    }
   }
-  other.Idle(300);
-  bool differs_from_other = false;
+}
+
+TEST(SessionInput, OnlyANewPointerPositionIsAMovement) {
+  // Where the pointer was when the windows showed, and then anywhere else.
+  TFakeStartUp host;
+  host.settings = {{"StepsPerSecond", "100"}};
+  host.At(200 * kMs, {TSaverEventKind::MouseMove, 0, {320, 240}});  // where it already was
+  host.At(300 * kMs, {TSaverEventKind::MouseMove, 0, {320, 241}});
+  host.end_at = 1000 * kMs;
+  EXPECT_EQ(RunProgram({"/S"}, host), 0);
+  EXPECT_EQ(Milliseconds({host.present_times.back()}), std::vector<int64_t>{290});
+
+  // A platform that cannot tell where the pointer is: the first position seen is not a move.
+  TFakeStartUp blind;
+  blind.pointer.reset();
+  blind.settings = {{"StepsPerSecond", "100"}};
+  blind.At(200 * kMs, {TSaverEventKind::MouseMove, 0, {5, 5}});
+  blind.At(300 * kMs, {TSaverEventKind::MouseMove, 0, {5, 5}});
+  blind.At(400 * kMs, {TSaverEventKind::MouseMove, 0, {6, 5}});
+  blind.end_at = 1000 * kMs;
+  EXPECT_EQ(RunProgram({"/S"}, blind), 0);
+  EXPECT_EQ(Milliseconds({blind.present_times.back()}), std::vector<int64_t>{390});
+}
+
+TEST(SessionInput, InputWhileAHostDialogIsUpIsTheDialogs) {
+  TFakeStartUp host;
+  host.settings = {{"StepsPerSecond", "100"}};
+  RequirePassword(host, 0);
+  // Delivered during the dialog (a platform that dispatches inside it), and queued by its end.
+  host.passwords.during_verify = [&host] {
+    host.now += 500 * kMs;
+    EXPECT_TRUE(host.events->Deliver({TSaverEventKind::KeyDown}));
+    EXPECT_TRUE(host.events->Deliver({TSaverEventKind::CloseRequest}));
+  };
+  host.At(25 * kMs, {TSaverEventKind::KeyDown});
+  host.At(300 * kMs, {TSaverEventKind::PrimaryClick});
+  host.At(400 * kMs, {TSaverEventKind::Paint});  // not input: still painted
+  host.end_at = 700 * kMs;
+  EXPECT_EQ(RunProgram({"/s"}, host), 0);
+  EXPECT_EQ(host.passwords.calls.size(), 1u);
+  EXPECT_EQ(host.delivered_results.size(), 2u);  // the key and the paint
+  EXPECT_EQ(host.host.host_dialogs_open, 0);
+
+  // Afterwards the next key asks again.
+  TFakeStartUp again;
+  again.settings = {{"StepsPerSecond", "100"}};
+  RequirePassword(again, 0);
+  again.passwords.during_verify = [&again] { again.now += 100 * kMs; };
+  again.At(25 * kMs, {TSaverEventKind::KeyDown});
+  again.At(200 * kMs, {TSaverEventKind::KeyDown});
+  again.end_at = 300 * kMs;
+  EXPECT_EQ(RunProgram({"/s"}, again), 0);
+  EXPECT_EQ(again.passwords.calls.size(), 2u);
+}
+
+TEST(SessionInput, AnErrorBoxHasThePointerAndTheInput) {
+  TFakeStartUp host;
+  host.settings = {{"StepsPerSecond", "100"}};
+  host.At(5 * kMs, {TSaverEventKind::CloseRequest});
+  host.Do(2 * kMs, [&host] { host.passwords.flag_error = "no flag"; });
+  RequirePassword(host, 1);
+  host.during_error_box = [&host] {
+    EXPECT_EQ(host.host.cursor_count, 0);
+    EXPECT_EQ(host.host.host_dialogs_open, 1);
+    host.passwords.flag_error.reset();
+    host.events->Deliver({TSaverEventKind::KeyDown});  // meant for the box
+  };
+  host.end_at = 100 * kMs;
+  EXPECT_EQ(RunProgram({"/s"}, host), 0);
+  EXPECT_EQ(host.error_boxes, Log{"Zarmok|no flag."});
+  EXPECT_TRUE(host.passwords.calls.empty());
+  EXPECT_EQ(host.host.host_dialogs_open, 0);
+  EXPECT_EQ(Milliseconds({host.present_times.back()}), std::vector<int64_t>{90});
+}
+
+TEST(SessionPane, AFailedRequestEndsThePreviewOnlyWhenThePaneIsGone) {
+  for (const bool gone : {true, false}) {
+    TFakeStartUp host;
+    host.pane = TWindowRect{0, 0, 80, 60};
+    host.settings = {{"StepsPerSecond", "100"}};
+    host.Do(25 * kMs, [&host, gone] {
+      host.step_error = "BadDrawable";
+      if (gone) host.gone.push_back(77);
+    });
+    host.end_at = 1000 * kMs;
+    EXPECT_EQ(RunProgram({"/p", "77"}, host), gone ? 0 : 1) << gone;
+    EXPECT_EQ(host.reports.empty(), gone) << gone;
+    EXPECT_EQ(host.present_times.size(), 4u) << gone;
+  }
+}
+
+TEST(SessionPane, APaneDestroyedWithoutNoticeEndsThePreviewSoon) {
+  TFakeStartUp host;
+  host.pane = TWindowRect{0, 0, 80, 60};
+  host.settings = {{"StepsPerSecond", "100"}};
+  host.Do(400 * kMs, [&host] { host.gone.push_back(77); });
+  host.end_at = 10000 * kMs;
+  EXPECT_EQ(RunProgram({"/p", "77"}, host), 0);
+  EXPECT_TRUE(host.reports.empty());
+  EXPECT_GE(host.present_times.back(), 400 * kMs);
+  EXPECT_LE(host.present_times.back(), 400 * kMs + kPaneCheckNs);
+}
+
+TEST(SessionMonitors, EachMonitorHasItsWindowAndTheRunIsOne) {
+  TFakeStartUp host;
+  host.monitors = {TMonitor{1, {0, 0, 800, 600}}, TMonitor{2, {800, 0, 1440, 480}}};
+  host.settings = {{"StepsPerSecond", "100"}};
+  RequirePassword(host, 0);
+  host.At(35 * kMs, {TSaverEventKind::KeyDown}, 1);           // the second window: refused
+  host.At(55 * kMs, {TSaverEventKind::MouseMove, 0, {9, 9}}, 0);  // within the run's grace
+  host.At(200 * kMs, {TSaverEventKind::Paint}, 1);
+  host.end_at = 300 * kMs;
+  host.in_loop = [&host](TDesktopWindow&) {
+    EXPECT_TRUE(host.host.running);
+    EXPECT_EQ(host.host.cursor_count, -1);
+  };
+  EXPECT_EQ(RunProgram({"/s"}, host), 0);
+  EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "create 0", "place 0,0 800x600",
+                           "show-window", "place 800,0 640x480", "show-window", "pointer shown",
+                           "pointer hidden", "destroy", "pointer shown", "destroy"}));
+  // One close query, with the first window's handle; one flag set and cleared.
+  ASSERT_EQ(host.passwords.calls.size(), 1u);
+  EXPECT_EQ(host.passwords.calls[0].window, 0x100u);
+  EXPECT_EQ(host.host.flag_writes, 2);
+  EXPECT_FALSE(host.host.running);
+  // Both step together; the second also presented its repaint.
+  ASSERT_EQ(host.presents_by_window.size(), 2u);
+  EXPECT_EQ(host.presents_by_window[0].size(), 30u);
+  EXPECT_EQ(host.presents_by_window[1].size(), 31u);
+}
+
+TEST(SessionMonitors, AMonitorThatGoesTakesItsWindowAndANewOneGetsOne) {
+  TFakeStartUp host;
+  host.monitors = {TMonitor{1, {0, 0, 640, 480}}, TMonitor{2, {640, 0, 1280, 480}}};
+  host.settings = {{"StepsPerSecond", "100"}};
+  // The first window's monitor goes, the second's grows, a third comes.
+  host.Do(50 * kMs, [&host] {
+    host.monitors = {TMonitor{2, {640, 0, 1920, 720}}, TMonitor{3, {0, 480, 640, 960}}};
+  });
+  host.At(50 * kMs, {TSaverEventKind::MonitorsChanged});
+  host.At(100 * kMs, {TSaverEventKind::MouseMove, 0, {1, 1}}, 1);  // the new window
+  host.end_at = 200 * kMs;
+  EXPECT_EQ(RunProgram({"/S"}, host), 0);
+  const Log after_change(host.log.begin() + 8, host.log.begin() + 13);
+  EXPECT_EQ(after_change, (Log{"place 640,0 1280x720", "create 0", "place 0,480 640x480",
+                               "show-window", "destroy"}));
+  // The run's flag and pointer stayed as they were through the change.
+  EXPECT_EQ(host.host.flag_writes, 2);
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "pointer hidden"), 1);
+  // The grace went on in the window that took the run's role: the movement ended the run.
+  EXPECT_EQ(Milliseconds({host.presents_by_window[1].back()}), std::vector<int64_t>{90});
+}
+
+TEST(SessionMonitors, EachWindowRunsItsOwnSwarm) {
+  const std::map<std::string, std::string> settings = {{"MaxBugs", "6"}, {"BugPtnExCyc", "1"}};
+  // Two windows stepping in turn, against the second one's seed run alone: a random source
+  // shared between them would give each a different half of its draws.
+  testing::THeadlessSaver pair(settings, 99, 320, 240, 2);
+  testing::THeadlessSaver alone(settings, 100, 320, 240);
+  pair.Run(300);
+  alone.Run(300);
   for (int i = 0; i < 6; ++i) {
-    const TBug& x = a.window->Bugs[i];
-    const TBug& y = b.window->Bugs[i];
+    const TBug& x = pair.session.Window(1).Bugs[i];
+    const TBug& y = alone.session.Window(0).Bugs[i];
     EXPECT_EQ(x.X, y.X) << i;
     EXPECT_EQ(x.Y, y.Y) << i;
     EXPECT_EQ(x.Dir, y.Dir) << i;
     EXPECT_EQ(x.Life, y.Life) << i;
-    differs_from_other = differs_from_other || x.X != other.window->Bugs[i].X;
   }
-  EXPECT_TRUE(differs_from_other);
-  const TRasterCanvas& pa = a.host.Raster();
-  const TRasterCanvas& pb = b.host.Raster();
+  EXPECT_NE(pair.session.Window(0).Bugs[0].X, pair.session.Window(1).Bugs[0].X);
+  const TRasterCanvas& pa = pair.Picture(1);
+  const TRasterCanvas& pb = alone.Picture(0);
   EXPECT_TRUE(std::equal(pa.Pixels(), pa.Pixels() + pa.Stride() * pa.Height(), pb.Pixels()));
 }
 

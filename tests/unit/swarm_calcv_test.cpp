@@ -7,7 +7,7 @@
 
 #include "DeskTop.h"
 #include "fake/headings.h"
-#include "fake/headless_host.h"
+#include "fake/fake_host.h"
 #include "fake/memory_profile.h"
 #include "fake/settings_edit.h"
 
@@ -42,7 +42,7 @@ class CalcVTest : public ::testing::Test {
     return b;
   }
 
-  THeadlessHost host;
+  testing::TFakeSaverHost host;
   testing::TMemoryProfile profile;
   TDesktopWindow window;
 };

@@ -111,9 +111,9 @@ TEST_P(ExtremeTest, DrawsOnTheCanvasWithoutFault) {
   testing::THeadlessSaver saver(GetParam().settings, 6, 40, 30);
   const bool heavy = GetParam().name == "All_2" || GetParam().name == "MaxBugs_2";
 #ifdef __SANITIZE_ADDRESS__
-  saver.Idle(heavy ? 100 : 500);
+  saver.Run(heavy ? 100 : 500);
 #else
-  saver.Idle(heavy ? 300 : 2000);
+  saver.Run(heavy ? 300 : 2000);
 #endif
   ExpectSane(*saver.window);
 }

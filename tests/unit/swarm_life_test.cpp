@@ -5,6 +5,7 @@
 #include <numbers>
 
 #include "DeskTop.h"
+#include "fake/fake_host.h"
 #include "fake/headless_saver.h"
 #include "fake/settings_edit.h"
 #include "random.h"
@@ -41,7 +42,7 @@ class LifeTest : public ::testing::Test {
     return {reached_one, -1};
   }
 
-  THeadlessHost host;
+  testing::TFakeSaverHost host;
   testing::TMemoryProfile profile;
   TDesktopWindow window;
 };
@@ -187,7 +188,7 @@ TEST(BirthTest, OneLevelHoldsTheFullColours) {
 TEST(BirthTest, WidthOneAndRecordsAboveMaxBugs) {
   testing::TMemoryProfile profile;
   profile.Set("x.ini", "Zarmok", "MaxBugs", "4");
-  THeadlessHost host(1, 1);
+  testing::TFakeSaverHost host(1, 1);
   TDesktopWindow window(TDesktopHost{host, host, profile, "x.ini"});
   window.FormCreate();
   for (int step = 0; step < 200; ++step) host.RunIdle();

@@ -202,7 +202,7 @@ TEST_F(StepTest, IdleCountSaturatesAndAsksAgain) {
 TEST(SpeedZeroTest, ScreenStaysBlackAndNothingAges) {
   testing::THeadlessSaver saver({{"Speed", "0"}, {"MaxBugs", "20"}}, 3, 300, 200);
   std::array<TBug, kBugCount> before = saver.window->Bugs;
-  saver.Idle(500);
+  saver.Run(500);
   EXPECT_TRUE(saver.CanvasBlack());
   for (int i = 0; i < 20; ++i) {
     EXPECT_EQ(saver.window->Bugs[i].X, before[i].X);
@@ -215,8 +215,7 @@ TEST(SpeedZeroTest, ScreenStaysBlackAndNothingAges) {
 TEST(SwarmRunTest, BugsStayAliveAndOnTheirRing) {
   testing::THeadlessSaver saver({}, 11, 320, 240);
   int reborn = 0;
-  for (int step = 0; step < 3000; ++step) {
-    saver.Idle(1);
+  saver.Run(3000, [&](int64_t) {
     for (int i = 0; i < 3; ++i) {
       const TBug& b = saver.window->Bugs[i];
       ASSERT_GE(b.ImgIdx, 1);
@@ -228,7 +227,7 @@ TEST(SwarmRunTest, BugsStayAliveAndOnTheirRing) {
       ASSERT_LE(b.Dir, kTwoPi);
       reborn += saver.window->StepNotes[i].Reborn;
     }
-  }
+  });
   EXPECT_GT(reborn, 0);
   EXPECT_FALSE(saver.CanvasBlack());
 }

@@ -12,8 +12,9 @@
 #include <string_view>
 
 #include "DeskTop.h"
-#include "headless_host.h"
+#include "headless_platform.h"
 #include "png_writer.h"
+#include "posix/profile_posix.h"
 #include "posix/user_config.h"
 #include "run_options.h"
 #include "session.h"
@@ -100,32 +101,30 @@ int main(int argc, char** argv) {
   if (o.trace && !trace.Open(*o.trace, error)) Fail(error);
 
   // Without --ini, the file the saver itself reads, read by the saver's own rules.
+  TPosixProfile any_file;
+  TUserSettingsProfile user_file;
   const std::string ini = o.ini ? *o.ini : UserSettingsFilePath();
-  IPrivateProfile& profile = o.ini ? SystemProfile() : UserSettingsProfile();
-  THeadlessHost host;  // the resource's client size while the window is created
-  TDesktopHost context{host, host, profile, ini};
-  context.Seed = o.seed;
-  TDesktopWindow window(context);
-  window.FormCreate();
-  host.Resize(o.width, o.height);
-  window.FormPaint();
-
-  if (trace.IsOpen()) {
-    trace.Header(window.Random.LastSeed(), kBirthClientWidth, kBirthClientHeight, o.width, o.height,
-                 window.Loaded(), window.Used());
-    trace.Step(0, window, false);
-  }
-  if (o.frames) WriteFrame(host.Raster(), *o.frames, 0);
+  IPrivateProfile& profile = o.ini ? static_cast<IPrivateProfile&>(any_file) : user_file;
+  tools::THeadlessPlatform platform(profile, ini, {TWindowRect{0, 0, o.width, o.height}});
+  TSaverSession session(platform, {"/s"}, o.seed);
 
   using Clock = std::chrono::steady_clock;
   const auto start = Clock::now();
   auto last_report = start;
   bool reported = false;
-  for (int64_t step = 1; step <= o.steps; ++step) {
-    host.RunIdle();
-    if (trace.IsOpen()) trace.Step(step, window, true);
-    if (o.frames && step % o.every == 0) WriteFrame(host.Raster(), *o.frames, step);
-    if ((step & 255) == 0) {
+  // Called once the window is painted at its size (step 0), then after every idle step.
+  platform.Observe([&](int64_t step) {
+    const TDesktopWindow& window = session.Window(0);
+    const TRasterCanvas& picture = platform.Windows().front()->Picture();
+    if (trace.IsOpen()) {
+      if (step == 0) {
+        trace.Header(window.Random.LastSeed(), kBirthClientWidth, kBirthClientHeight, o.width,
+                     o.height, window.Loaded(), window.Used());
+      }
+      trace.Step(step, window, step > 0);
+    }
+    if (o.frames && step % o.every == 0) WriteFrame(picture, *o.frames, step);
+    if ((step & 255) == 0 && step > 0) {
       const auto now = Clock::now();
       if (now - start > std::chrono::seconds(3) && now - last_report > std::chrono::seconds(1)) {
         const double secs = std::chrono::duration<double>(now - start).count();
@@ -137,13 +136,16 @@ int main(int argc, char** argv) {
         reported = true;
       }
     }
-  }
+    if (step == o.steps && o.png) {
+      error = render::WritePng(picture, *o.png);
+      if (!error.empty()) Fail(error);
+    }
+    return step < o.steps;
+  });
+  session.Create(0);
+  session.Run();
   if (reported) std::fputc('\n', stderr);
 
-  if (o.png) {
-    error = render::WritePng(host.Raster(), *o.png);
-    if (!error.empty()) Fail(error);
-  }
   if (!trace.Close()) Fail("cannot write " + *o.trace);
   return 0;
 }

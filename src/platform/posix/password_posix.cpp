@@ -77,30 +77,31 @@ using TVerifyScreenSavePwd = int32_t (*)(uintptr_t window);
 using TPwdChangePasswordA = int32_t (*)(const char* which, uintptr_t owner, uint32_t reserved1,
                                         uint32_t reserved2);
 
-class TPosixPasswordHost final : public IPasswordHost {
- public:
-  TPasswordFlag ReadPasswordFlag() override { return ReadPasswordFlagFrom(HostSettingsFilePath()); }
-  std::string SystemDirectory() override { return HostLibraryDirectory(); }
-  char PathSeparator() const override { return '/'; }
-  void* LoadHostLibrary(const std::string& path) override {
-    return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-  }
-  void* FindHostEntry(void* library, const char* name) override { return dlsym(library, name); }
-  void FreeHostLibrary(void* library) override { dlclose(library); }
-  uint32_t CallVerifyScreenSavePwd(void* entry, uintptr_t window) override {
-    return static_cast<uint32_t>(reinterpret_cast<TVerifyScreenSavePwd>(entry)(window));
-  }
-  void CallPwdChangePasswordA(void* entry, const char* which, uintptr_t owner, uint32_t reserved1,
-                              uint32_t reserved2) override {
-    reinterpret_cast<TPwdChangePasswordA>(entry)(which, owner, reserved1, reserved2);
-  }
-};
-
 }  // namespace
 
-IPasswordHost& SystemPasswords() {
-  static TPosixPasswordHost passwords;
-  return passwords;
+TPasswordFlag TPosixPasswords::ReadPasswordFlag() {
+  return ReadPasswordFlagFrom(HostSettingsFilePath());
+}
+
+void* TPosixPasswords::LoadHostLibrary(const std::string& path) {
+  return dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+}
+
+void* TPosixPasswords::FindHostEntry(void* library, const char* name) {
+  return dlsym(library, name);
+}
+
+void TPosixPasswords::FreeHostLibrary(void* library) {
+  dlclose(library);
+}
+
+uint32_t TPosixPasswords::CallVerifyScreenSavePwd(void* entry, TWindowHandle window) {
+  return static_cast<uint32_t>(reinterpret_cast<TVerifyScreenSavePwd>(entry)(window));
+}
+
+void TPosixPasswords::CallPwdChangePasswordA(void* entry, const char* which, TWindowHandle owner,
+                                             uint32_t reserved1, uint32_t reserved2) {
+  reinterpret_cast<TPwdChangePasswordA>(entry)(which, owner, reserved1, reserved2);
 }
 
 }  // namespace zarmok

@@ -2,6 +2,7 @@
 // flag, and a host library directory holds the libraries with the password dialogs.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 #include "platform.h"
@@ -24,7 +25,19 @@ std::string HostLibraryDirectory();
 // is not an integer (decimal, or "$"/"0x" hexadecimal, 32 bits), is unreadable.
 TPasswordFlag ReadPasswordFlagFrom(const std::string& path);
 
-// The host's password services of this machine.
-IPasswordHost& SystemPasswords();
+// The host's password services of this machine. Nothing is kept between calls.
+class TPosixPasswords final : public IPasswordHost {
+ public:
+  // From HostSettingsFilePath(), read afresh.
+  TPasswordFlag ReadPasswordFlag() override;
+  std::string SystemDirectory() override { return HostLibraryDirectory(); }
+  char PathSeparator() const override { return '/'; }
+  void* LoadHostLibrary(const std::string& path) override;
+  void* FindHostEntry(void* library, const char* name) override;
+  void FreeHostLibrary(void* library) override;
+  uint32_t CallVerifyScreenSavePwd(void* entry, TWindowHandle window) override;
+  void CallPwdChangePasswordA(void* entry, const char* which, TWindowHandle owner,
+                              uint32_t reserved1, uint32_t reserved2) override;
+};
 
 }  // namespace zarmok

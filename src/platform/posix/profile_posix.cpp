@@ -20,7 +20,7 @@
 #include <string_view>
 #include <vector>
 
-#include "platform.h"
+#include "profile_posix.h"
 #include "user_config.h"
 
 namespace zarmok {
@@ -351,74 +351,101 @@ bool SafeName(const std::string& name) {
          name.find_first_of("\r\n\0=[]", 0, 6) == std::string::npos;
 }
 
-std::string FolderOf(const std::string& path) {
+// The folder that holds `path`; trailing slashes of either do not count.
+std::string FolderOf(std::string path) {
+  while (path.size() > 1 && path.back() == '/') path.pop_back();
   const size_t slash = path.find_last_not_of('/', path.rfind('/'));
   return slash == std::string::npos ? std::string("/") : path.substr(0, slash + 1);
 }
 
-// Makes the folder of `file` (mode 0700) when it is missing and the folder above it is one: the
-// user's configuration folder is the user's or the desktop's to make, and where it is missing,
-// HOME is rarely the home the user means.
-void MakeOwnFolder(const std::string& file) {
-  const std::string folder = FolderOf(file);
-  struct stat info {};
-  if (lstat(folder.c_str(), &info) == 0 || errno != ENOENT) return;
-  if (stat(FolderOf(folder).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return;
-  mkdir(folder.c_str(), 0700);  // a refusal shows as the save's own failure
+std::string NameOf(const std::string& path) {
+  const size_t slash = path.rfind('/');
+  return slash == std::string::npos ? path : path.substr(slash + 1);
 }
 
-class TPosixProfile : public IPrivateProfile {
- public:
-  // `user_settings`: the rules of the user's settings file (see UserSettingsProfile).
-  explicit TPosixProfile(bool user_settings) : user_settings_(user_settings) {}
+// Makes `folder` (mode 0700) when nothing at all stands there and the folder above it exists as
+// a folder. False when the folder is missing and was not made; whatever already stands there
+// (a folder, a link, a file) is left for the save itself to use or to fail on.
+bool MakeMissingFolder(const std::string& folder) {
+  struct stat info {};
+  if (lstat(folder.c_str(), &info) == 0) return true;
+  if (errno != ENOENT) return false;
+  if (stat(FolderOf(folder).c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) return false;
+  return mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST;
+}
 
-  std::string GetString(const std::string& file, const std::string& section, const std::string& key,
-                        const std::string& default_text, size_t buffer_size) override {
-    std::string text = default_text;
-    const TFileBody body = Names(file) ? ReadFileBody(file) : TFileBody{};
-    CSimpleIniA ini;
-    if (body.state == TFileState::kRead && Parse(ini, body.bytes)) {
-      if (const char* value = ini.GetValue(section.c_str(), key.c_str(), nullptr)) text = value;
-    }
-    text.resize(std::min(text.find('\0'), text.size()));
-    if (buffer_size == 0) return {};
-    if (text.size() > buffer_size - 1) text.resize(buffer_size - 1);
-    return text;
+// Makes what the first save of the user's settings file needs below the folder that holds the
+// configuration folder: the configuration folder, then its zarmok folder, each 0700 as the
+// desktops' rule for the user's own folders has it. A missing home (or a missing parent of
+// XDG_CONFIG_HOME) is never made: it is a home the user does not have, or one not mounted yet.
+// Any other file, or a configuration folder given relative to wherever the program started,
+// gets no folder at all. A folder that cannot be made shows as the save's own refusal.
+void MakeSettingsFolders(const std::string& file) {
+  std::string config = UserConfigFolder();
+  if (config.empty() || file != UserConfigFile(NameOf(file))) return;
+  while (config.size() > 1 && config.back() == '/') config.pop_back();
+  if (MakeMissingFolder(config)) MakeMissingFolder((config == "/" ? "" : config) + "/zarmok");
+}
+
+// The value of `key` as a GetString caller receives it from a file read as `body`.
+std::string ValueOf(const TFileBody& body, const std::string& section, const std::string& key,
+                    const std::string& default_text, size_t buffer_size) {
+  std::string text = default_text;
+  CSimpleIniA ini;
+  if (body.state == TFileState::kRead && Parse(ini, body.bytes)) {
+    if (const char* value = ini.GetValue(section.c_str(), key.c_str(), nullptr)) text = value;
   }
+  text.resize(std::min(text.find('\0'), text.size()));
+  if (buffer_size == 0) return {};
+  if (text.size() > buffer_size - 1) text.resize(buffer_size - 1);
+  return text;
+}
 
-  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& value) override {
-    if (file.empty() || !Names(file) || !SafeName(section) || !SafeName(key) ||
-        value.find_first_of("\r\n\0", 0, 3) != std::string::npos) {
-      return false;
-    }
-    const std::optional<std::string> target = ResolveLinks(file);
-    if (!target) return false;
-    const TFileBody body = ReadFileBody(*target);
-    // A file we cannot read whole is left alone rather than replaced by a stranger.
-    if (body.state == TFileState::kUnusable) return false;
-    const std::string edited = EditedBody(body.bytes, section, key, value);
-    if (!OnlyKeyChanged(body.bytes, edited, section, key, value)) return false;
-    if (user_settings_ && body.state == TFileState::kMissing) MakeOwnFolder(file);
-    return SaveFile(*target, edited, body, user_settings_ ? 0600 : NewFileMode());
+// The user's settings file differs from any other in what its first save does: see
+// TUserSettingsProfile.
+enum class TFileKind { kAny, kUserSettings };
+
+bool WriteValue(const std::string& file, const std::string& section, const std::string& key,
+                const std::string& value, TFileKind kind) {
+  if (file.empty() || !SafeName(section) || !SafeName(key) ||
+      value.find_first_of("\r\n\0", 0, 3) != std::string::npos) {
+    return false;
   }
-
- private:
-  bool Names(const std::string& file) const { return !user_settings_ || file.starts_with('/'); }
-
-  bool user_settings_;
-};
+  const std::optional<std::string> target = ResolveLinks(file);
+  if (!target) return false;
+  const TFileBody body = ReadFileBody(*target);
+  // A file we cannot read whole is left alone rather than replaced by a stranger.
+  if (body.state == TFileState::kUnusable) return false;
+  const std::string edited = EditedBody(body.bytes, section, key, value);
+  if (!OnlyKeyChanged(body.bytes, edited, section, key, value)) return false;
+  const bool user_settings = kind == TFileKind::kUserSettings;
+  if (user_settings && body.state == TFileState::kMissing) MakeSettingsFolders(file);
+  return SaveFile(*target, edited, body, user_settings ? 0600 : NewFileMode());
+}
 
 }  // namespace
 
-IPrivateProfile& SystemProfile() {
-  static TPosixProfile profile(false);
-  return profile;
+std::string TPosixProfile::GetString(const std::string& file, const std::string& section,
+                                     const std::string& key, const std::string& default_text,
+                                     size_t buffer_size) {
+  return ValueOf(ReadFileBody(file), section, key, default_text, buffer_size);
 }
 
-IPrivateProfile& UserSettingsProfile() {
-  static TPosixProfile profile(true);
-  return profile;
+bool TPosixProfile::WriteString(const std::string& file, const std::string& section,
+                                const std::string& key, const std::string& value) {
+  return WriteValue(file, section, key, value, TFileKind::kAny);
+}
+
+std::string TUserSettingsProfile::GetString(const std::string& file, const std::string& section,
+                                            const std::string& key, const std::string& default_text,
+                                            size_t buffer_size) {
+  const TFileBody body = file.starts_with('/') ? ReadFileBody(file) : TFileBody{};
+  return ValueOf(body, section, key, default_text, buffer_size);
+}
+
+bool TUserSettingsProfile::WriteString(const std::string& file, const std::string& section,
+                                       const std::string& key, const std::string& value) {
+  return file.starts_with('/') && WriteValue(file, section, key, value, TFileKind::kUserSettings);
 }
 
 }  // namespace zarmok

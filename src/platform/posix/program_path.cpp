@@ -1,9 +1,9 @@
+#include "program_path.h"
+
 #include <unistd.h>
 
 #include <array>
 #include <string>
-
-#include "platform.h"
 
 namespace zarmok {
 

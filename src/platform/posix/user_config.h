@@ -3,6 +3,7 @@
 // cannot live beside the program as it does on Windows.
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 #include "platform.h"
@@ -27,11 +28,17 @@ std::string UserConfigFile(const std::string& name);
 // kUnplacedSettingsFile.
 std::string UserSettingsFilePath();
 
-// The private-profile service for the user's settings file. As SystemProfile, and besides: a
+// The private-profile service for the user's settings file. As TPosixProfile, and besides: a
 // name that is not an absolute path names no file (reads give the default, writes are refused);
-// a save that creates the file first makes the file's own folder, mode 0700, when the folder
-// above it exists (nothing is made outside the configuration folder); a new file gets mode
-// 0600.
-IPrivateProfile& UserSettingsProfile();
+// a new file gets mode 0600; and a save that creates a file UserConfigFile names first makes
+// what is missing of the configuration folder and its zarmok folder, each 0700, where the folder
+// that holds the configuration folder exists. Nothing else is ever made, and reading makes nothing.
+class TUserSettingsProfile final : public IPrivateProfile {
+ public:
+  std::string GetString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& default_text, size_t buffer_size) override;
+  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) override;
+};
 
 }  // namespace zarmok

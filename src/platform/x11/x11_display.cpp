@@ -5,96 +5,134 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "errors.h"
 #include "host.h"
 
+// Last: it defines macros that the standard headers must not see.
+#include <X11/Xlibint.h>
+#undef min
+#undef max
+
 namespace zarmok::x11 {
 namespace {
 
-Display* g_display = nullptr;
-int g_trap_depth = 0;
-bool g_trap_failed = false;
-TPendingError g_pending;
-
-int OnXError(Display* display, XErrorEvent* event) {
-  if (g_trap_depth > 0) {
-    g_trap_failed = true;
-    return 0;
-  }
-  if (!g_pending.pending) {
-    char text[256] = {};
-    XGetErrorText(display, event->error_code, text, sizeof text);
-    g_pending.pending = true;
-    g_pending.code = event->error_code;
-    g_pending.resource = event->resourceid;
-    char detail[400];
-    std::snprintf(detail, sizeof detail, "X error: %s (request %u.%u, resource 0x%lx)", text,
-                  static_cast<unsigned>(event->request_code),
-                  static_cast<unsigned>(event->minor_code), event->resourceid);
-    g_pending.text = detail;
-  }
+// Xlib's handler of a lost connection is the same for every display; handing over to the
+// display's own report (the exit handler) is all it does.
+int HandOverLostConnection(Display*) {
   return 0;
 }
 
-// Xlib ends the program itself once this returns, so the report is made here. Nothing else
-// can be done on a connection that is gone: the server has already taken the saver's window,
-// grab and pointer with it.
-int OnXIOError(Display*) {
-  std::fprintf(stderr, "%s: %s\n", kUnhandledErrorTitle, "X サーバーとの接続が切れました");
-  std::fflush(stderr);
+// Nothing can be done on a connection that is gone: the server has already taken the saver's
+// windows, grab and pointer with it. The report is the program's error line; no box can show.
+void ReportLostConnection(Display*, void*) {
+  const std::string line = ErrorLine(kUnhandledErrorTitle, "X サーバーとの接続が切れました") + "\n";
+  const ssize_t written = write(STDERR_FILENO, line.data(), line.size());
+  (void)written;
   _exit(1);
+}
+
+// The display's error procedure: the error goes to the connection object that the display's
+// extension record carries, and Xlib's process-wide handler never sees it.
+int HandOverError(Display* display, xError* error, XExtCodes* codes, int* result) {
+  XEDataObject object;
+  object.display = display;
+  XExtData* data = XFindOnExtensionList(XEHeadOfExtensionList(object), codes->extension);
+  if (data == nullptr) return 0;
+  char text[256] = {};
+  XGetErrorText(display, error->errorCode, text, sizeof text);
+  char detail[400];
+  std::snprintf(detail, sizeof detail, "X error: %s (request %u.%u, resource 0x%lx)", text,
+                static_cast<unsigned>(error->majorCode), static_cast<unsigned>(error->minorCode),
+                static_cast<unsigned long>(error->resourceID));
+  reinterpret_cast<TX11Connection*>(data->private_data)
+      ->Record(TPendingError{true, error->errorCode, error->resourceID, detail});
+  *result = 0;
+  return 1;
 }
 
 }  // namespace
 
-Display* OpenDisplay() {
-  if (g_display != nullptr) return g_display;
-  XSetErrorHandler(OnXError);
-  XSetIOErrorHandler(OnXIOError);
-  g_display = XOpenDisplay(nullptr);
-  if (g_display == nullptr) {
+TX11Connection::~TX11Connection() {
+  if (display_ != nullptr) XCloseDisplay(display_);
+}
+
+Display* TX11Connection::Open() {
+  if (display_ != nullptr) return display_;
+  XSetIOErrorHandler(HandOverLostConnection);
+  display_ = XOpenDisplay(nullptr);
+  if (display_ == nullptr) {
     const char* name = XDisplayName(nullptr);
     throw EZarmokError(std::string("X ディスプレイ '") + (name != nullptr ? name : "") +
                        "' を開けません");
   }
-  return g_display;
+  XSetIOErrorExitHandler(display_, ReportLostConnection, nullptr);
+  // The errors of this display come to this object: an extension record of its own carries
+  // the object, and its error procedure answers every error before Xlib's handler would.
+  XExtCodes* codes = XAddExtension(display_);
+  auto* data = static_cast<XExtData*>(calloc(1, sizeof(XExtData)));
+  if (codes == nullptr || data == nullptr) {
+    free(data);
+    XCloseDisplay(display_);
+    display_ = nullptr;
+    throw EZarmokError("X ディスプレイの準備ができません");
+  }
+  data->number = codes->extension;
+  data->private_data = reinterpret_cast<XPointer>(this);
+  // Xlib frees the record with the display, and its private data unless told otherwise: the
+  // object is not Xlib's to free.
+  data->free_private = [](XExtData*) { return 0; };
+  XEDataObject object;
+  object.display = display_;
+  XAddToExtensionList(XEHeadOfExtensionList(object), data);
+  XESetError(display_, codes->extension, HandOverError);
+  return display_;
 }
 
-Display* CurrentDisplay() {
-  return g_display;
+void TX11Connection::KeepLostConnectionReport() {
+  XSetIOErrorHandler(HandOverLostConnection);
 }
 
-void CloseDisplay() {
-  if (g_display == nullptr) return;
-  XCloseDisplay(g_display);
-  g_display = nullptr;
+void TX11Connection::Record(const TPendingError& error) {
+  if (trap_depth_ > 0) {
+    trap_failed_ = true;
+  } else if (!pending_.pending) {
+    pending_ = error;
+  }
 }
 
-TErrorTrap::TErrorTrap(Display* display) : display_(display) {
-  XSync(display_, False);
-  if (g_trap_depth++ == 0) g_trap_failed = false;
+TPendingError TX11Connection::TakePendingError() {
+  TPendingError taken = pending_;
+  pending_ = TPendingError{};
+  return taken;
+}
+
+TErrorTrap::TErrorTrap(TX11Connection& connection) : connection_(connection) {
+  XSync(connection_.display_, False);
+  if (connection_.trap_depth_++ == 0) connection_.trap_failed_ = false;
 }
 
 TErrorTrap::~TErrorTrap() {
-  XSync(display_, False);
-  if (--g_trap_depth == 0) g_trap_failed = false;
+  XSync(connection_.display_, False);
+  if (--connection_.trap_depth_ == 0) connection_.trap_failed_ = false;
 }
 
 bool TErrorTrap::Failed() {
-  XSync(display_, False);
-  return g_trap_failed;
+  XSync(connection_.display_, False);
+  return connection_.trap_failed_;
 }
 
-bool ErrorPending() {
-  return g_pending.pending;
-}
-
-TPendingError TakePendingError() {
-  TPendingError taken = g_pending;
-  g_pending = TPendingError{};
-  return taken;
+bool WindowExists(TX11Connection& connection, unsigned long id) {
+  // X resource ids have 29 bits: a wider handle names no window, and Xlib would send only its
+  // low 32 bits, which may be another window's id.
+  constexpr unsigned long kLargestId = 0x1FFFFFFF;
+  if (id == 0 || id > kLargestId) return false;
+  Display* display = connection.Open();
+  TErrorTrap trap(connection);
+  XWindowAttributes attributes{};
+  return XGetWindowAttributes(display, id, &attributes) != 0 && !trap.Failed();
 }
 
 namespace {
@@ -143,8 +181,9 @@ bool ClientHasClass(Display* display, Window frame, Atom wm_state, int depth) {
 
 }  // namespace
 
-bool FindTopLevelSaver(Display* display) {
-  TErrorTrap trap(display);
+bool FindTopLevelSaver(TX11Connection& connection) {
+  Display* display = connection.Open();
+  TErrorTrap trap(connection);
   const Atom wm_state = XInternAtom(display, "WM_STATE", False);
   for (int screen = 0; screen < ScreenCount(display); ++screen) {
     Window root = None;

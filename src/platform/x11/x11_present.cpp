@@ -20,9 +20,11 @@ constexpr int64_t kLongestShmWaitNs = 200000000;
 
 }  // namespace
 
-void TX11Presenter::Attach(Display* display, Window window, GC gc, Visual* visual, int depth) {
+void TX11Presenter::Attach(TX11Connection& connection, Window window, GC gc, Visual* visual,
+                           int depth) {
   Detach();
-  display_ = display;
+  connection_ = &connection;
+  display_ = connection.Get();
   window_ = window;
   gc_ = gc;
   visual_ = visual;
@@ -35,6 +37,7 @@ void TX11Presenter::Attach(Display* display, Window window, GC gc, Visual* visua
 
 void TX11Presenter::Detach() {
   FreeImage();
+  connection_ = nullptr;
   display_ = nullptr;
   window_ = None;
   gc_ = nullptr;
@@ -52,7 +55,10 @@ void TX11Presenter::Resize(int32_t width, int32_t height) {
 }
 
 bool TX11Presenter::TakeCompletion(const XEvent& event) {
-  if (image_kind_ != TImageKind::Shared || event.type != shm_completion_) return false;
+  if (image_kind_ != TImageKind::Shared || event.type != shm_completion_ ||
+      event.xany.window != window_) {
+    return false;
+  }
   shm_busy_ = false;
   return true;
 }
@@ -86,7 +92,7 @@ void TX11Presenter::MakeImage() {
         shm_.readOnly = False;
         bool attached = false;
         if (shm_.shmaddr != reinterpret_cast<char*>(-1)) {
-          TErrorTrap trap(display_);
+          TErrorTrap trap(*connection_);
           XShmAttach(display_, &shm_);
           attached = !trap.Failed();
         }
@@ -126,7 +132,7 @@ void TX11Presenter::FreeImage() {
   }
   if (image_ != nullptr && image_kind_ == TImageKind::Shared) {
     WaitForSharedImage();
-    TErrorTrap trap(display_);
+    TErrorTrap trap(*connection_);
     XShmDetach(display_, &shm_);
     trap.Failed();
     shmdt(shm_.shmaddr);
@@ -238,8 +244,9 @@ void TX11Presenter::WaitForSharedImage() {
   // destroyed under it) sends an error instead, and the wait is bounded in any case.
   const int64_t deadline = MonotonicNanoseconds() + kLongestShmWaitNs;
   XEvent event;
-  while (shm_busy_ && !ErrorPending() && MonotonicNanoseconds() < deadline) {
-    if (XCheckTypedEvent(display_, shm_completion_, &event)) break;
+  while (shm_busy_ && !connection_->ErrorPending() && MonotonicNanoseconds() < deadline) {
+    // Each window's presenter waits for the news of its own window only.
+    if (XCheckTypedWindowEvent(display_, window_, shm_completion_, &event)) break;
     pollfd watch{ConnectionNumber(display_), POLLIN, 0};
     poll(&watch, 1, 5);
   }

@@ -12,6 +12,7 @@
 #include "platform.h"
 #include "raster.h"
 #include "session.h"
+#include "x11_display.h"
 
 namespace zarmok::x11 {
 
@@ -23,7 +24,7 @@ class TX11Presenter {
   TX11Presenter& operator=(const TX11Presenter&) = delete;
 
   // Pictures go to this window from now on, at the canvas's current size.
-  void Attach(Display* display, Window window, GC gc, Visual* visual, int depth);
+  void Attach(TX11Connection& connection, Window window, GC gc, Visual* visual, int depth);
   // Lets go of the images before the window or the display goes.
   void Detach();
   void Resize(int32_t width, int32_t height);
@@ -44,6 +45,7 @@ class TX11Presenter {
   void FreeImage();
   void WaitForSharedImage();
 
+  TX11Connection* connection_ = nullptr;
   Display* display_ = nullptr;
   Window window_ = None;
   GC gc_ = nullptr;

@@ -3,262 +3,231 @@
 #include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <poll.h>
-#include <sys/signalfd.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <array>
-#include <cstdio>
 
 #include "errors.h"
 #include "host.h"
 #include "pacing.h"
-#include "x11_display.h"
+#include "session.h"
+#include "x11_monitors.h"
 
 namespace zarmok::x11 {
 namespace {
 
 constexpr int64_t kGrabRetryNs = 250000000;
+constexpr long kInputMask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
+                            PointerMotionMask;
 
-// The display for a service whose failure passes without notice; null when there is none.
-Display* DisplayOrNull() {
-  try {
-    return OpenDisplay();
-  } catch (const EZarmokError&) {
-    return nullptr;
-  }
+int Coordinate(int32_t value) {
+  return std::clamp(value, -32768, 32767);
+}
+
+unsigned Extent(int32_t from, int32_t to) {
+  // X has no empty windows: an area of no size gets a window of one pixel.
+  return static_cast<unsigned>(std::clamp<int64_t>(static_cast<int64_t>(to) - from, 1, 32767));
 }
 
 }  // namespace
 
-TX11Saver::TX11Saver(TSettingsDialog settings_dialog, TErrorReport report)
-    : settings_dialog_(std::move(settings_dialog)), report_(std::move(report)) {}
-
-TX11Saver::~TX11Saver() {
-  DestroySaverWindow();
-}
-
-bool TX11Saver::FindTopLevelSaver() {
-  // A display that cannot be reached holds no saver; the saver modes report it when they
-  // need the display themselves.
-  Display* display = DisplayOrNull();
-  return display != nullptr && x11::FindTopLevelSaver(display);
-}
-
-void TX11Saver::ShowWindow(TWindowHandle handle) {
-  Display* display = DisplayOrNull();
-  if (display == nullptr) return;
-  TErrorTrap trap(display);
-  XMapWindow(display, handle);
-}
-
-void TX11Saver::GetWindowRect(TWindowHandle handle, TWindowRect& rect) {
-  Display* display = DisplayOrNull();
-  if (display == nullptr) return;
-  TErrorTrap trap(display);
-  XWindowAttributes attributes{};
-  if (XGetWindowAttributes(display, handle, &attributes) == 0 || trap.Failed()) return;
-  int x = 0;
-  int y = 0;
-  Window child = None;
-  XTranslateCoordinates(display, handle, attributes.root, -attributes.border_width,
-                        -attributes.border_width, &x, &y, &child);
-  if (trap.Failed()) return;
-  const int outer_width = attributes.width + 2 * attributes.border_width;
-  const int outer_height = attributes.height + 2 * attributes.border_width;
-  rect = TWindowRect{x, y, x + outer_width, y + outer_height};
-}
-
-int TX11Saver::RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) {
-  // Without a display the dialog's window cannot be made, the same failure as the saver's.
-  try {
-    OpenDisplay();
-  } catch (const EZarmokError&) {
-    throw EZarmokError(kWindowCreateMessage);
-  }
-  return settings_dialog_(ini_path, owner);
-}
-
-void TX11Saver::WriteDiagnostic(const std::string& line) {
-  std::fprintf(stderr, "%s\n", line.c_str());
-  std::fflush(stderr);
-}
-
-IFormWindow& TX11Saver::CreateSaverWindow(TWindowHandle preview_parent) {
-  try {
-    display_ = OpenDisplay();
-  } catch (const EZarmokError&) {
-    throw EZarmokError(kWindowCreateMessage);
-  }
-  const int screen = DefaultScreen(display_);
-  root_ = RootWindow(display_, screen);
-  preview_parent_ = static_cast<Window>(preview_parent);
-  running_atom_ = XInternAtom(display_, kRunningProperty, False);
-  wm_delete_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
-
+TX11SaverWindow::TX11SaverWindow(TX11SaverPlatform& platform, Window parent)
+    : platform_(platform), in_pane_(parent != platform.root_) {
+  Display* display = platform_.display_;
   XSetWindowAttributes attributes{};
-  attributes.background_pixel = BlackPixel(display_, screen);
-  attributes.override_redirect = preview_parent_ == None ? True : False;
+  attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
+  attributes.override_redirect = in_pane_ ? False : True;
   attributes.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask |
                           VisibilityChangeMask | StructureNotifyMask;
-  const Window parent = preview_parent_ == None ? root_ : preview_parent_;
+  XWindowAttributes made{};
   {
-    TErrorTrap trap(display_);
-    window_ = XCreateWindow(display_, parent, 0, 0, kBirthClientWidth, kBirthClientHeight, 0,
+    TErrorTrap trap(platform_.connection_);
+    window_ = XCreateWindow(display, parent, 0, 0, kBirthClientWidth, kBirthClientHeight, 0,
                             CopyFromParent, InputOutput, CopyFromParent,
                             CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
-    XWindowAttributes made{};
-    const bool described = XGetWindowAttributes(display_, window_, &made) != 0;
+    const bool described = XGetWindowAttributes(display, window_, &made) != 0;
     if (trap.Failed() || !described) {
-      if (window_ != None) XDestroyWindow(display_, window_);
-      window_ = None;
+      if (window_ != None) XDestroyWindow(display, window_);
       throw EZarmokError(kWindowCreateMessage);
     }
-    visual_ = made.visual;
-    depth_ = made.depth;
   }
-  window_alive_ = true;
-  pane_gone_ = false;
-
   XClassHint hint{};
   char name[] = "zarmok";
   char class_name[] = "TDesktopWindow";
   hint.res_name = name;
   hint.res_class = class_name;
-  XSetClassHint(display_, window_, &hint);
-  XStoreName(display_, window_, kApplicationTitle);
-  XSetWMProtocols(display_, window_, &wm_delete_, 1);
-  gc_ = XCreateGC(display_, window_, 0, nullptr);
-  MakeInvisibleCursor();
-  presenter_.Attach(display_, window_, gc_, visual_, depth_);
+  XSetClassHint(display, window_, &hint);
+  XStoreName(display, window_, kApplicationTitle);
+  XSetWMProtocols(display, window_, &platform_.wm_delete_, 1);
+  gc_ = XCreateGC(display, window_, 0, nullptr);
+  presenter_.Attach(platform_.connection_, window_, gc_, made.visual, made.depth);
   presenter_.Resize(kBirthClientWidth, kBirthClientHeight);
-  settled_request_ = NextRequest(display_);
-  return *this;
+  platform_.windows_.push_back(this);
+  platform_.ApplyPointer(*this);
 }
 
-void TX11Saver::MakeInvisibleCursor() {
-  const Pixmap blank = XCreatePixmap(display_, window_, 1, 1, 1);
+TX11SaverWindow::~TX11SaverWindow() {
+  TErrorTrap trap(platform_.connection_);
+  // The keyboard is grabbed on the first window: it passes to the next one.
+  if (platform_.windows_.front() == this) platform_.GrabKeyboard(false);
+  std::erase(platform_.windows_, this);
+  presenter_.Detach();
+  if (alive_) XDestroyWindow(platform_.display_, window_);
+  XFreeGC(platform_.display_, gc_);
+  if (platform_.windows_.empty()) platform_.end_signals_.Release();
+  platform_.GrabKeyboard(platform_.WantsKeyboard());
+  trap.Failed();
+  platform_.connection_.TakePendingError();
+}
+
+void TX11SaverWindow::Place(const TWindowRect& area) {
+  const unsigned width = Extent(area.left, area.right);
+  const unsigned height = Extent(area.top, area.bottom);
+  XMoveResizeWindow(platform_.display_, window_, Coordinate(area.left), Coordinate(area.top),
+                    width, height);
+  presenter_.Resize(static_cast<int32_t>(width), static_cast<int32_t>(height));
+}
+
+void TX11SaverWindow::Show() {
+  XMapRaised(platform_.display_, window_);
+  XFlush(platform_.display_);
+  // A host that ends its saver with a signal, or Ctrl-C in a terminal, ends the loop, so the
+  // tear-down still runs and the running flag does not outlive the saver on the root window.
+  platform_.end_signals_.Catch();
+  platform_.next_grab_try_ = platform_.Now();
+}
+
+void TX11SaverWindow::Present() {
+  presenter_.Present(alive_ && mapped_);
+}
+
+TX11SaverPlatform::TX11SaverPlatform(TX11Connection& connection, TErrorBox error_box)
+    : connection_(connection), error_box_(std::move(error_box)) {}
+
+TX11SaverPlatform::~TX11SaverPlatform() {
+  if (display_ != nullptr && invisible_ != None) XFreeCursor(display_, invisible_);
+}
+
+Display* TX11SaverPlatform::Connect() {
+  if (display_ != nullptr) return display_;
+  try {
+    display_ = connection_.Open();
+  } catch (const EZarmokError& error) {
+    // No display is no window: the same report as any window that cannot be made.
+    throw EZarmokError(kWindowCreateMessage, error.what());
+  }
+  root_ = DefaultRootWindow(display_);
+  running_atom_ = XInternAtom(display_, kRunningProperty, False);
+  wm_delete_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+  randr_event_ = WatchMonitors(display_, root_);
+  const Pixmap blank = XCreatePixmap(display_, root_, 1, 1, 1);
   const GC clear = XCreateGC(display_, blank, 0, nullptr);
-  XSetForeground(display_, clear, 0);
   XFillRectangle(display_, blank, clear, 0, 0, 1, 1);
   XFreeGC(display_, clear);
   XColor black{};
   invisible_ = XCreatePixmapCursor(display_, blank, blank, &black, &black, 0, 0);
   XFreePixmap(display_, blank);
+  settled_request_ = NextRequest(display_);
+  return display_;
 }
 
-void TX11Saver::PlaceSaverWindow(int32_t left, int32_t top, int32_t width, int32_t height) {
-  // X has no empty windows: a pane of no size gets a window of one pixel.
-  const int32_t w = std::clamp(width, 1, 32767);
-  const int32_t h = std::clamp(height, 1, 32767);
-  XMoveResizeWindow(display_, window_, std::clamp(left, -32768, 32767),
-                    std::clamp(top, -32768, 32767), static_cast<unsigned>(w),
-                    static_cast<unsigned>(h));
-  presenter_.Resize(w, h);
+std::vector<TMonitor> TX11SaverPlatform::Monitors() {
+  Display* display = Connect();
+  return ReadMonitors(display, root_);
 }
 
-void TX11Saver::SetScreenSaverRunning(bool running) {
-  if (display_ == nullptr) return;
+std::unique_ptr<IPlatformWindow> TX11SaverPlatform::CreateSaverWindow(TWindowHandle preview_parent) {
+  Connect();
+  return std::make_unique<TX11SaverWindow>(
+      *this, preview_parent != 0 ? static_cast<Window>(preview_parent) : root_);
+}
+
+void TX11SaverPlatform::SetScreenSaverRunning(bool running) {
   if (running) {
     const long on = 1;
-    XChangeProperty(display_, root_, running_atom_, XA_CARDINAL, 32, PropModeReplace,
+    XChangeProperty(Connect(), root_, running_atom_, XA_CARDINAL, 32, PropModeReplace,
                     reinterpret_cast<const unsigned char*>(&on), 1);
-  } else {
+  } else if (display_ != nullptr) {
     XDeleteProperty(display_, root_, running_atom_);
   }
-  XFlush(display_);
+  if (display_ != nullptr) XFlush(display_);
 }
 
-void TX11Saver::ShowCursor(bool show) {
-  cursor_count_ += show ? 1 : -1;
-  ApplyCursor();
+void TX11SaverPlatform::SetPointerVisible(bool visible) {
+  pointer_visible_ = visible;
+  for (TX11SaverWindow* window : windows_) ApplyPointer(*window);
 }
 
-void TX11Saver::ApplyCursor() {
-  if (!window_alive_) return;
-  if (cursor_count_ < 0) {
-    XDefineCursor(display_, window_, invisible_);
+void TX11SaverPlatform::ApplyPointer(TX11SaverWindow& window) {
+  if (!window.alive_) return;
+  if (pointer_visible_) {
+    XUndefineCursor(display_, window.window_);
   } else {
-    XUndefineCursor(display_, window_);
+    XDefineCursor(display_, window.window_, invisible_);
   }
   XFlush(display_);
 }
 
-void TX11Saver::HostDialogBegins() {
-  // The host's dialog needs the keyboard that the full-screen saver holds.
-  host_dialog_ = true;
-  if (window_alive_) GrabKeyboard(false);
+void TX11SaverPlatform::LendInput(bool lent) {
+  // The dialog needs the keyboard that the full-screen saver holds, and a place above it.
+  lent_ = lent;
+  GrabKeyboard(WantsKeyboard());
 }
 
-void TX11Saver::HostDialogEnds() {
-  host_dialog_ = false;
-  if (window_alive_ && WantsKeyboard()) GrabKeyboard(true);
+void TX11SaverPlatform::ShowError(const std::string& title, const std::string& text) {
+  error_box_(title, text);
+  // The box's toolkit shares the connection and took the news of what it uncovered.
+  for (TX11SaverWindow* window : windows_) {
+    if (window->alive_) XClearArea(display_, window->window_, 0, 0, 0, 0, True);
+  }
 }
 
-bool TX11Saver::WantsKeyboard() const {
+void TX11SaverPlatform::DropQueuedInput() {
+  if (display_ == nullptr) return;
+  XSync(display_, False);
+  XEvent event;
+  while (XCheckMaskEvent(display_, kInputMask, &event)) {
+  }
+}
+
+std::optional<TPoint> TX11SaverPlatform::PointerPosition() {
+  Window root = None;
+  Window child = None;
+  int x = 0;
+  int y = 0;
+  int window_x = 0;
+  int window_y = 0;
+  unsigned mask = 0;
+  if (display_ == nullptr ||
+      !XQueryPointer(display_, root_, &root, &child, &x, &y, &window_x, &window_y, &mask)) {
+    return std::nullopt;  // on another screen
+  }
+  return TPoint{x, y};
+}
+
+bool TX11SaverPlatform::WantsKeyboard() const {
   // Only the full-screen saver takes the keyboard: inside another program's window the keys
   // belong to that program.
-  return preview_parent_ == None && mapped_ && !host_dialog_;
+  return !lent_ && std::any_of(windows_.begin(), windows_.end(), [](TX11SaverWindow* w) {
+           return !w->in_pane_ && w->mapped_;
+         });
 }
 
-void TX11Saver::GrabKeyboard(bool grab) {
-  if (grab && !keyboard_grabbed_) {
-    keyboard_grabbed_ = XGrabKeyboard(display_, window_, True, GrabModeAsync, GrabModeAsync,
+void TX11SaverPlatform::GrabKeyboard(bool grab) {
+  if (grab && !keyboard_grabbed_ && !windows_.empty()) {
+    const Window owner = windows_.front()->window_;
+    keyboard_grabbed_ = XGrabKeyboard(display_, owner, True, GrabModeAsync, GrabModeAsync,
                                       CurrentTime) == GrabSuccess;
-    XSetInputFocus(display_, window_, RevertToParent, CurrentTime);
+    XSetInputFocus(display_, owner, RevertToParent, CurrentTime);
   } else if (!grab && keyboard_grabbed_) {
     XUngrabKeyboard(display_, CurrentTime);
     keyboard_grabbed_ = false;
   }
-  XFlush(display_);
+  if (display_ != nullptr) XFlush(display_);
 }
 
-void TX11Saver::CatchEndSignals() {
-  // A host that ends its saver with SIGTERM, or Ctrl-C in a terminal, ends the loop as the
-  // pane's destruction does, so the tear-down still runs and the running flag does not
-  // outlive the saver on the root window.
-  sigset_t ends;
-  sigemptyset(&ends);
-  for (const int signal_number : {SIGTERM, SIGINT, SIGHUP}) sigaddset(&ends, signal_number);
-  if (sigprocmask(SIG_BLOCK, &ends, &saved_mask_) != 0) return;
-  signal_fd_ = signalfd(-1, &ends, SFD_CLOEXEC | SFD_NONBLOCK);
-  if (signal_fd_ < 0) sigprocmask(SIG_SETMASK, &saved_mask_, nullptr);
-}
-
-void TX11Saver::ReleaseEndSignals() {
-  if (signal_fd_ < 0) return;
-  close(signal_fd_);
-  signal_fd_ = -1;
-  // A signal that arrived after the loop ended is delivered now, with its usual effect.
-  sigprocmask(SIG_SETMASK, &saved_mask_, nullptr);
-}
-
-bool TX11Saver::EndSignalled() {
-  if (signal_fd_ < 0) return false;
-  signalfd_siginfo info{};
-  return read(signal_fd_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
-}
-
-void TX11Saver::ShowSaverWindow() {
-  if (maximize_requested_ && preview_parent_ == None) {
-    XWindowAttributes root{};
-    XGetWindowAttributes(display_, root_, &root);
-    XMoveResizeWindow(display_, window_, 0, 0, static_cast<unsigned>(std::max(root.width, 1)),
-                      static_cast<unsigned>(std::max(root.height, 1)));
-    presenter_.Resize(std::max(root.width, 1), std::max(root.height, 1));
-  }
-  XMapRaised(display_, window_);
-  XFlush(display_);
-  CatchEndSignals();
-  next_grab_try_ = Now();
-}
-
-void TX11Saver::HandlePendingMessages(ISaverEvents& events) {
-  if (pane_gone_) {
-    events.Deliver(TSaverEvent{TSaverEventKind::PaneGone});
-    return;
-  }
-  if (EndSignalled()) {
+void TX11SaverPlatform::HandlePendingMessages(ISaverEvents& events) {
+  if (end_signals_.Taken()) {
     events.Deliver(TSaverEvent{TSaverEventKind::EndRequest});
     return;
   }
@@ -269,56 +238,73 @@ void TX11Saver::HandlePendingMessages(ISaverEvents& events) {
   }
 }
 
-void TX11Saver::Translate(const XEvent& event, ISaverEvents& events) {
-  if (presenter_.TakeCompletion(event)) return;
-  if (event.xany.window != window_) return;
+TX11SaverWindow* TX11SaverPlatform::WindowOf(Window id) {
+  for (TX11SaverWindow* window : windows_) {
+    if (window->window_ == id) return window;
+  }
+  return nullptr;
+}
+
+void TX11SaverPlatform::Translate(XEvent& event, ISaverEvents& events) {
+  for (TX11SaverWindow* w : windows_) {
+    if (w->presenter_.TakeCompletion(event)) return;
+  }
+  if (IsMonitorChange(event, root_, randr_event_)) {
+    events.Deliver(TSaverEvent{TSaverEventKind::MonitorsChanged});
+    return;
+  }
+  TX11SaverWindow* window = WindowOf(event.xany.window);
+  if (window == nullptr) return;
+  const auto deliver = [&](TSaverEventKind kind, TPoint at = TPoint{0, 0}) {
+    events.Deliver(TSaverEvent{kind, 0, at, window});
+  };
   switch (event.type) {
     case MapNotify:
-      mapped_ = true;
+      window->mapped_ = true;
       if (WantsKeyboard()) GrabKeyboard(true);
       break;
     case UnmapNotify:
-      mapped_ = false;
+      window->mapped_ = false;
       break;
     case ConfigureNotify:
-      presenter_.Resize(event.xconfigure.width, event.xconfigure.height);
+      window->presenter_.Resize(event.xconfigure.width, event.xconfigure.height);
       break;
     case Expose:
-      if (event.xexpose.count == 0) events.Deliver(TSaverEvent{TSaverEventKind::Paint});
+      if (event.xexpose.count == 0) deliver(TSaverEventKind::Paint);
       break;
     case VisibilityNotify:
-      if (preview_parent_ == None && event.xvisibility.state != VisibilityUnobscured) {
-        XRaiseWindow(display_, window_);
+      // Whatever covers the full-screen saver goes under it again, but a dialog it lent the
+      // input to.
+      if (!window->in_pane_ && !lent_ && event.xvisibility.state != VisibilityUnobscured) {
+        XRaiseWindow(display_, window->window_);
       }
       break;
     case KeyPress:
-      events.Deliver(TSaverEvent{TSaverEventKind::KeyDown});
+      deliver(TSaverEventKind::KeyDown);
       break;
     case ButtonPress:
-      if (event.xbutton.button == Button1) {
-        events.Deliver(TSaverEvent{TSaverEventKind::PrimaryClick});
-      }
+      if (event.xbutton.button == Button1) deliver(TSaverEventKind::PrimaryClick);
       break;
     case MotionNotify:
-      events.Deliver(TSaverEvent{TSaverEventKind::MouseMove});
+      deliver(TSaverEventKind::MouseMove, TPoint{event.xmotion.x_root, event.xmotion.y_root});
       break;
     case ClientMessage:
       if (static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_) {
-        events.Deliver(TSaverEvent{TSaverEventKind::CloseRequest});
+        deliver(TSaverEventKind::CloseRequest);
       }
       break;
     case DestroyNotify:
-      // The host destroyed the pane, and the saver's window with it.
-      window_alive_ = false;
-      mapped_ = false;
-      events.Deliver(TSaverEvent{TSaverEventKind::PaneGone});
+      // Someone else destroyed the window: the host destroyed the pane, and the window with it.
+      window->alive_ = false;
+      window->mapped_ = false;
+      deliver(TSaverEventKind::WindowGone);
       break;
     default:
       break;
   }
 }
 
-void TX11Saver::WaitForInput(int32_t milliseconds) {
+void TX11SaverPlatform::WaitForInput(int32_t milliseconds) {
   const int64_t now = Now();
   // Another client may hold the keyboard when the saver appears (a menu, a screen locker
   // letting go); keys must reach the saver as soon as it is free.
@@ -328,59 +314,22 @@ void TX11Saver::WaitForInput(int32_t milliseconds) {
   }
   if (XPending(display_) > 0) return;
   std::array<pollfd, 2> watch{pollfd{ConnectionNumber(display_), POLLIN, 0},
-                              pollfd{signal_fd_, POLLIN, 0}};
-  poll(watch.data(), signal_fd_ >= 0 ? 2 : 1, milliseconds);
+                              pollfd{end_signals_.Descriptor(), POLLIN, 0}};
+  poll(watch.data(), end_signals_.Descriptor() >= 0 ? 2 : 1, milliseconds);
 }
 
-int64_t TX11Saver::Now() {
+int64_t TX11SaverPlatform::Now() {
   return MonotonicNanoseconds();
 }
 
-bool TX11Saver::WindowExists() {
-  TErrorTrap trap(display_);
-  XWindowAttributes attributes{};
-  return XGetWindowAttributes(display_, window_, &attributes) != 0 && !trap.Failed();
-}
-
-void TX11Saver::RaiseRequestErrors(bool settle) {
+void TX11SaverPlatform::RaiseRequestErrors(bool settle) {
   if (display_ == nullptr) return;
   if (settle && NextRequest(display_) != settled_request_) {
     XSync(display_, False);
     settled_request_ = NextRequest(display_);
   }
-  const TPendingError error = TakePendingError();
-  if (!error.pending) return;
-  // Drawing into a pane that the host has just destroyed fails before the news of the
-  // destruction arrives; that is the end of the preview, not an error.
-  if (preview_parent_ != None && window_alive_ && !WindowExists()) {
-    window_alive_ = false;
-    mapped_ = false;
-    pane_gone_ = true;
-    return;
-  }
-  throw EZarmokError(error.text);
-}
-
-void TX11Saver::Present() {
-  presenter_.Present(window_alive_ && mapped_);
-}
-
-void TX11Saver::DestroySaverWindow() {
-  ReleaseEndSignals();
-  if (display_ == nullptr || window_ == None) return;
-  TErrorTrap trap(display_);
-  GrabKeyboard(false);
-  presenter_.Detach();
-  if (window_alive_) XDestroyWindow(display_, window_);
-  if (gc_ != nullptr) XFreeGC(display_, gc_);
-  if (invisible_ != None) XFreeCursor(display_, invisible_);
-  gc_ = nullptr;
-  invisible_ = None;
-  window_ = None;
-  window_alive_ = false;
-  mapped_ = false;
-  trap.Failed();
-  TakePendingError();
+  const TPendingError error = connection_.TakePendingError();
+  if (error.pending) throw EZarmokError(error.text);
 }
 
 }  // namespace zarmok::x11

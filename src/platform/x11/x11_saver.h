@@ -1,19 +1,20 @@
-// The saver on X11: the platform window of the saver's session, its messages translated into
-// the session's events, and the services start-up asks of the desktop. Every rule of the saver
-// lives in the core; this only translates between it and the X server.
+// The saver on X11: the platform windows of the saver's session and their messages translated
+// into the session's events. Every rule of the saver lives in the core; this only translates
+// between it and the X server.
 #pragma once
 
 #include <X11/Xlib.h>
-#include <signal.h>
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
+#include <vector>
 
 #include "platform.h"
-#include "posix/user_config.h"
-#include "session.h"
+#include "x11_display.h"
 #include "x11_present.h"
+#include "x11_signals.h"
 
 namespace zarmok::x11 {
 
@@ -21,103 +22,83 @@ namespace zarmok::x11 {
 // saver window exists, deleted when it is destroyed.
 inline constexpr const char* kRunningProperty = "_ZARMOK_SCREENSAVER_RUNNING";
 
-class TX11Saver final : public IStartUpHost, public ISaverPlatform, public IFormWindow {
+class TX11SaverPlatform;
+
+class TX11SaverWindow final : public IPlatformWindow {
  public:
-  using TSettingsDialog = std::function<int(const std::string& ini_path, TWindowHandle owner)>;
-  using TErrorReport = std::function<void(const std::string& title, const std::string& message)>;
+  TX11SaverWindow(TX11SaverPlatform& platform, Window parent);
+  ~TX11SaverWindow() override;
 
-  TX11Saver(TSettingsDialog settings_dialog, TErrorReport report);
-  ~TX11Saver() override;
-  TX11Saver(const TX11Saver&) = delete;
-  TX11Saver& operator=(const TX11Saver&) = delete;
-
-  // IStartUpHost
-  bool FindTopLevelSaver() override;
-  void InitializeApplication() override {}
-  // X11 has no hidden application window: nothing to hide, and the password-change dialog
-  // gets no owner (0).
-  void HideApplicationWindow() override {}
-  TWindowHandle ApplicationWindow() override { return 0; }
-  void ShowWindow(TWindowHandle handle) override;
-  void GetWindowRect(TWindowHandle handle, TWindowRect& rect) override;
-  int RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) override;
-  IPasswordHost& Passwords() override { return SystemPasswords(); }
-  IPrivateProfile& Profile() override { return UserSettingsProfile(); }
-  std::string ProgramPath() override { return ProgramFilePath(); }
-  std::string SettingsFile() override { return UserSettingsFilePath(); }
-  ISaverPlatform& SaverPlatform() override { return *this; }
-  void ReportUnhandledError(const std::string& title, const std::string& message) override {
-    report_(title, message);
-  }
-  void WriteDiagnostic(const std::string& line) override;
-
-  // ISaverPlatform
-  IFormWindow& CreateSaverWindow(TWindowHandle preview_parent) override;
-  void PlaceSaverWindow(int32_t left, int32_t top, int32_t width, int32_t height) override;
-  void DestroySaverWindow() override;
-  void SetScreenSaverRunning(bool running) override;
-  void ShowCursor(bool show) override;
-  void HostDialogBegins() override;
-  void HostDialogEnds() override;
-  void ShowSaverWindow() override;
-  void HandlePendingMessages(ISaverEvents& events) override;
-  void WaitForInput(int32_t milliseconds) override;
-  void Present() override;
-  void RaiseRequestErrors(bool settle) override;
-  int64_t Now() override;
-  void ShowError(const std::string& title, const std::string& text) override {
-    report_(title, text);
-  }
-
-  // IFormWindow
   int32_t ClientWidth() override { return presenter_.Width(); }
   int32_t ClientHeight() override { return presenter_.Height(); }
-  void RequestMaximized() override { maximize_requested_ = true; }
   IDrawSurface& Canvas() override { return presenter_.Drawing(); }
   TWindowHandle Handle() override { return window_; }
+  void Place(const TWindowRect& area) override;
+  void Show() override;
+  void Present() override;
 
  private:
-  void MakeInvisibleCursor();
-  void ApplyCursor();
-  void GrabKeyboard(bool grab);
+  friend class TX11SaverPlatform;
+
+  TX11SaverPlatform& platform_;
+  Window window_ = None;
+  GC gc_ = nullptr;
+  bool in_pane_ = false;
+  bool alive_ = true;
+  bool mapped_ = false;
+  TX11Presenter presenter_;
+};
+
+class TX11SaverPlatform final : public ISaverPlatform {
+ public:
+  using TErrorBox = std::function<void(const std::string& title, const std::string& text)>;
+
+  TX11SaverPlatform(TX11Connection& connection, TErrorBox error_box);
+  ~TX11SaverPlatform() override;
+  TX11SaverPlatform(const TX11SaverPlatform&) = delete;
+  TX11SaverPlatform& operator=(const TX11SaverPlatform&) = delete;
+
+  std::vector<TMonitor> Monitors() override;
+  std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent) override;
+  void SetScreenSaverRunning(bool running) override;
+  void SetPointerVisible(bool visible) override;
+  void LendInput(bool lent) override;
+  void DropQueuedInput() override;
+  std::optional<TPoint> PointerPosition() override;
+  void HandlePendingMessages(ISaverEvents& events) override;
+  void WaitForInput(int32_t milliseconds) override;
+  void RaiseRequestErrors(bool settle) override;
+  int64_t Now() override;
+  void ShowError(const std::string& title, const std::string& text) override;
+
+ private:
+  friend class TX11SaverWindow;
+
+  Display* Connect();
+  void ApplyPointer(TX11SaverWindow& window);
+  void Translate(XEvent& event, ISaverEvents& events);
+  TX11SaverWindow* WindowOf(Window id);
+  // The keyboard for the full-screen windows (grabbed on the first of them), unless lent.
   bool WantsKeyboard() const;
-  void Translate(const XEvent& event, ISaverEvents& events);
-  bool WindowExists();
-  void CatchEndSignals();
-  void ReleaseEndSignals();
-  bool EndSignalled();
+  void GrabKeyboard(bool grab);
 
-  TSettingsDialog settings_dialog_;
-  TErrorReport report_;
-
+  TX11Connection& connection_;
+  TErrorBox error_box_;
   Display* display_ = nullptr;
   Window root_ = None;
-  Window window_ = None;
-  bool window_alive_ = false;
-  bool pane_gone_ = false;
-  bool mapped_ = false;
-  Window preview_parent_ = None;
-  Visual* visual_ = nullptr;
-  int depth_ = 0;
-  GC gc_ = nullptr;
   Cursor invisible_ = None;
   Atom wm_delete_ = None;
   Atom running_atom_ = None;
+  int randr_event_ = -1;
+  std::vector<TX11SaverWindow*> windows_;
+  bool pointer_visible_ = true;
+  bool lent_ = false;
   bool keyboard_grabbed_ = false;
-  bool host_dialog_ = false;
-  bool maximize_requested_ = false;
-  int cursor_count_ = 0;
   int64_t next_grab_try_ = 0;
   // The request that the last settled check waited for: a handler that sent none needs no
   // round trip to the server.
   unsigned long settled_request_ = 0;
-
-  // The end signals arrive on a descriptor the loop waits on, so no handler runs behind the
-  // program's back and nothing is shared with one.
-  int signal_fd_ = -1;
-  sigset_t saved_mask_{};
-
-  TX11Presenter presenter_;
+  TEndSignals end_signals_;
 };
 
 }  // namespace zarmok::x11

@@ -16,23 +16,16 @@
 #include "errors.h"
 #include "fltk_internal.h"
 #include "fltk_ui.h"
+#include "host.h"
 #include "x11_display.h"
 
 namespace zarmok::ui {
 
 namespace {
 
-class TErrorBoxSink : public IErrorBox {
- public:
-  void ShowError(const std::string& title, const std::string& text) override {
-    ShowErrorBox(title, text);
-  }
-};
-
-// Runs a handler of the dialog from an FLTK callback; errors go to the application's handler.
+// Runs a handler of the dialog from an FLTK callback.
 void Dispatch(Fl_Widget*, void* data) {
-  TErrorBoxSink sink;
-  RunEventHandler(*static_cast<std::function<void()>*>(data), sink);
+  (*static_cast<std::function<void()>*>(data))();
 }
 
 Fl_Box* AddEndLabel(const TEndLabel& label, int32_t group_left, int32_t group_top) {
@@ -64,10 +57,15 @@ class TDialogWindow : public IBugsPramSetView, private IDialogLayoutBuilder {
     window_->callback(Dispatch, &handlers_[kCancelHandler]);
   }
 
-  void Bind(TBugsPramSet& dialog) {
-    handlers_[kOkHandler] = [&dialog] { dialog.OkBtnClick(); };
-    handlers_[kCancelHandler] = [&dialog] { dialog.CancelBtnClick(); };
-    handlers_[kAboutHandler] = [&dialog] { dialog.AboutBtnClick(); };
+  // Errors of the handlers go to the application's handler, which shows them in `error_box`.
+  void Bind(TBugsPramSet& dialog, IErrorBox& error_box) {
+    handlers_[kOkHandler] = [&] { RunEventHandler([&] { dialog.OkBtnClick(); }, error_box); };
+    handlers_[kCancelHandler] = [&] {
+      RunEventHandler([&] { dialog.CancelBtnClick(); }, error_box);
+    };
+    handlers_[kAboutHandler] = [&] {
+      RunEventHandler([&] { dialog.AboutBtnClick(); }, error_box);
+    };
   }
 
   Fl_Double_Window& Window() { return *window_; }
@@ -153,41 +151,28 @@ class TDialogWindow : public IBugsPramSetView, private IDialogLayoutBuilder {
 };
 
 // Makes the shown dialog transient for the host's window, so that the host's window manager
-// keeps it above that window. A handle that names no window is the host's mistake and changes
-// nothing: the dialog then stands alone, as without an owner.
-void SetOwner(Fl_Window& window, uintptr_t owner) {
-  // X resource ids have 29 bits: a wider handle names no window, and Xlib would send only its
-  // low 32 bits, which may be another window's id.
-  constexpr uintptr_t kLargestId = 0x1FFFFFFF;
-  if (owner == 0 || owner > kLargestId) return;
-  try {
-    // The trap answers through the program's X error handlers, which come with its connection.
-    x11::OpenDisplay();
-  } catch (const EZarmokError&) {
-    return;
-  }
-  x11::TErrorTrap trap(fl_display);
+// keeps it above that window. Start-up has made sure the owner is a window; it can still go.
+void SetOwner(x11::TX11Connection& connection, Fl_Window& window, uintptr_t owner) {
+  if (owner == 0) return;
   const Window owner_window = static_cast<Window>(owner);
   // The id of a host's window that has gone may already be the dialog's own.
   if (owner_window == fl_xid(&window)) return;
-  XWindowAttributes attributes{};
-  if (XGetWindowAttributes(fl_display, owner_window, &attributes) == 0 || trap.Failed()) return;
+  x11::TErrorTrap trap(connection);
   XSetTransientForHint(fl_display, fl_xid(&window), owner_window);
 }
 
 }  // namespace
 
-int RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_path, uintptr_t owner) {
-  if (!OpenDisplay()) {
-    std::fputs("zarmok: cannot open the X display for the settings dialog\n", stderr);
-    return 1;
-  }
+int TFltkUi::RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_path,
+                               uintptr_t owner) {
+  // Start-up has the display open by now; without one the dialog's window is never asked for.
+  if (!Open()) throw EZarmokError(kWindowCreateMessage);
   TDialogWindow view;
   TBugsPramSet dialog(view, profile, ini_path);
-  view.Bind(dialog);
+  view.Bind(dialog, *this);
   dialog.FormCreate();
   ShowDialogWindow(view.Window());
-  SetOwner(view.Window(), owner);
+  SetOwner(connection_, view.Window(), owner);
   view.FocusFirstControl();
   while (view.Window().shown()) Fl::wait();
   return 0;

@@ -11,10 +11,13 @@
 #include <clocale>
 #include <cstdlib>
 #include <cstring>
+#include <optional>
 #include <string>
 
 #include "AboutDlg.h"
+#include "errors.h"
 #include "fltk_internal.h"
+#include "fltk_ui.h"
 
 namespace zarmok::ui {
 
@@ -32,19 +35,6 @@ bool FaceInstalled(const char* face) {
   return found;
 }
 
-// FLTK keeps the pointers it is given; its Xft names start with ' ' (plain) or 'P' (bold italic).
-std::string gothic_name;
-std::string product_name;
-
-void SetUpFonts() {
-  FcInit();
-  gothic_name = std::string(" ") + InstalledFace(kDialogFont);
-  product_name = std::string(kProductNameFont.bold && kProductNameFont.italic ? "P" : " ") +
-                 InstalledFace(kProductNameFont);
-  Fl::set_font(kGothicFont, gothic_name.c_str());
-  Fl::set_font(kProductNameFontId, product_name.c_str());
-  FL_NORMAL_SIZE = kDialogFont.pixels;
-}
 
 // The user's character classification (LC_CTYPE from the environment) while it lives. Xlib
 // chooses the character sets of a text property by the current LC_CTYPE, and a name should be
@@ -112,19 +102,50 @@ void SetName(Display* display, Window window, Atom property, const char* text, b
 // file-system privileges with the file-system user id), which can read that file but not write
 // it. Every option the dialog meets is then given its usual value, so no user's or system's
 // file changes how the dialog looks or answers the keys.
+// HOME for the lifetime of the object, then as it was (set or not).
+class TScopedHome {
+ public:
+  explicit TScopedHome(const char* home) {
+    const char* saved = std::getenv("HOME");
+    if (saved != nullptr) saved_ = saved;
+    setenv("HOME", home, 1);
+  }
+  ~TScopedHome() {
+    if (saved_) {
+      setenv("HOME", saved_->c_str(), 1);
+    } else {
+      unsetenv("HOME");
+    }
+  }
+  TScopedHome(const TScopedHome&) = delete;
+  TScopedHome& operator=(const TScopedHome&) = delete;
+
+ private:
+  std::optional<std::string> saved_;
+};
+
+// Root's file-system rights are those of "nobody" for the lifetime of the object.
+class TScopedNobodyFiles {
+ public:
+  TScopedNobodyFiles() : root_(geteuid() == 0) {
+    if (root_) setfsuid(kNobody);
+  }
+  ~TScopedNobodyFiles() {
+    if (root_) setfsuid(0);
+  }
+  TScopedNobodyFiles(const TScopedNobodyFiles&) = delete;
+  TScopedNobodyFiles& operator=(const TScopedNobodyFiles&) = delete;
+
+ private:
+  static constexpr uid_t kNobody = 65534;
+  bool root_;
+};
+
 void SetToolkitOptions() {
-  constexpr uid_t kNobody = 65534;
-  const char* home = std::getenv("HOME");
-  const std::string saved_home = home != nullptr ? home : "";
-  setenv("HOME", "/dev/null", 1);
-  const bool root = geteuid() == 0;
-  if (root) setfsuid(kNobody);
-  Fl::option(Fl::OPTION_VISIBLE_FOCUS);
-  if (root) setfsuid(0);
-  if (home != nullptr) {
-    setenv("HOME", saved_home.c_str(), 1);
-  } else {
-    unsetenv("HOME");
+  {
+    const TScopedHome home("/dev/null");
+    const TScopedNobodyFiles files;
+    Fl::option(Fl::OPTION_VISIBLE_FOCUS);
   }
   Fl::option(Fl::OPTION_ARROW_FOCUS, false);
   Fl::option(Fl::OPTION_VISIBLE_FOCUS, true);
@@ -207,17 +228,27 @@ const char* InstalledFace(const TFontRequest& font) {
   return ChooseFontFace(font, FaceInstalled);
 }
 
-bool OpenDisplay() {
-  static bool opened = false;
-  if (opened) return true;
-  // FLTK ends the program when it cannot open the display, so the display is opened here,
-  // where its absence is an answer rather than an exit.
-  Display* display = XOpenDisplay(nullptr);
-  if (display == nullptr) return false;
+bool TFltkUi::Open() {
+  if (opened_) return true;
+  Display* display = nullptr;
+  try {
+    display = connection_.Open();
+  } catch (const EZarmokError&) {
+    return false;
+  }
   fl_open_display(display);
+  // FLTK's handler of a lost connection ends the program its own way.
+  connection_.KeepLostConnectionReport();
   SetToolkitOptions();
-  SetUpFonts();
-  opened = true;
+  FcInit();
+  // FLTK's Xft names start with ' ' (plain) or 'P' (bold italic).
+  gothic_name_ = std::string(" ") + InstalledFace(kDialogFont);
+  product_name_ = std::string(kProductNameFont.bold && kProductNameFont.italic ? "P" : " ") +
+                  InstalledFace(kProductNameFont);
+  Fl::set_font(kGothicFont, gothic_name_.c_str());
+  Fl::set_font(kProductNameFontId, product_name_.c_str());
+  FL_NORMAL_SIZE = kDialogFont.pixels;
+  opened_ = true;
   return true;
 }
 

@@ -37,8 +37,8 @@ void CloseWindow(Fl_Widget* widget, void*) {
 
 }  // namespace
 
-void ShowErrorBox(const std::string& title, const std::string& message) {
-  if (!OpenDisplay()) return;
+void TFltkUi::ShowError(const std::string& title, const std::string& message) {
+  if (!Open()) return;
   constexpr int kMargin = 12;
   constexpr int kIcon = 32;
   constexpr int kButtonWidth = 75;

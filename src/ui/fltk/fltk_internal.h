@@ -12,10 +12,6 @@
 
 namespace zarmok::ui {
 
-// Opens the X display once for the whole program and sets the fonts up. False when there is
-// no display to open; FLTK itself would end the program in that case.
-bool OpenDisplay();
-
 // Names a shown top-level window after its label and icon label (or its label when it has
 // none). FLTK writes the UTF-8 bytes of a label into WM_NAME and WM_ICON_NAME typed STRING,
 // which is Latin-1, so programs that read those names saw garbage for a Japanese title; these
