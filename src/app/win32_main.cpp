@@ -1,12 +1,16 @@
-// The saver program on Windows: zarmok.scr.
+// The saver program on Windows, zarmok.scr: the program's services made here and handed to
+// start-up.
 #include <windows.h>
 
+#include <cstdlib>
 #include <string>
 #include <vector>
 
+#include "errors.h"
 #include "host.h"
-#include "platform.h"
-#include "win32/win32_saver.h"
+#include "win32/profile_win32.h"
+#include "win32/win32_desktop.h"
+#include "win32/win32_passwords.h"
 #include "win32/win32_text.h"
 #ifdef ZARMOK_WIN32_UI
 #include "win32_ui.h"
@@ -14,15 +18,24 @@
 
 namespace {
 
-int RunSettings(const std::string& ini_path, zarmok::TWindowHandle owner) {
+int RunSettings(zarmok::IPrivateProfile& profile, const std::string& ini_path,
+                zarmok::TWindowHandle owner) {
 #ifdef ZARMOK_WIN32_UI
-  return zarmok::RunSettingsDialogWin32(zarmok::SystemProfile(), ini_path, owner);
+  return zarmok::RunSettingsDialogWin32(profile, ini_path, owner);
 #else
   // This build has no native dialog: the request ends like any dialog that cannot be made.
+  (void)profile;
   (void)ini_path;
   (void)owner;
   throw zarmok::EZarmokError(zarmok::kWindowCreateMessage);
 #endif
+}
+
+// ZARMOK_STATS set to anything but "" or "0...": the loop's measurements on the error stream at
+// the end.
+bool LoopStatsWanted() {
+  const char* wanted = std::getenv("ZARMOK_STATS");
+  return wanted != nullptr && wanted[0] != '\0' && wanted[0] != '0';
 }
 
 }  // namespace
@@ -31,6 +44,13 @@ int RunSettings(const std::string& ini_path, zarmok::TWindowHandle owner) {
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(zarmok::win32::Utf8Text(argv[i]));
-  zarmok::win32::TWin32Saver saver(GetModuleHandleW(nullptr), RunSettings);
-  return zarmok::RunProgram(arguments, saver);
+  zarmok::TWin32Profile profile;
+  zarmok::TWin32Passwords passwords;
+  zarmok::win32::TWin32Desktop desktop(
+      GetModuleHandleW(nullptr), {profile, passwords,
+                                  [&](const std::string& ini_path, zarmok::TWindowHandle owner) {
+                                    return RunSettings(profile, ini_path, owner);
+                                  },
+                                  LoopStatsWanted()});
+  return zarmok::RunProgram(arguments, desktop);
 }

@@ -12,6 +12,11 @@
 #include "errors.h"
 #include "settings.h"
 #include "settings_file_support.h"
+#ifdef _WIN32
+#include "win32/profile_win32.h"
+#else
+#include "posix/profile_posix.h"
+#endif
 
 namespace zarmok::testing {
 
@@ -54,33 +59,46 @@ std::vector<std::string> TextLines(const std::string& bytes) {
 
 namespace {
 
-TEST(SettingsFile, MissingFileGivesDefaults) {
+// Runs the cases over the build's real service: the system's own INI functions on Windows, the
+// Linux service made for the test on Linux.
+class SettingsFile : public ::testing::Test {
+ protected:
+#ifdef _WIN32
+  TWin32Profile win32_profile;
+  IPrivateProfile& profile = win32_profile;
+#else
+  TPosixProfile posix_profile;
+  IPrivateProfile& profile = posix_profile;
+#endif
+};
+
+TEST_F(SettingsFile, MissingFileGivesDefaults) {
   TScratchFolder folder;
-  EXPECT_EQ(LoadSettings(SystemProfile(), folder.File("none.ini")), TSaverSettings{});
+  EXPECT_EQ(LoadSettings(profile, folder.File("none.ini")), TSaverSettings{});
 }
 
-TEST(SettingsFile, OnlyMaxBugsSevenGivesSevenAndDefaults) {
+TEST_F(SettingsFile, OnlyMaxBugsSevenGivesSevenAndDefaults) {
   TScratchFolder folder;
   const std::string ini = folder.File("zarmok.scr.ini");
   WriteBytes(ini, "[zarmok]\r\nmaxbugs = 7\r\n");
   TSaverSettings expected;
   expected.MaxBugs = 7;
-  EXPECT_EQ(LoadSettings(SystemProfile(), ini), expected);
+  EXPECT_EQ(LoadSettings(profile, ini), expected);
 }
 
-TEST(SettingsFile, SaveThenLoadGivesTheSameSettings) {
+TEST_F(SettingsFile, SaveThenLoadGivesTheSameSettings) {
   TScratchFolder folder;
   const std::string ini = folder.File("zarmok.scr.ini");
   for (const TSaverSettings& s : {UnusualSettings(), TSaverSettings{}}) {
-    SaveSettings(SystemProfile(), ini, s);
-    EXPECT_EQ(LoadSettings(SystemProfile(), ini), s);
+    SaveSettings(profile, ini, s);
+    EXPECT_EQ(LoadSettings(profile, ini), s);
   }
 }
 
-TEST(SettingsFile, FileFromScratchHoldsTheSectionAndThirteenKeysInOrder) {
+TEST_F(SettingsFile, FileFromScratchHoldsTheSectionAndThirteenKeysInOrder) {
   TScratchFolder folder;
   const std::string ini = folder.File("zarmok.scr.ini");
-  SaveSettings(SystemProfile(), ini, UnusualSettings());
+  SaveSettings(profile, ini, UnusualSettings());
   const std::vector<std::string> expected = {"[Zarmok]",
                                              "BugsType=1",
                                              "Speed=-5",
@@ -98,31 +116,31 @@ TEST(SettingsFile, FileFromScratchHoldsTheSectionAndThirteenKeysInOrder) {
   EXPECT_EQ(TextLines(ReadBytes(ini)), expected);
 }
 
-TEST(SettingsFile, SaveKeepsOtherSectionsKeysAndComments) {
+TEST_F(SettingsFile, SaveKeepsOtherSectionsKeysAndComments) {
   TScratchFolder folder;
   const std::string ini = folder.File("zarmok.scr.ini");
   WriteBytes(ini,
              "; kept at the top\r\n[Other]\r\nA=1\r\n[Zarmok]\r\n; kept inside\r\nMaxBugs=7\r\n"
              "Extra=x\r\n[Last]\r\nB=2\r\n");
-  SaveSettings(SystemProfile(), ini, TSaverSettings{});
+  SaveSettings(profile, ini, TSaverSettings{});
   const std::vector<std::string> lines = TextLines(ReadBytes(ini));
   for (const char* kept : {"; kept at the top", "[Other]", "A=1", "; kept inside", "Extra=x",
                            "[Last]", "B=2", "MaxBugs=3"}) {
     EXPECT_NE(std::find(lines.begin(), lines.end(), kept), lines.end()) << kept;
   }
   EXPECT_EQ(std::count(lines.begin(), lines.end(), "[Zarmok]"), 1);
-  EXPECT_EQ(SystemProfile().GetString(ini, "Other", "A", "", kValueBufferSize), "1");
-  EXPECT_EQ(SystemProfile().GetString(ini, "Last", "B", "", kValueBufferSize), "2");
-  EXPECT_EQ(LoadSettings(SystemProfile(), ini), TSaverSettings{});
+  EXPECT_EQ(profile.GetString(ini, "Other", "A", "", kValueBufferSize), "1");
+  EXPECT_EQ(profile.GetString(ini, "Last", "B", "", kValueBufferSize), "2");
+  EXPECT_EQ(LoadSettings(profile, ini), TSaverSettings{});
 }
 
-TEST(SettingsFile, RefusedSaveRaisesTheErrorAndLeavesTheFileAlone) {
+TEST_F(SettingsFile, RefusedSaveRaisesTheErrorAndLeavesTheFileAlone) {
   TScratchFolder folder;
   const std::string body = "[Zarmok]\r\nMaxBugs=7\r\n";
   auto unwritable = MakeUnwritableIni(folder, body);
   const std::string ini = unwritable->Path();
   try {
-    SaveSettings(SystemProfile(), ini, UnusualSettings());
+    SaveSettings(profile, ini, UnusualSettings());
     ADD_FAILURE() << "the save did not raise";
   } catch (const EZarmokError& error) {
     EXPECT_EQ(std::string(error.what()), ini + " に書き込めません");
@@ -131,7 +149,7 @@ TEST(SettingsFile, RefusedSaveRaisesTheErrorAndLeavesTheFileAlone) {
   EXPECT_EQ(ReadBytes(ini), body);
   TSaverSettings expected;
   expected.MaxBugs = 7;
-  EXPECT_EQ(LoadSettings(SystemProfile(), ini), expected);
+  EXPECT_EQ(LoadSettings(profile, ini), expected);
 }
 
 }  // namespace

@@ -3,12 +3,15 @@
 
 #include <cstdio>
 #include <map>
+#include <memory>
 #include <string>
 
-#include "../../tools/gdi-render/gdi_compare_host.h"
-#include "DeskTop.h"
+#include "../../tools/gdi-render/gdi_picture.h"
 #include "fake/memory_profile.h"
+#include "headless_platform.h"
 #include "raster.h"
+#include "session.h"
+#include "settings.h"
 #include "win32/gdi_surface.h"
 #include "win32_gdi_support.h"
 
@@ -121,9 +124,8 @@ TEST(GdiAgreement, PolygonPairs) {
     const int n = Differing(canvas, dib, where);
     if (n != 0) {
       ++bad;
-      std::string figure;
-      for (int k = 0; k < 2 * size; ++k)
-        figure += " " + std::to_string(points[k].x) + "," + std::to_string(points[k].y);
+      ::testing::Message figure;
+      for (int k = 0; k < 2 * size; ++k) figure << " " << points[k].x << "," << points[k].y;
       ADD_FAILURE() << "polygons" << figure << ": " << n << " pixels" << where;
     }
   }
@@ -139,29 +141,33 @@ struct TRunCase {
 
 class GdiAgreementRun : public ::testing::TestWithParam<TRunCase> {};
 
-// The saver window's own run, every figure drawn through both: after each batch of steps the
-// two pictures are the same, pixel for pixel.
+// The saver's own session, every figure drawn through both: after each batch of steps the two
+// pictures are the same, pixel for pixel.
 TEST_P(GdiAgreementRun, SaverPictureIsGdis) {
   const TRunCase& run = GetParam();
-  TGdiCompareHost host;
-  ASSERT_TRUE(host.Valid());
   TMemoryProfile profile;
   const std::string ini = "C:\\saver\\zarmok.scr.ini";
   for (const auto& [key, value] : run.settings) profile.Set(ini, kSettingsSection, key, value);
-  TDesktopHost context{host, host, profile, ini};
-  context.Seed = 20261207;
-  TDesktopWindow window(context);
-  window.FormCreate();
-  ASSERT_TRUE(host.Resize(run.width, run.height));
-  window.FormPaint();
+  tools::THeadlessPlatform platform(profile, ini, {TWindowRect{0, 0, run.width, run.height}});
+  platform.MakeSecondPictures([] { return std::make_unique<TGdiPicture>(); });
+  int batches = 0;
   int64_t painted = 0;
-  for (int batch = 1; batch <= 6; ++batch) {
-    for (int step = 0; step < 50; ++step) host.RunIdle();
-    EXPECT_EQ(host.CountDiffering(), 0) << "after " << 50 * batch << " steps";
-    for (int32_t y = 0; y < run.height; ++y) {
-      for (int32_t x = 0; x < run.width; ++x) painted += host.Dib().PixelAt(x, y) != 0;
+  platform.Observe([&](int64_t step) {
+    if (step > 0 && step % 50 == 0) {
+      ++batches;
+      const tools::THeadlessWindow& window = *platform.Windows().front();
+      const TGdiPicture& gdi = GdiPictureOf(window);
+      EXPECT_EQ(CountDiffering(window.Picture(), gdi), 0) << "after " << step << " steps";
+      for (int32_t y = 0; y < gdi.Height(); ++y) {
+        for (int32_t x = 0; x < gdi.Width(); ++x) painted += gdi.PixelAt(x, y) != 0;
+      }
     }
-  }
+    return step < 300;
+  });
+  TSaverSession session(platform, {"/s"}, 20261207);
+  session.Create(0);
+  session.Run();
+  EXPECT_EQ(batches, 6);
   EXPECT_GT(painted, 0);  // the swarm was drawn at all
 }
 

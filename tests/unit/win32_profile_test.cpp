@@ -4,8 +4,8 @@
 
 #include <string>
 
-#include "platform.h"
 #include "settings_file_support.h"
+#include "win32/profile_win32.h"
 
 namespace zarmok::testing {
 
@@ -57,27 +57,29 @@ TEST(Win32Profile, ReadsThroughACallersBuffer) {
       {"Zarmok", "Speed", 1024, "default"},  {"Other", "MaxBugs", 1024, "default"},
       {"Zarmok", "Speed", 4, "def"},
   };
+  TWin32Profile profile;
   for (const TCase& c : cases) {
-    EXPECT_EQ(SystemProfile().GetString(ini, c.section, c.key, "default", c.buffer), c.expected)
+    EXPECT_EQ(profile.GetString(ini, c.section, c.key, "default", c.buffer), c.expected)
         << c.key << " " << c.buffer;
   }
 }
 
 TEST(Win32Profile, WriteToAFolderThatDoesNotExistIsRefused) {
   TScratchFolder folder;
-  EXPECT_FALSE(
-      SystemProfile().WriteString(folder.File("no\\such\\zarmok.ini"), "Zarmok", "MaxBugs", "7"));
+  TWin32Profile profile;
+  EXPECT_FALSE(profile.WriteString(folder.File("no\\such\\zarmok.ini"), "Zarmok", "MaxBugs", "7"));
 }
 
 TEST(Win32Profile, LockedFileRefusesTheWrite) {
   TScratchFolder folder;
   auto locked = MakeUnwritableIni(folder, "[Zarmok]\r\nMaxBugs=3\r\n");
-  EXPECT_FALSE(SystemProfile().WriteString(locked->Path(), "Zarmok", "MaxBugs", "7"));
+  TWin32Profile profile;
+  EXPECT_FALSE(profile.WriteString(locked->Path(), "Zarmok", "MaxBugs", "7"));
   const std::string ini = locked->Path();
   locked.reset();
-  EXPECT_EQ(SystemProfile().GetString(ini, "Zarmok", "MaxBugs", "", 1024), "3");
-  EXPECT_TRUE(SystemProfile().WriteString(ini, "Zarmok", "MaxBugs", "7"));
-  EXPECT_EQ(SystemProfile().GetString(ini, "Zarmok", "MaxBugs", "", 1024), "7");
+  EXPECT_EQ(profile.GetString(ini, "Zarmok", "MaxBugs", "", 1024), "3");
+  EXPECT_TRUE(profile.WriteString(ini, "Zarmok", "MaxBugs", "7"));
+  EXPECT_EQ(profile.GetString(ini, "Zarmok", "MaxBugs", "", 1024), "7");
 }
 
 }  // namespace

@@ -6,7 +6,8 @@
 
 #include <string>
 
-#include "platform.h"
+#include "win32/profile_win32.h"
+#include "win32/program_path.h"
 #include "win32/win32_text.h"
 
 namespace zarmok {
@@ -36,7 +37,7 @@ TEST(Win32Text, AFolderOutsideTheAnsiCodePageKeepsItsSettingsFile) {
   const std::wstring file = folder + L"\\zarmok.scr.ini";
   const std::string path = Utf8Text(file);
 
-  IPrivateProfile& profile = SystemProfile();
+  TWin32Profile profile;
   EXPECT_TRUE(profile.WriteString(path, "Zarmok", "MaxBugs", "7"));
   EXPECT_EQ(profile.GetString(path, "Zarmok", "MaxBugs", "3", 64), "7");
   // The file is the one of that name, not one whose name went through the code page.

@@ -2,6 +2,8 @@
 // program's name, not their class, so windows are found and inspected from inside Wine.
 //
 //   probe find CLASS             handle of the top-level window of CLASS (exit 1: none)
+//   probe all CLASS              handles of every top-level window of CLASS, one a line
+//                                (exit 1: none)
 //   probe wait CLASS SECONDS     waits until one exists, then as find
 //   probe gone CLASS SECONDS     waits until none exists (exit 1: still there)
 //   probe child PARENT CLASS     handle of PARENT's child window of CLASS (exit 1: none)
@@ -140,6 +142,13 @@ int Run(int argc, char** argv) {
   if (argc < 2) return 2;
   const std::string command = argv[1];
   if (command == "find" && argc == 3) return Print(FindWindowA(argv[2], nullptr));
+  if (command == "all" && argc == 3) {
+    int status = 1;
+    for (HWND window = nullptr; (window = FindWindowExA(nullptr, window, argv[2], nullptr));) {
+      status = Print(window);
+    }
+    return status;
+  }
   if (command == "wait" && argc == 4) return Wait(argv[2], std::atof(argv[3]), true);
   if (command == "gone" && argc == 4) return Wait(argv[2], std::atof(argv[3]), false);
   if (command == "child" && argc == 4) {

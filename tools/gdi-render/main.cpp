@@ -1,17 +1,22 @@
-// zarmok-gdi-render: runs the real saver window without a display, drawing each figure through
+// zarmok-gdi-render: runs the real saver session without a display, drawing each figure through
 // GDI and through the software canvas, and tells how many pixels of the two pictures differ.
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "DeskTop.h"
-#include "gdi_compare_host.h"
+#include "errors.h"
+#include "gdi_picture.h"
+#include "headless_platform.h"
 #include "run_options.h"
 #include "session.h"
 #include "settings.h"
+#include "win32/profile_win32.h"
+#include "win32/program_path.h"
 #include "win32/win32_text.h"
 
 namespace {
@@ -66,7 +71,9 @@ TOptions Parse(int argc, char** argv) {
 // `pixel(x, y)` gives 0x00RRGGBB.
 template <typename Pixel>
 void WritePpm(const std::string& path, int32_t width, int32_t height, Pixel pixel) {
-  std::string out = "P6\n" + std::to_string(width) + " " + std::to_string(height) + "\n255\n";
+  char header[64];
+  std::snprintf(header, sizeof header, "P6\n%d %d\n255\n", width, height);
+  std::string out = header;
   out.reserve(out.size() + static_cast<size_t>(width) * height * 3);
   for (int32_t y = 0; y < height; ++y) {
     for (int32_t x = 0; x < width; ++x) {
@@ -99,22 +106,28 @@ std::string FullPath(const std::string& path) {
 
 int main(int argc, char** argv) {
   const TOptions o = Parse(argc, argv);
+  TWin32Profile profile;
   const std::string ini = o.ini ? FullPath(*o.ini) : SettingsFilePath(ProgramFilePath());
-  TGdiCompareHost host;  // the resource's client size while the window is created
-  if (!host.Valid()) Fail("GDI refused the bitmap");
-  TDesktopHost context{host, host, SystemProfile(), ini};
-  context.Seed = o.seed;
-  TDesktopWindow window(context);
-  window.FormCreate();
-  if (!host.Resize(o.width, o.height)) Fail("GDI refused a bitmap of that size");
-  window.FormPaint();
-  for (int64_t step = 1; step <= o.steps; ++step) host.RunIdle();
+  // The saver's own session on one monitor of the size asked for: the window is born at the
+  // resource's client size, then covers the monitor and is painted, as on a screen.
+  tools::THeadlessPlatform platform(profile, ini, {TWindowRect{0, 0, o.width, o.height}});
+  platform.MakeSecondPictures([] { return std::make_unique<TGdiPicture>(); });
+  platform.Observe([&](int64_t step) { return step < o.steps; });
+  TSaverSession session(platform, {"/s"}, o.seed);
+  try {
+    session.Create(0);
+    session.Run();
+  } catch (const EZarmokError& error) {
+    Fail(std::string("GDI refused the picture: ") + error.what());
+  }
 
-  const int64_t differing = host.CountDiffering();
-  const TRasterCanvas& raster = host.Raster();
-  const TDibBitmap& dib = host.Dib();
+  // The run has ended; its window is still there until the session goes.
+  const tools::THeadlessWindow& window = *platform.Windows().front();
+  const TRasterCanvas& raster = window.Picture();
+  const TGdiPicture& gdi = GdiPictureOf(window);
+  const int64_t differing = CountDiffering(raster, gdi);
   if (o.gdi) {
-    WritePpm(*o.gdi, o.width, o.height, [&](int32_t x, int32_t y) { return dib.PixelAt(x, y); });
+    WritePpm(*o.gdi, o.width, o.height, [&](int32_t x, int32_t y) { return gdi.PixelAt(x, y); });
   }
   if (o.canvas) {
     WritePpm(*o.canvas, o.width, o.height,
@@ -122,10 +135,11 @@ int main(int argc, char** argv) {
   }
   if (o.diff) {
     WritePpm(*o.diff, o.width, o.height, [&](int32_t x, int32_t y) {
-      return raster.PixelAt(x, y) == dib.PixelAt(x, y) ? 0u : 0xFFFFFFu;
+      return raster.PixelAt(x, y) == gdi.PixelAt(x, y) ? 0u : 0xFFFFFFu;
     });
   }
-  std::printf("seed %u size %dx%d steps %lld differing %lld\n", window.Random.LastSeed(), o.width,
-              o.height, static_cast<long long>(o.steps), static_cast<long long>(differing));
+  std::printf("seed %u size %dx%d steps %lld differing %lld\n", session.Window(0).Random.LastSeed(),
+              o.width, o.height, static_cast<long long>(o.steps),
+              static_cast<long long>(differing));
   return 0;
 }

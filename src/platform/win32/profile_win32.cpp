@@ -1,49 +1,36 @@
-// The private-profile service of the Windows build: the system's own INI functions, in their
-// W form: the core's UTF-8 file names arrive intact whatever the ANSI code page, so a program
-// folder with characters outside it still finds its settings file.
+#include "profile_win32.h"
+
 #include <windows.h>
 
-#include <string>
 #include <vector>
 
-#include "platform.h"
 #include "win32_text.h"
 
 namespace zarmok {
-namespace {
 
 using win32::Utf8Text;
 using win32::WideText;
 
-class TWin32Profile : public IPrivateProfile {
- public:
-  std::string GetString(const std::string& file, const std::string& section, const std::string& key,
-                        const std::string& default_text, size_t buffer_size) override {
-    if (buffer_size == 0) return {};
-    // The functions count in DWORDs; a buffer beyond that is never needed for one value.
-    const DWORD size = buffer_size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(buffer_size);
-    std::vector<wchar_t> buffer(size, L'\0');
-    const DWORD length = GetPrivateProfileStringW(WideText(section).c_str(), WideText(key).c_str(),
-                                                  WideText(default_text).c_str(), buffer.data(),
-                                                  size, WideText(file).c_str());
-    // The copy ends at the first NUL, as a caller's buffer does.
-    std::wstring text(buffer.data(), length < size ? length : size - 1);
-    text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
-    return Utf8Text(text);
-  }
+std::string TWin32Profile::GetString(const std::string& file, const std::string& section,
+                                     const std::string& key, const std::string& default_text,
+                                     size_t buffer_size) {
+  if (buffer_size == 0) return {};
+  // The functions count in DWORDs; a buffer beyond that is never needed for one value.
+  const DWORD size = buffer_size > 0x7FFFFFFF ? 0x7FFFFFFF : static_cast<DWORD>(buffer_size);
+  std::vector<wchar_t> buffer(size, L'\0');
+  const DWORD length = GetPrivateProfileStringW(WideText(section).c_str(), WideText(key).c_str(),
+                                                WideText(default_text).c_str(), buffer.data(), size,
+                                                WideText(file).c_str());
+  // The copy ends at the first NUL, as a caller's buffer does.
+  std::wstring text(buffer.data(), length < size ? length : size - 1);
+  text.resize(text.find(L'\0') == std::wstring::npos ? text.size() : text.find(L'\0'));
+  return Utf8Text(text);
+}
 
-  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& value) override {
-    return WritePrivateProfileStringW(WideText(section).c_str(), WideText(key).c_str(),
-                                      WideText(value).c_str(), WideText(file).c_str()) != FALSE;
-  }
-};
-
-}  // namespace
-
-IPrivateProfile& SystemProfile() {
-  static TWin32Profile profile;
-  return profile;
+bool TWin32Profile::WriteString(const std::string& file, const std::string& section,
+                                const std::string& key, const std::string& value) {
+  return WritePrivateProfileStringW(WideText(section).c_str(), WideText(key).c_str(),
+                                    WideText(value).c_str(), WideText(file).c_str()) != FALSE;
 }
 
 }  // namespace zarmok

@@ -1,8 +1,7 @@
+#include "program_path.h"
+
 #include <windows.h>
 
-#include <string>
-
-#include "platform.h"
 #include "win32_text.h"
 
 namespace zarmok {

@@ -1,0 +1,22 @@
+// The private-profile service of the Windows build: the system's own INI functions, in their
+// W form, so the core's UTF-8 file names arrive intact whatever the ANSI code page and a program
+// folder with characters outside it still finds its settings file. The service holds nothing
+// between calls; a program makes one and passes it on.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "platform.h"
+
+namespace zarmok {
+
+class TWin32Profile final : public IPrivateProfile {
+ public:
+  std::string GetString(const std::string& file, const std::string& section, const std::string& key,
+                        const std::string& default_text, size_t buffer_size) override;
+  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) override;
+};
+
+}  // namespace zarmok
