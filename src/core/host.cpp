@@ -19,7 +19,21 @@ TSaverMode ChooseMode(std::string_view first) {
   // Hosts that send "/c:<owner>" mean the settings dialog; reading it as "anything else"
   // would throw a full-screen saver at a user who pressed "Settings".
   if (first.starts_with("/c:") || first.starts_with("-c:")) return TSaverMode::Settings;
+  // And "/p:<pane>" means the preview in that pane, where the full-screen saver would close
+  // without a password while its host waits for a preview.
+  if (first.starts_with("/p:") || first.starts_with("-p:")) return TSaverMode::Preview;
   return TSaverMode::FullScreen;
+}
+
+std::string PreviewHandleText(const std::vector<std::string>& arguments) {
+  if (arguments.empty()) return {};
+  const std::string_view first = arguments[0];
+  if (first.starts_with("/p:") || first.starts_with("-p:")) return std::string(first.substr(3));
+  return arguments.size() > 1 ? arguments[1] : std::string();
+}
+
+TWindowHandle WidenHandle(uint32_t bits) {
+  return static_cast<TWindowHandle>(static_cast<intptr_t>(static_cast<int32_t>(bits)));
 }
 
 TSaverMode ChooseStartUpMode(const std::vector<std::string>& arguments,
@@ -32,7 +46,7 @@ TWindowHandle SettingsOwner(std::string_view first) {
   if (!first.starts_with("/c:") && !first.starts_with("-c:")) return 0;
   // A handle that cannot be read leaves the dialog without an owner: the user still gets it.
   const std::optional<int32_t> value = ParseIntegerText(first.substr(3));
-  return value ? static_cast<TWindowHandle>(static_cast<uint32_t>(*value)) : 0;
+  return value ? WidenHandle(static_cast<uint32_t>(*value)) : 0;
 }
 
 std::string IStartUpHost::SettingsFile() {
@@ -166,7 +180,7 @@ int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
     case TSaverMode::Preview: {
       if (host.FindTopLevelSaver()) return 0;
       host.HideApplicationWindow();
-      const TWindowHandle parent = StrToPreviewHandle(arguments.size() > 1 ? arguments[1] : "");
+      const TWindowHandle parent = WidenHandle(StrToPreviewHandle(PreviewHandleText(arguments)));
       // A pane handle of 0 would make a full-screen window without stop conditions that the
       // user could not end; no pane has that handle, so it is a window-creation error.
       if (parent == 0) throw EZarmokError(kWindowCreateMessage);

@@ -26,9 +26,17 @@ enum class TSaverMode { Settings, FullScreen, Preview, ChangePassword };
 
 // The mode of a first argument ("" when there is none). Exact, case-sensitive comparison with
 // "/c" "-c" "/s" "-s" "/p" "-p" "/a" in this order, anything else is full-screen; a first
-// argument that starts with "/c:" or "-c:" (the settings request of hosts that append the
-// owner's handle with a colon) also opens the settings dialog.
+// argument that starts with "/c:" or "-c:", or "/p:" or "-p:" (the requests of hosts that
+// append the window's handle with a colon) also opens the settings dialog, or the preview.
 TSaverMode ChooseMode(std::string_view first);
+
+// The text of the preview pane's handle: what follows the colon of "/p:<handle>" or
+// "-p:<handle>", else the second argument ("" when there is none).
+std::string PreviewHandleText(const std::vector<std::string>& arguments);
+
+// A window handle from its 32 bits, widened by sign extension as the system widens a handle
+// passed through 32 bits.
+TWindowHandle WidenHandle(uint32_t bits);
 
 // The mode of a whole command line on a host: ChooseMode of the first argument, except that no
 // argument at all opens the settings dialog where the host says so.
@@ -36,7 +44,7 @@ TSaverMode ChooseStartUpMode(const std::vector<std::string>& arguments,
                              bool no_argument_opens_settings);
 
 // The window that a settings request names as the dialog's owner: the handle after "/c:" or
-// "-c:" read as a preview handle is, 0 when there is none or it is not a handle.
+// "-c:" read as a preview handle is and widened, 0 when there is none or it is not a handle.
 TWindowHandle SettingsOwner(std::string_view first);
 
 // The settings file of the saver window and the dialog on this host.

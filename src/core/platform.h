@@ -61,7 +61,6 @@ class IPrivateProfile {
 
 }  // namespace zarmok
 
-
 namespace zarmok {
 
 // A rectangle [left, right) x [top, bottom) in screen coordinates (or, for a window inside a
@@ -177,12 +176,13 @@ enum class TSaverEventKind {
   EndRequest,       // the host ends the program (a signal on Linux): no close query
   SysCommand,       // a system command, with its code
   MonitorsChanged,  // monitors came, went or changed their size
+  Deactivated,      // another program took the keyboard and the foreground from the saver
 };
 
 struct TSaverEvent {
   TSaverEventKind Kind;
-  uint32_t Code = 0;       // the system command's code
-  TPoint Position{0, 0};   // where the pointer is, in screen coordinates (MouseMove)
+  uint32_t Code = 0;      // the system command's code
+  TPoint Position{0, 0};  // where the pointer is, in screen coordinates (MouseMove)
   // The window the event happened to; null for the run as a whole.
   const IPlatformWindow* Window = nullptr;
 };

@@ -49,9 +49,7 @@ class TSaverSession::TSlot final : public IFormWindow, public ISaverHost {
   void HostDialogBegins() override { session_.InputLent(true); }
   void HostDialogEnds() override { session_.InputLent(false); }
 
-  bool Lead() const {
-    return !session_.slots_.empty() && session_.slots_.front().get() == this;
-  }
+  bool Lead() const { return !session_.slots_.empty() && session_.slots_.front().get() == this; }
 
   std::unique_ptr<IPlatformWindow> platform_;
   std::unique_ptr<TDesktopWindow> desktop_;
@@ -217,8 +215,15 @@ bool TSaverSession::Deliver(const TSaverEvent& event) {
       break;
   }
   // Input that reaches the saver while a dialog of the host's or an error box is up was meant
-  // for that dialog.
+  // for that dialog, and so is the foreground that such a dialog takes.
   if (dialogs_open_ > 0) return true;
+  if (event.Kind == TSaverEventKind::Deactivated) {
+    // A full-screen saver that has lost the keys to another program could never be ended by
+    // them: losing the foreground is a close request, a password in force still asked. A
+    // preview lives in another program's window and has no foreground of its own.
+    if (preview_parent_ == 0) RunHandler([this] { Lead().Close(); });
+    return true;
+  }
   if (event.Kind == TSaverEventKind::MouseMove && !PointerMoved(event.Position)) return true;
   // The run's close query and grace are its first window's, whichever window the input reached.
   TDesktopWindow& lead = Lead();

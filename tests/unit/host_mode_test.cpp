@@ -33,7 +33,9 @@ TEST(HostMode, FirstArgumentChoosesTheMode) {
       {"/A", TSaverMode::FullScreen},
       {"/c1234", TSaverMode::FullScreen},
       {"/s:1", TSaverMode::FullScreen},
-      {"/p:1", TSaverMode::FullScreen},
+      {"/p:1", TSaverMode::Preview},
+      {"-p:1", TSaverMode::Preview},
+      {"/P:1", TSaverMode::FullScreen},
       {"/a:1", TSaverMode::FullScreen},
       {"c", TSaverMode::FullScreen},
       {" /c", TSaverMode::FullScreen},
@@ -58,6 +60,10 @@ TEST(HostMode, TheWholeCommandLineChoosesWithTheHostsNoArgumentRule) {
   EXPECT_EQ(ChooseStartUpMode(Args{}, true), TSaverMode::Settings);
   EXPECT_EQ(ChooseStartUpMode(Args{""}, true), TSaverMode::FullScreen);
   EXPECT_EQ(ChooseStartUpMode(Args{"/p", "12"}, true), TSaverMode::Preview);
+  EXPECT_EQ(PreviewHandleText(Args{"/p", "12", "13"}), "12");
+  EXPECT_EQ(PreviewHandleText(Args{"/p:$C", "13"}), "$C");
+  EXPECT_EQ(PreviewHandleText(Args{"-p:"}), "");
+  EXPECT_EQ(PreviewHandleText(Args{"/p"}), "");
   EXPECT_EQ(ChooseStartUpMode(Args{"/a"}, true), TSaverMode::ChangePassword);
   EXPECT_EQ(ChooseStartUpMode(Args{"/c:77"}, false), TSaverMode::Settings);
 }

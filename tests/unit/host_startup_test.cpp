@@ -36,11 +36,11 @@ TEST(HostStartUp, SettingsModeRunsTheDialogOwnedByTheHandleAfterTheColon) {
     const char* first;
     TWindowHandle owner;
   } cases[] = {
-      {"/c", 0},  {"-c", 0},    {"/c:4242", 4242}, {"-c:1", 1}, {"/c:$FFFFFFFF", 0xFFFFFFFFu},
+      {"/c", 0},  {"-c", 0},    {"/c:4242", 4242}, {"-c:1", 1}, {"/c:$FFFFFFFF", ~TWindowHandle{0}},
       {"/c:", 0}, {"/c:x12", 0}};
   for (const auto& c : cases) {
     TFakeStartUp host;
-    host.existing = {4242, 1, 0xFFFFFFFFu};
+    host.existing = {4242, 1, ~TWindowHandle{0}};
     host.settings_exit_code = 3;
     EXPECT_EQ(Start(host, {c.first, "99"}), 3);
     EXPECT_EQ(host.log, (Log{"find", "settings"})) << c.first;
@@ -76,8 +76,8 @@ TEST(HostStartUp, FullScreenCreatesLoopsAndDestroys) {
        {std::vector<std::string>{}, {"/s"}, {"-s", "x"}, {"/S"}, {"-a"}, {"/c1234"}}) {
     TFakeStartUp host;
     EXPECT_EQ(Start(host, arguments), 0);
-    EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480", "show-window",
-                           "pointer shown", "destroy"}));
+    EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480",
+                             "show-window", "pointer shown", "destroy"}));
     // The settings as loaded: stop flags on.
     EXPECT_TRUE(host.flags_in_loop->StopOnKey);
     EXPECT_FALSE(host.host.running);
@@ -113,11 +113,18 @@ TEST(HostStartUp, PreviewStepsInOrderWithFlagsOffAndPaneSize) {
   EXPECT_TRUE(host.profile.Writes().empty());
 }
 
-TEST(HostStartUp, PreviewHexHandleAndDashPAreTheSame) {
-  TFakeStartUp host;
-  EXPECT_EQ(Start(host, {"-p", "$3039"}), 0);
-  EXPECT_EQ(host.log[3], "show 12345");
-  EXPECT_EQ(host.log[5], "create 12345");
+TEST(HostStartUp, PreviewHexHandleDashPAndColonAreTheSame) {
+  for (const std::vector<std::string>& arguments :
+       {std::vector<std::string>{"-p", "$3039"}, {"/p:12345", "99"}, {"-p:$3039"}}) {
+    TFakeStartUp host;
+    EXPECT_EQ(Start(host, arguments), 0);
+    EXPECT_EQ(host.log[3], "show 12345") << arguments[0];
+    EXPECT_EQ(host.log[5], "create 12345") << arguments[0];
+  }
+  // A handle with its 32nd bit set is widened as the system widens it: by its sign.
+  TFakeStartUp high;
+  EXPECT_EQ(Start(high, {"/p:$80000001"}), 0);
+  EXPECT_EQ(high.log[5], "create " + std::to_string(static_cast<TWindowHandle>(-0x7FFFFFFF)));
 }
 
 TEST(HostStartUp, PreviewUnknownPaneKeepsAnEmptyRectangle) {
@@ -208,16 +215,17 @@ TEST(HostStartUp, NoArgumentOpensTheDialogOnlyWhereTheHostSaysSo) {
   TFakeStartUp empty;
   empty.no_argument_opens_settings = true;
   EXPECT_EQ(Start(empty, {""}), 0);
-  EXPECT_EQ(empty.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480", "show-window",
-                             "pointer shown", "destroy"}));
+  EXPECT_EQ(empty.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480",
+                            "show-window", "pointer shown", "destroy"}));
 
   // The other modes keep their meaning on such a host.
   for (const char* first : {"/s", "/S", "-x"}) {
     TFakeStartUp host;
     host.no_argument_opens_settings = true;
     EXPECT_EQ(Start(host, {first}), 0);
-    EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480", "show-window",
-                           "pointer shown", "destroy"})) << first;
+    EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480",
+                             "show-window", "pointer shown", "destroy"}))
+        << first;
   }
 
   // A running full-screen saver still turns the dialog away.

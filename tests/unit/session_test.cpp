@@ -42,8 +42,8 @@ TEST(SessionLoop, StepsAtTheRateOfStepsPerSecondAndWaitsBetween) {
     EXPECT_EQ(host.present_times[i], static_cast<int64_t>(i) * 10 * kMs) << i;
   }
   EXPECT_EQ(host.waits, std::vector<int32_t>(100, 10));
-  EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480",
-                           "show-window", "pointer shown", "destroy"}));
+  EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480", "show-window",
+                           "pointer shown", "destroy"}));
 }
 
 TEST(SessionLoop, UnpacedStepsNeverWait) {
@@ -78,7 +78,7 @@ TEST(SessionLoop, MouseMovementEndsTheSaverOnlyAfterTenSteps) {
   host.settings = {{"StepsPerSecond", "100"}};
   host.At(45 * kMs, {TSaverEventKind::MouseMove, 0, {1, 1}});  // after 5 steps: ignored
   host.At(95 * kMs, {TSaverEventKind::MouseMove, 0, {2, 1}});  // after 10 steps: ends it
-  host.At(300 * kMs, {TSaverEventKind::KeyDown});   // never delivered
+  host.At(300 * kMs, {TSaverEventKind::KeyDown});              // never delivered
   host.end_at = 1000 * kMs;
   EXPECT_EQ(RunProgram({"/S"}, host), 0);
   EXPECT_EQ(host.present_times.size(), 10u);
@@ -179,8 +179,8 @@ TEST(SessionErrors, AnErrorInAnIdleStepEndsTheProgramAfterTheTearDown) {
   host.step_error = "step failed";
   host.end_at = 1000 * kMs;
   EXPECT_EQ(RunProgram({"/s"}, host), 1);
-  EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480",
-                           "show-window", "pointer shown", "destroy", "report"}));
+  EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 640x480", "show-window",
+                           "pointer shown", "destroy", "report"}));
   EXPECT_EQ(host.reports, Log{"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|step failed"});
   // The same line on the error stream, before the box.
   EXPECT_EQ(host.diagnostics, Log{"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ: step failed"});
@@ -287,6 +287,39 @@ TEST(SessionInput, InputWhileAHostDialogIsUpIsTheDialogs) {
   EXPECT_EQ(again.passwords.calls.size(), 2u);
 }
 
+TEST(SessionInput, LosingTheForegroundIsACloseRequest) {
+  // Whatever the stop conditions, through the close query: a refused password goes on.
+  TFakeStartUp host;
+  host.settings = {{"StopOnKey", "0"},
+                   {"StopOnMouseMove", "0"},
+                   {"StopOnMouseClick", "0"},
+                   {"StepsPerSecond", "100"}};
+  RequirePassword(host, 0);
+  // The password dialog takes the foreground itself: no second query.
+  host.passwords.during_verify = [&host] { host.events->Deliver({TSaverEventKind::Deactivated}); };
+  host.At(25 * kMs, {TSaverEventKind::Deactivated});
+  host.end_at = 100 * kMs;
+  EXPECT_EQ(RunProgram({"/s"}, host), 0);
+  EXPECT_EQ(host.passwords.calls.size(), 1u);
+  EXPECT_EQ(host.Steps(), 10u);
+
+  TFakeStartUp allowed;
+  allowed.settings = host.settings;
+  allowed.At(25 * kMs, {TSaverEventKind::Deactivated});
+  allowed.end_at = 1000 * kMs;
+  EXPECT_EQ(RunProgram({"/s"}, allowed), 0);
+  EXPECT_EQ(allowed.Steps(), 3u);
+
+  // A preview has no foreground to lose.
+  TFakeStartUp preview;
+  preview.pane = TWindowRect{0, 0, 80, 60};
+  preview.settings = {{"StepsPerSecond", "100"}};
+  preview.At(25 * kMs, {TSaverEventKind::Deactivated});
+  preview.end_at = 100 * kMs;
+  EXPECT_EQ(RunProgram({"/p", "5"}, preview), 0);
+  EXPECT_EQ(preview.Steps(), 10u);
+}
+
 TEST(SessionInput, AnErrorBoxHasThePointerAndTheInput) {
   TFakeStartUp host;
   host.settings = {{"StepsPerSecond", "100"}};
@@ -340,7 +373,7 @@ TEST(SessionMonitors, EachMonitorHasItsWindowAndTheRunIsOne) {
   host.monitors = {TMonitor{1, {0, 0, 800, 600}}, TMonitor{2, {800, 0, 1440, 480}}};
   host.settings = {{"StepsPerSecond", "100"}};
   RequirePassword(host, 0);
-  host.At(35 * kMs, {TSaverEventKind::KeyDown}, 1);           // the second window: refused
+  host.At(35 * kMs, {TSaverEventKind::KeyDown}, 1);               // the second window: refused
   host.At(55 * kMs, {TSaverEventKind::MouseMove, 0, {9, 9}}, 0);  // within the run's grace
   host.At(200 * kMs, {TSaverEventKind::Paint}, 1);
   host.end_at = 300 * kMs;

@@ -32,6 +32,9 @@ TEST(Win32Seam, APreviewHandleKeepsItsThirtyTwoBitsAsAWindowHandle) {
   const HWND window = reinterpret_cast<HWND>(handle);
   EXPECT_EQ(reinterpret_cast<TWindowHandle>(window), handle);
   EXPECT_EQ(SettingsOwner("/c:1234"), TWindowHandle{1234});
+  // A handle that came through 32 bits is widened as the system does it.
+  EXPECT_EQ(reinterpret_cast<HANDLE>(WidenHandle(0xFFFFFFF0u)), LongToHandle(-16));
+  EXPECT_EQ(reinterpret_cast<HWND>(SettingsOwner("/c:$80000000")), LongToHandle(INT32_MIN));
 }
 
 TEST(Win32Seam, TheApplicationTitleIsOneText) {

@@ -39,7 +39,6 @@ class TScaledChildren {
   // Takes the dialog's scale now; the dialog manager's own scaling is switched off, since it
   // knows only the controls of a template.
   void Start(HWND dialog);
-  int Dpi() const { return dpi_; }
   int Scale(int pixels) const { return ScaleToDpi(pixels, dpi_); }
 
   // Makes a font at the dialog's scale; the number returned names it for the children.
