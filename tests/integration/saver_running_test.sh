@@ -5,9 +5,19 @@ source "$(dirname "$0")/_lib.sh"
 start_xvfb 640x480
 SAVER=$(install_saver)
 
+# wait_fullscreen TIMEOUT_S: waits for a TDesktopWindow shown among the root's children, a
+# full-screen saver's; a preview's window is inside its pane and does not count.
+wait_fullscreen() {
+  local deadline=$((SECONDS + $1))
+  until xdotool search --onlyvisible --maxdepth 1 --class '^TDesktopWindow$' >/dev/null 2>&1; do
+    [ $SECONDS -lt $deadline ] || return 1
+    sleep 0.1
+  done
+}
+
 start_saver /s
 first=$SAVER_PID
-wait_for_window TDesktopWindow 10 >/dev/null || fail "the first saver did not appear"
+wait_fullscreen 10 || fail "the first saver did not appear"
 for args in "/c" "/s" "/a" "/p 1234" "-x"; do
   start=$(date +%s%N)
   # shellcheck disable=SC2086
@@ -34,7 +44,7 @@ preview=$SAVER_PID
 sleep 1
 kill -0 "$preview" || fail "the preview did not start: $(cat "$WORK/err")"
 start_saver /s
-wait_for_window TDesktopWindow 5 >/dev/null
+wait_fullscreen 5 || fail "no full-screen saver beside the preview: $(cat "$WORK/err")"
 sleep 1
 kill -0 "$SAVER_PID" || fail "a full-screen start beside a preview ended: $(cat "$WORK/err")"
 xdotool key a

@@ -88,7 +88,7 @@ class THarness {
  public:
   THarness(const std::string& exe, const std::string& ini, HWND owner) {
     std::string command = "\"" + exe + "\" \"" + ini + "\"";
-    if (owner) command += " " + std::to_string(reinterpret_cast<uintptr_t>(owner));
+    if (owner) command.append(" ").append(std::to_string(reinterpret_cast<uintptr_t>(owner)));
     std::wstring line = Wide(command);
     STARTUPINFOW startup{};
     startup.cb = sizeof(startup);
