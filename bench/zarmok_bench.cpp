@@ -4,7 +4,9 @@
 #include <benchmark/benchmark.h>
 #include <cairo.h>
 
+#include <array>
 #include <cmath>
+#include <functional>
 #include <map>
 #include <numbers>
 #include <random>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include "DeskTop.h"
+#include "damage.h"
 #include "headless_platform.h"
 #include "random.h"
 #include "session.h"
@@ -86,6 +89,78 @@ void BM_IdleHeaviestTypeB(benchmark::State& state) {
 BENCHMARK(BM_IdleDefaults);
 BENCHMARK(BM_IdleHeaviestTypeA);
 BENCHMARK(BM_IdleHeaviestTypeB);
+
+// One bug's moving step at the heaviest settings, as the X11 saver draws it: the oldest of 30
+// figures (40 points, radius 30) erased, a new one posed into its slot, the whole trail drawn
+// again and the damage taken. Argument: the style (BugsType).
+class TTrailWindow final : public IFormWindow, public ISaverHost {
+ public:
+  TTrailWindow() { damage.SetBounds(kW, kH); }
+  int32_t ClientWidth() override { return kW; }
+  int32_t ClientHeight() override { return kH; }
+  void RequestMaximized() override {}
+  IDrawSurface& Canvas() override { return drawing; }
+  void SetScreenSaverRunning(bool) override {}
+  void ShowCursor(bool) override {}
+  void SetIdleHandler(std::function<void(bool&)>) override {}
+
+  TRasterCanvas canvas{kW, kH};
+  TDamage damage;
+  TDamageCanvas drawing{canvas, damage};
+};
+
+void BM_TrailStep(benchmark::State& state) {
+  TTrailWindow host;
+  TMapProfile profile;
+  TDesktopWindow window(TDesktopHost{host, host, profile, "bench.ini"});
+  TSaverSettings settings;
+  settings.BugsType = static_cast<int32_t>(state.range(0));
+  settings.MaxBugs = 1;
+  settings.BugPtnSize = 40;
+  settings.ImageListLen = 30;
+  settings.BugSize = 30;
+  window.UseSettings(settings);
+
+  std::mt19937 rng(5);
+  std::uniform_int_distribution<int32_t> offset(-30, 30), byte(0, 255);
+  TBug& bug = window.Bugs[0];
+  bug.No = 1;
+  for (TPoint& p : bug.Ptn) {
+    do {
+      p = TPoint{offset(rng), offset(rng)};
+    } while (p.x * p.x + p.y * p.y > 30 * 30);
+  }
+  for (int32_t level = 1; level <= 30; ++level) {
+    for (TBugColor& c : bug.Colors[level - 1]) {
+      c = TBugColor{static_cast<uint8_t>(byte(rng) * level / 30),
+                    static_cast<uint8_t>(byte(rng) * level / 30),
+                    static_cast<uint8_t>(byte(rng) * level / 30)};
+    }
+  }
+  // A bug wandering on a circle, two pixels and a little turn per step.
+  int64_t step = 0;
+  auto pose = [&](TBugImage& slot) {
+    const double a = static_cast<double>(step++) / 200.0;
+    window.BugImageSet(960 + static_cast<int32_t>(std::lround(400 * std::cos(a))),
+                       540 + static_cast<int32_t>(std::lround(400 * std::sin(a))), bug.Ptn,
+                       static_cast<float>(a + std::numbers::pi / 2), slot.Image, slot.Mirror);
+  };
+  for (TBugImage& slot : bug.Images) pose(slot);
+  bug.ImgIdx = 1;
+  std::array<TDirtyRect, TDamage::kMaxRects> rects;
+  for (auto _ : state) {
+    window.EraseImage(bug, bug.ImgIdx);
+    pose(bug.Images[bug.ImgIdx - 1]);
+    bug.ImgIdx = bug.ImgIdx % 30 + 1;
+    window.DrawTrail(bug);
+    benchmark::DoNotOptimize(host.damage.Take(rects));
+  }
+  benchmark::DoNotOptimize(host.canvas.Pixels()[540 * kW + 960]);
+  state.SetItemsProcessed(state.iterations());
+  state.counters["figures/s"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * 31), benchmark::Counter::kIsRate);
+}
+BENCHMARK(BM_TrailStep)->Arg(0)->Arg(1);
 
 // Where the inputs start: within one 256 x 256 area, as a swarm's figures lie close together
 // (range 0), or scattered over the whole canvas (range 1), where every pixel is a cache miss.

@@ -1,6 +1,7 @@
 #include "DeskTop.h"
 
 #include "host.h"
+#include "trail_cache.h"
 
 namespace zarmok {
 
@@ -10,7 +11,10 @@ static_assert(kMaxBugsLimit == kBugCount);
 static_assert(kBugPtnSizeLimit == kPtnPoints);
 static_assert(kImageListLenLimit == kRingSlots);
 
-TDesktopWindow::TDesktopWindow(const TDesktopHost& host) : Ctx_(host) {}
+TDesktopWindow::TDesktopWindow(const TDesktopHost& host)
+    : Ctx_(host), Trails_(std::make_unique<TTrailCache>()) {}
+
+TDesktopWindow::~TDesktopWindow() = default;
 
 void TDesktopWindow::UseSettings(const TSaverSettings& loaded) {
   Loaded_ = loaded;

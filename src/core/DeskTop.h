@@ -3,6 +3,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
@@ -13,6 +14,8 @@
 #include "swarm.h"
 
 namespace zarmok {
+
+class TTrailCache;
 
 // What the window is made of on its host.
 struct TDesktopHost {
@@ -34,6 +37,7 @@ struct TDesktopHost {
 class TDesktopWindow {
  public:
   explicit TDesktopWindow(const TDesktopHost& host);
+  ~TDesktopWindow();
   TDesktopWindow(const TDesktopWindow&) = delete;
   TDesktopWindow& operator=(const TDesktopWindow&) = delete;
 
@@ -102,6 +106,9 @@ class TDesktopWindow {
   TSaverSettings Loaded_ = kZeroSettings;
   TSaverSettings Used_ = kZeroSettings;
   bool CloseAllowed_ = false;
+  // The trails' figures as the software canvas paints them, for every ring slot of every
+  // record, made with the window so that no step allocates.
+  std::unique_ptr<TTrailCache> Trails_;
 };
 
 }  // namespace zarmok

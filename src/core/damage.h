@@ -45,6 +45,11 @@ class TDamageCanvas final : public IDrawSurface {
   void PolyPolygon(const TPoint* points, const int32_t* counts, int32_t polygons) override;
   void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom) override;
 
+  // What the drawing goes to, for a painter that writes the canvas's pixels itself and adds
+  // their area to the damage.
+  TRasterCanvas& Raster() { return canvas_; }
+  TDamage& Damage() { return damage_; }
+
  private:
   TRasterCanvas& canvas_;
   TDamage& damage_;

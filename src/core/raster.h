@@ -37,6 +37,11 @@ class TRasterCanvas final : public IDrawSurface {
   // The bounding rectangle of every pixel painted since the last call, clipped to the canvas;
   // the record starts empty again.
   TDirtyRect TakeDirty();
+  // For a painter that wrote pixels through Pixels() itself: `rect`, on the canvas, joins the
+  // painted area.
+  void MarkPainted(const TDirtyRect& rect) {
+    if (!rect.Empty()) Touch(rect.left, rect.top, rect.right, rect.bottom);
+  }
 
   void SetPenColor(TColorValue color) override;
   void MoveTo(int32_t x, int32_t y) override;
