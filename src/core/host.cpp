@@ -37,8 +37,15 @@ TWindowHandle WidenHandle(uint32_t bits) {
 }
 
 TSaverMode ChooseStartUpMode(const std::vector<std::string>& arguments,
-                             bool no_argument_opens_settings) {
+                             bool no_argument_opens_settings, bool offers_wallpaper,
+                             bool offers_idle_watch) {
   if (arguments.empty() && no_argument_opens_settings) return TSaverMode::Settings;
+  if (!arguments.empty() && arguments[0] == kWallpaperArgument && offers_wallpaper) {
+    return TSaverMode::Wallpaper;
+  }
+  if (!arguments.empty() && arguments[0] == kIdleArgument && offers_idle_watch) {
+    return TSaverMode::IdleWatch;
+  }
   return ChooseMode(arguments.empty() ? std::string_view() : std::string_view(arguments[0]));
 }
 
@@ -47,6 +54,10 @@ TWindowHandle SettingsOwner(std::string_view first) {
   // A handle that cannot be read leaves the dialog without an owner: the user still gets it.
   const std::optional<int32_t> value = ParseIntegerText(first.substr(3));
   return value ? WidenHandle(static_cast<uint32_t>(*value)) : 0;
+}
+
+std::unique_ptr<IPlatformWindow> ISaverPlatform::CreateWallpaperWindow() {
+  throw EZarmokError(kWindowCreateMessage);
 }
 
 std::string IStartUpHost::SettingsFile() {
@@ -158,7 +169,8 @@ int32_t SpanOf(int32_t low, int32_t high) {
 int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
   if (host.FindTopLevelSaver()) return 0;
   const std::string first = arguments.empty() ? std::string() : arguments[0];
-  switch (ChooseStartUpMode(arguments, host.NoArgumentOpensSettings())) {
+  switch (ChooseStartUpMode(arguments, host.NoArgumentOpensSettings(), host.OffersWallpaper(),
+                            host.OffersIdleWatch())) {
     case TSaverMode::Settings: {
       // An owner that names no window is the host's mistake: the user still gets the dialog,
       // standing alone.
@@ -169,6 +181,19 @@ int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
     case TSaverMode::ChangePassword:
       ChangePassword(host.Passwords(), host.ApplicationWindow());
       return 0;
+    case TSaverMode::Wallpaper: {
+      TSaverSession session(host, arguments);
+      session.CreateWallpaper();
+      session.TurnOffStopConditions();
+      session.Run();
+      return 0;
+    }
+    case TSaverMode::IdleWatch: {
+      const std::string text = arguments.size() > 1 ? arguments[1] : "";
+      const std::optional<int32_t> seconds = ParseIntegerText(text);
+      if (!seconds || *seconds <= 0) throw EZarmokError(FillPattern(kNotSecondsMessage, text));
+      return RunIdleWatch(*seconds, host);
+    }
     case TSaverMode::FullScreen: {
       // The session destroys the window on every way out, before any report is shown: a
       // report behind a full-screen window nobody can close would help no one.
@@ -194,6 +219,18 @@ int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
       session.Run();
       return 0;
     }
+  }
+  return 0;
+}
+
+int RunIdleWatch(int32_t seconds, IStartUpHost& host) {
+  while (host.WaitForIdle(seconds)) {
+    if (host.FindTopLevelSaver()) continue;
+    // The saver as the desktop starts it: full-screen, closing through the password check.
+    TSaverSession session(host, {"/s"});
+    session.Create(0);
+    session.Run();
+    if (session.EndedByHost()) break;
   }
   return 0;
 }

@@ -14,6 +14,9 @@ namespace zarmok {
 inline constexpr const char* kSaverClassName = "TDesktopWindow";
 inline constexpr const char* kUnhandledErrorTitle = "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ";
 inline constexpr const char* kNotAnIntegerMessage = "'%s' は整数ではありません";
+inline constexpr const char* kNotSecondsMessage = "'%s' は秒数ではありません";
+inline constexpr const char* kWallpaperArgument = "--wallpaper";
+inline constexpr const char* kIdleArgument = "--idle";
 inline constexpr const char* kWindowCreateMessage = "ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました";
 
 inline constexpr const char* kVerifyLibrary = "PASSWORD.CPL";
@@ -22,7 +25,7 @@ inline constexpr const char* kChangeLibrary = "MPR.DLL";
 inline constexpr const char* kChangeEntry = "PwdChangePasswordA";
 inline constexpr const char* kChangeWhich = "SCRSAVE";
 
-enum class TSaverMode { Settings, FullScreen, Preview, ChangePassword };
+enum class TSaverMode { Settings, FullScreen, Preview, ChangePassword, Wallpaper, IdleWatch };
 
 // The mode of a first argument ("" when there is none). Exact, case-sensitive comparison with
 // "/c" "-c" "/s" "-s" "/p" "-p" "/a" in this order, anything else is full-screen; a first
@@ -39,9 +42,15 @@ std::string PreviewHandleText(const std::vector<std::string>& arguments);
 TWindowHandle WidenHandle(uint32_t bits);
 
 // The mode of a whole command line on a host: ChooseMode of the first argument, except that no
-// argument at all opens the settings dialog where the host says so.
+// argument at all opens the settings dialog where the host says so, and that "--wallpaper" and
+// "--idle" mean the saver as the desktop's background and the idle watch where it offers them.
 TSaverMode ChooseStartUpMode(const std::vector<std::string>& arguments,
-                             bool no_argument_opens_settings);
+                             bool no_argument_opens_settings, bool offers_wallpaper = false,
+                             bool offers_idle_watch = false);
+
+// The idle watch: waits for `seconds` of idleness, runs the full-screen saver as "/s" does
+// (unless another saver runs), and waits again, until the host ends the program. Exit code 0.
+int RunIdleWatch(int32_t seconds, IStartUpHost& host);
 
 // The window that a settings request names as the dialog's owner: the handle after "/c:" or
 // "-c:" read as a preview handle is and widened, 0 when there is none or it is not a handle.

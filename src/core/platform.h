@@ -216,6 +216,9 @@ class ISaverPlatform : public IErrorBox {
   // a top-level window of the class "TDesktopWindow", or a child of `preview_parent` when that
   // is not 0. Throws EZarmokError(kWindowCreateMessage) when the window cannot be made.
   virtual std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent) = 0;
+  // Makes a window of the desktop's background, below every other window, at the birth client
+  // size. Throws EZarmokError(kWindowCreateMessage) where the platform has none.
+  virtual std::unique_ptr<IPlatformWindow> CreateWallpaperWindow();
 
   virtual void SetScreenSaverRunning(bool running) = 0;
   virtual void SetPointerVisible(bool visible) = 0;
@@ -278,6 +281,17 @@ class IStartUpHost {
   virtual void WriteDiagnostic(const std::string& line) { (void)line; }
   // Whether the run's measurements are wanted on the error stream when it ends.
   virtual bool LoopStatsWanted() const { return false; }
+
+  // Whether the desktop offers the saver as its background ("--wallpaper") and an idle watch of
+  // its own ("--idle SECONDS"); where it does not, those are arguments like any other.
+  virtual bool OffersWallpaper() const { return false; }
+  virtual bool OffersIdleWatch() const { return false; }
+  // Waits until the user has left the desktop idle for `seconds` (what the desktop counts as
+  // idleness: a playing video may hold it off); false when the program is to end instead.
+  virtual bool WaitForIdle(int32_t seconds) {
+    (void)seconds;
+    return false;
+  }
 };
 
 }  // namespace zarmok

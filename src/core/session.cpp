@@ -38,10 +38,10 @@ class TSaverSession::TSlot final : public IFormWindow, public ISaverHost {
   TWindowHandle Handle() override { return platform_->Handle(); }
 
   void SetScreenSaverRunning(bool running) override {
-    if (Lead()) session_.platform_.SetScreenSaverRunning(running);
+    if (Lead() && !session_.wallpaper_) session_.platform_.SetScreenSaverRunning(running);
   }
   void ShowCursor(bool show) override {
-    if (Lead()) session_.AdjustPointer(show ? 1 : -1);
+    if (Lead() && !session_.wallpaper_) session_.AdjustPointer(show ? 1 : -1);
   }
   void SetIdleHandler(std::function<void(bool& done)> handler) override {
     idle_ = std::move(handler);
@@ -86,9 +86,16 @@ void TSaverSession::Create(TWindowHandle preview_parent) {
   platform_.RaiseRequestErrors(true);
 }
 
+void TSaverSession::CreateWallpaper() {
+  wallpaper_ = true;
+  Create(0);
+}
+
 TSaverSession::TSlot& TSaverSession::AddWindow(const TMonitor& monitor) {
-  slots_.push_back(
-      std::make_unique<TSlot>(*this, platform_.CreateSaverWindow(preview_parent_), monitor));
+  slots_.push_back(std::make_unique<TSlot>(
+      *this,
+      wallpaper_ ? platform_.CreateWallpaperWindow() : platform_.CreateSaverWindow(preview_parent_),
+      monitor));
   TSlot& slot = *slots_.back();
   TDesktopHost context{slot, slot, host_.Profile(), ini_path_, preview_parent_};
   context.Arguments = arguments_;
@@ -197,6 +204,7 @@ bool TSaverSession::Deliver(const TSaverEvent& event) {
     case TSaverEventKind::EndRequest:
       // A window is gone or the host ends the program: no close query, just the tear-down.
       ended_ = true;
+      ended_by_host_ = event.Kind == TSaverEventKind::EndRequest;
       return true;
     case TSaverEventKind::MonitorsChanged:
       RunHandler([this] { FollowMonitors(); });
@@ -220,8 +228,9 @@ bool TSaverSession::Deliver(const TSaverEvent& event) {
   if (event.Kind == TSaverEventKind::Deactivated) {
     // A full-screen saver that has lost the keys to another program could never be ended by
     // them: losing the foreground is a close request, a password in force still asked. A
-    // preview lives in another program's window and has no foreground of its own.
-    if (preview_parent_ == 0) RunHandler([this] { Lead().Close(); });
+    // preview lives in another program's window and has no foreground of its own, and nor has
+    // the desktop's background.
+    if (preview_parent_ == 0 && !wallpaper_) RunHandler([this] { Lead().Close(); });
     return true;
   }
   if (event.Kind == TSaverEventKind::MouseMove && !PointerMoved(event.Position)) return true;

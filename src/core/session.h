@@ -58,6 +58,9 @@ class TSaverSession final : public ISaverEvents, private IErrorBox {
   // each monitor. Each is made at the birth size and runs its creation handler; then the pace
   // is read. Errors propagate.
   void Create(TWindowHandle preview_parent);
+  // Makes the run's windows on the desktop's background, one for each monitor. Such a run is
+  // no screen saver: it neither raises the running flag nor hides the pointer.
+  void CreateWallpaper();
   // Places the preview's window in its pane.
   void Place(int32_t left, int32_t top, int32_t width, int32_t height);
   // A preview is not ended by the user's input.
@@ -71,6 +74,8 @@ class TSaverSession final : public ISaverEvents, private IErrorBox {
   size_t WindowCount() const { return slots_.size(); }
   TDesktopWindow& Window(size_t index);
   int32_t StepsPerSecond() const { return steps_per_second_; }
+  // Whether the host ended the run (a signal), rather than its close or its pane.
+  bool EndedByHost() const { return ended_by_host_; }
 
   // ISaverEvents: the routing of events to handlers, under the error policy of handlers.
   bool Running() const override;
@@ -112,6 +117,8 @@ class TSaverSession final : public ISaverEvents, private IErrorBox {
   std::optional<uint32_t> first_seed_;
   int32_t steps_per_second_ = 0;
   bool ended_ = false;
+  bool ended_by_host_ = false;
+  bool wallpaper_ = false;
   // A message arrived since the idle handlers last said they may sleep.
   bool may_sleep_ = false;
   // The run's pointer display count: visible while not negative.

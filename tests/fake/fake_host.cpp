@@ -91,8 +91,8 @@ TFakeWindow::~TFakeWindow() {
 
 void TFakeWindow::Place(const TWindowRect& area) {
   placed = area;
-  owner_.log.push_back("place " + std::to_string(area.left) + "," + std::to_string(area.top) +
-                       " " + std::to_string(area.right - area.left) + "x" +
+  owner_.log.push_back("place " + std::to_string(area.left) + "," + std::to_string(area.top) + " " +
+                       std::to_string(area.right - area.left) + "x" +
                        std::to_string(area.bottom - area.top));
   canvas.Resize(std::max(area.right - area.left, 0), std::max(area.bottom - area.top, 0));
 }
@@ -158,6 +158,26 @@ std::unique_ptr<IPlatformWindow> TFakeStartUp::CreateSaverWindow(TWindowHandle p
     profile.Set(SettingsFile(), kSettingsSection, key, value);
   }
   return std::make_unique<TFakeWindow>(*this, next_handle++);
+}
+
+std::unique_ptr<IPlatformWindow> TFakeStartUp::CreateWallpaperWindow() {
+  log.push_back("wallpaper");
+  if (creation_fails) throw EZarmokError(kWindowCreateMessage);
+  for (const auto& [key, value] : settings) {
+    profile.Set(SettingsFile(), kSettingsSection, key, value);
+  }
+  return std::make_unique<TFakeWindow>(*this, next_handle++);
+}
+
+bool TFakeStartUp::WaitForIdle(int32_t seconds) {
+  log.push_back("idle " + std::to_string(seconds));
+  if (idle.empty()) return false;
+  const bool answer = idle.front();
+  idle.pop_front();
+  // The next run ends at the host's request after the same time as the first.
+  if (answer) end_at = now + end_at_each;
+  window = nullptr;
+  return answer;
 }
 
 void TFakeStartUp::SetScreenSaverRunning(bool running) {

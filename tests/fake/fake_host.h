@@ -142,7 +142,6 @@ struct TFakeSaver {
   std::unique_ptr<TDesktopWindow> window;
 };
 
-
 class TFakeStartUp;
 
 // A saver window as the scripted platform makes it: a software canvas of the window's size.
@@ -198,9 +197,13 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   void ReportUnhandledError(const std::string& title, const std::string& message) override;
   void WriteDiagnostic(const std::string& line) override { diagnostics.push_back(line); }
   bool LoopStatsWanted() const override { return stats_wanted; }
+  bool OffersWallpaper() const override { return offers_wallpaper; }
+  bool OffersIdleWatch() const override { return offers_idle_watch; }
+  bool WaitForIdle(int32_t seconds) override;
 
   std::vector<TMonitor> Monitors() override { return monitors; }
   std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent) override;
+  std::unique_ptr<IPlatformWindow> CreateWallpaperWindow() override;
   void SetScreenSaverRunning(bool running) override;
   void SetPointerVisible(bool visible) override;
   void LendInput(bool lent) override;
@@ -234,6 +237,12 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   bool creation_fails = false;
   bool no_argument_opens_settings = false;
   bool stats_wanted = false;
+  bool offers_wallpaper = false;
+  bool offers_idle_watch = false;
+  // Answers of the idle waits, in order (false when they run out); each true one starts a
+  // saver run at `end_at` past the time of the answer.
+  std::deque<bool> idle;
+  int64_t end_at_each = 0;
   int settings_exit_code = 0;
   // Timed waits end only at the first tick (a multiple of this) at or after their deadline;
   // 0 for exact waits.

@@ -17,6 +17,7 @@ namespace {
 
 using Log = std::vector<std::string>;
 using testing::TFakeStartUp;
+constexpr int64_t kMs = TFakeStartUp::kMs;
 
 int Start(TFakeStartUp& host, std::vector<std::string> arguments) {
   return RunProgram(arguments, host);
@@ -234,6 +235,54 @@ TEST(HostStartUp, NoArgumentOpensTheDialogOnlyWhereTheHostSaysSo) {
   turned_away.running_saver = {true};
   EXPECT_EQ(Start(turned_away, {}), 0);
   EXPECT_EQ(turned_away.log, Log{"find"});
+}
+
+TEST(HostStartUp, TheWallpaperIsNoSaverAndNoInputEndsIt) {
+  TFakeStartUp host;
+  host.offers_wallpaper = true;
+  host.monitors = {TMonitor{1, {0, 0, 640, 480}}, TMonitor{2, {640, 0, 1280, 480}}};
+  host.settings = {{"StepsPerSecond", "100"}};
+  for (const TSaverEventKind kind :
+       {TSaverEventKind::KeyDown, TSaverEventKind::PrimaryClick, TSaverEventKind::Deactivated}) {
+    host.At(100 * kMs, {kind});
+  }
+  host.At(150 * kMs, {TSaverEventKind::MouseMove, 0, {1, 1}});
+  host.end_at = 300 * kMs;
+  EXPECT_EQ(Start(host, {"--wallpaper"}), 0);
+  EXPECT_EQ(host.log, (Log{"find", "wallpaper", "wallpaper", "place 0,0 640x480", "show-window",
+                           "place 640,0 640x480", "show-window", "destroy", "destroy"}));
+  EXPECT_EQ(host.host.flag_writes, 0);
+  EXPECT_EQ(host.Steps(), 30u);
+
+  // Where the desktop has no background to offer, it is an argument like any other.
+  TFakeStartUp plain;
+  plain.At(0, {TSaverEventKind::KeyDown});
+  EXPECT_EQ(Start(plain, {"--wallpaper"}), 0);
+  EXPECT_EQ(plain.log[1], "create 0");
+}
+
+TEST(HostStartUp, TheIdleWatchRunsTheSaverAtEachIdlenessUntilTheHostEndsIt) {
+  TFakeStartUp host;
+  host.offers_idle_watch = true;
+  host.idle = {true, true, true};
+  host.end_at_each = 100 * kMs;
+  // The first run ends by a key (it closes as "/s" does: no password here), the second finds
+  // another saver and does not start, the third ends at the host's request: so does the watch.
+  host.running_saver = {false, false, true, false};
+  host.At(50 * kMs, {TSaverEventKind::KeyDown});
+  EXPECT_EQ(Start(host, {"--idle", "300"}), 0);
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "idle 300"), 3);
+  EXPECT_EQ(std::count(host.log.begin(), host.log.end(), "create 0"), 2);
+  EXPECT_TRUE(host.idle.empty());
+  EXPECT_FALSE(host.host.running);
+
+  for (const char* bad : {"0", "-5", "abc", ""}) {
+    TFakeStartUp refused;
+    refused.offers_idle_watch = true;
+    EXPECT_EQ(Start(refused, {"--idle", bad}), 1) << bad;
+    EXPECT_EQ(refused.reports,
+              Log{std::string("ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|'") + bad + "' は秒数ではありません"});
+  }
 }
 
 }  // namespace
