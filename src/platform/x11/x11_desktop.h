@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform.h"
+#include "posix/end_signals.h"
 #include "x11_display.h"
 #include "x11_saver.h"
 
@@ -53,6 +54,7 @@ class TX11Desktop final : public IStartUpHost {
 
   TX11Connection& connection_;
   TServices services_;
+  TEndSignals end_signals_;
   TX11SaverPlatform platform_;
 };
 

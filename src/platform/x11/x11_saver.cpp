@@ -17,8 +17,8 @@ namespace zarmok::x11 {
 namespace {
 
 constexpr int64_t kGrabRetryNs = 250000000;
-constexpr long kInputMask = KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask |
-                            PointerMotionMask;
+constexpr long kInputMask =
+    KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
 
 int Coordinate(int32_t value) {
   return std::clamp(value, -32768, 32767);
@@ -83,8 +83,8 @@ TX11SaverWindow::~TX11SaverWindow() {
 void TX11SaverWindow::Place(const TWindowRect& area) {
   const unsigned width = Extent(area.left, area.right);
   const unsigned height = Extent(area.top, area.bottom);
-  XMoveResizeWindow(platform_.display_, window_, Coordinate(area.left), Coordinate(area.top),
-                    width, height);
+  XMoveResizeWindow(platform_.display_, window_, Coordinate(area.left), Coordinate(area.top), width,
+                    height);
   presenter_.Resize(static_cast<int32_t>(width), static_cast<int32_t>(height));
 }
 
@@ -101,8 +101,9 @@ void TX11SaverWindow::Present() {
   presenter_.Present(alive_ && mapped_);
 }
 
-TX11SaverPlatform::TX11SaverPlatform(TX11Connection& connection, TErrorBox error_box)
-    : connection_(connection), error_box_(std::move(error_box)) {}
+TX11SaverPlatform::TX11SaverPlatform(TX11Connection& connection, TEndSignals& end_signals,
+                                     TErrorBox error_box)
+    : connection_(connection), error_box_(std::move(error_box)), end_signals_(end_signals) {}
 
 TX11SaverPlatform::~TX11SaverPlatform() {
   if (display_ != nullptr && invisible_ != None) XFreeCursor(display_, invisible_);
@@ -136,7 +137,8 @@ std::vector<TMonitor> TX11SaverPlatform::Monitors() {
   return ReadMonitors(display, root_);
 }
 
-std::unique_ptr<IPlatformWindow> TX11SaverPlatform::CreateSaverWindow(TWindowHandle preview_parent) {
+std::unique_ptr<IPlatformWindow> TX11SaverPlatform::CreateSaverWindow(
+    TWindowHandle preview_parent) {
   Connect();
   return std::make_unique<TX11SaverWindow>(
       *this, preview_parent != 0 ? static_cast<Window>(preview_parent) : root_);
@@ -208,9 +210,8 @@ std::optional<TPoint> TX11SaverPlatform::PointerPosition() {
 bool TX11SaverPlatform::WantsKeyboard() const {
   // Only the full-screen saver takes the keyboard: inside another program's window the keys
   // belong to that program.
-  return !lent_ && std::any_of(windows_.begin(), windows_.end(), [](TX11SaverWindow* w) {
-           return !w->in_pane_ && w->mapped_;
-         });
+  return !lent_ && std::any_of(windows_.begin(), windows_.end(),
+                               [](TX11SaverWindow* w) { return !w->in_pane_ && w->mapped_; });
 }
 
 void TX11SaverPlatform::GrabKeyboard(bool grab) {

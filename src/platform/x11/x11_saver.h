@@ -12,9 +12,9 @@
 #include <vector>
 
 #include "platform.h"
+#include "posix/end_signals.h"
 #include "x11_display.h"
 #include "x11_present.h"
-#include "x11_signals.h"
 
 namespace zarmok::x11 {
 
@@ -53,7 +53,8 @@ class TX11SaverPlatform final : public ISaverPlatform {
  public:
   using TErrorBox = std::function<void(const std::string& title, const std::string& text)>;
 
-  TX11SaverPlatform(TX11Connection& connection, TErrorBox error_box);
+  // `end_signals`: the signals that end the program, caught while a saver window is shown.
+  TX11SaverPlatform(TX11Connection& connection, TEndSignals& end_signals, TErrorBox error_box);
   ~TX11SaverPlatform() override;
   TX11SaverPlatform(const TX11SaverPlatform&) = delete;
   TX11SaverPlatform& operator=(const TX11SaverPlatform&) = delete;
@@ -98,7 +99,7 @@ class TX11SaverPlatform final : public ISaverPlatform {
   // The request that the last settled check waited for: a handler that sent none needs no
   // round trip to the server.
   unsigned long settled_request_ = 0;
-  TEndSignals end_signals_;
+  TEndSignals& end_signals_;
 };
 
 }  // namespace zarmok::x11

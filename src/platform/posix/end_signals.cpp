@@ -1,11 +1,11 @@
-#include "x11_signals.h"
+#include "end_signals.h"
 
 #include <sys/signalfd.h>
 #include <unistd.h>
 
 #include <initializer_list>
 
-namespace zarmok::x11 {
+namespace zarmok {
 
 void TEndSignals::Catch() {
   if (descriptor_ >= 0) return;
@@ -30,4 +30,4 @@ bool TEndSignals::Taken() {
   return read(descriptor_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
 }
 
-}  // namespace zarmok::x11
+}  // namespace zarmok

@@ -5,7 +5,7 @@
 
 #include <signal.h>
 
-namespace zarmok::x11 {
+namespace zarmok {
 
 class TEndSignals {
  public:
@@ -28,4 +28,4 @@ class TEndSignals {
   sigset_t saved_mask_{};
 };
 
-}  // namespace zarmok::x11
+}  // namespace zarmok
