@@ -62,4 +62,7 @@ cmake -S "$root" -B build/mingw -G Ninja -DCMAKE_TOOLCHAIN_FILE="$root/cmake/min
 cmake --build build/mingw -j "$jobs"
 (cd build/mingw && "${wine_display[@]}" ctest --output-on-failure --timeout 900 -j "$jobs")
 
+echo "== Windows download: build/mingw/zarmok-1.04-win64.zip"
+(cd build/mingw && cpack -G ZIP)
+
 echo "== all test configurations passed"

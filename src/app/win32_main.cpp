@@ -9,6 +9,7 @@
 #include "errors.h"
 #include "host.h"
 #include "win32/profile_win32.h"
+#include "win32/settings_place.h"
 #include "win32/win32_desktop.h"
 #include "win32/win32_passwords.h"
 #include "win32/win32_text.h"
@@ -44,7 +45,9 @@ bool LoopStatsWanted() {
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(zarmok::win32::Utf8Text(argv[i]));
-  zarmok::TWin32Profile profile;
+  // The user's settings folder, where the program's own folder cannot be written, is made by
+  // the first save.
+  zarmok::TWin32Profile profile(zarmok::win32::UserSettingsFolder());
   zarmok::TWin32Passwords passwords;
   zarmok::win32::TWin32Desktop desktop(
       GetModuleHandleW(nullptr), {profile, passwords,

@@ -6,7 +6,8 @@ namespace {
 
 // Liberation Serif keeps the metrics of the face it stands in for, so the name fits its label.
 constexpr const char* kSerifStandIns[] = {"Liberation Serif", nullptr};
-constexpr const char* kGothicStandIns[] = {"IPAPGothic", "IPAGothic", nullptr};
+constexpr const char* kGothicStandIns[] = {"Yu Gothic UI", "Meiryo UI", "IPAPGothic", "IPAGothic",
+                                           nullptr};
 
 }  // namespace
 

@@ -7,7 +7,10 @@ namespace zarmok {
 
 namespace {
 
-constexpr const char* kDialogFontStandIns[] = {"IPAPGothic", "IPAGothic", nullptr};
+// Where the face is missing: the Japanese UI faces every Windows 10 and 11 has, then those of
+// Linux desktops.
+constexpr const char* kDialogFontStandIns[] = {"Yu Gothic UI", "Meiryo UI", "IPAPGothic",
+                                               "IPAGothic", nullptr};
 
 // Every bar has the same size and place inside its group box; the labels' lefts follow the
 // width of their texts so that each sits a few pixels off its end of the bar.

@@ -70,6 +70,26 @@ TEST(Win32Profile, WriteToAFolderThatDoesNotExistIsRefused) {
   EXPECT_FALSE(profile.WriteString(folder.File("no\\such\\zarmok.ini"), "Zarmok", "MaxBugs", "7"));
 }
 
+// The user's settings folder is made by the first write of a file in it, and by nothing else:
+// not by a read, not for a file in another folder, and never with a missing folder above it.
+TEST(Win32Profile, TheFirstWriteMakesTheUsersFolderOnly) {
+  TScratchFolder folder;
+  const std::string user = folder.File("Zarmok");
+  TWin32Profile profile(user);
+  EXPECT_EQ(profile.GetString(user + "\\zarmok.scr.ini", "Zarmok", "MaxBugs", "none", 1024),
+            "none");
+  EXPECT_EQ(GetFileAttributesA(user.c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_FALSE(profile.WriteString(folder.File("other\\zarmok.scr.ini"), "Zarmok", "MaxBugs", "7"));
+  EXPECT_EQ(GetFileAttributesA(folder.File("other").c_str()), INVALID_FILE_ATTRIBUTES);
+  EXPECT_TRUE(profile.WriteString(user + "\\zarmok.scr.ini", "Zarmok", "MaxBugs", "7"));
+  EXPECT_EQ(profile.GetString(user + "\\zarmok.scr.ini", "Zarmok", "MaxBugs", "", 1024), "7");
+
+  TWin32Profile deeper(folder.File("missing\\Zarmok"));
+  EXPECT_FALSE(
+      deeper.WriteString(folder.File("missing\\Zarmok\\zarmok.scr.ini"), "Zarmok", "MaxBugs", "7"));
+  EXPECT_EQ(GetFileAttributesA(folder.File("missing").c_str()), INVALID_FILE_ATTRIBUTES);
+}
+
 TEST(Win32Profile, LockedFileRefusesTheWrite) {
   TScratchFolder folder;
   auto locked = MakeUnwritableIni(folder, "[Zarmok]\r\nMaxBugs=3\r\n");

@@ -21,6 +21,10 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
 namespace zarmok {
 namespace {
 
@@ -40,6 +44,28 @@ TEST(Win32Seam, APreviewHandleKeepsItsThirtyTwoBitsAsAWindowHandle) {
 TEST(Win32Seam, TheApplicationTitleIsOneText) {
   EXPECT_STREQ(kApplicationTitle, "Zarmok");
   EXPECT_EQ(FillPattern("%s に書き込めません", "C:\\z.ini"), "C:\\z.ini に書き込めません");
+}
+
+// The dialog's Japanese faces on a Windows without the one the dialog asks for: the UI faces
+// that every Windows 10 and 11 has, Yu Gothic UI first.
+TEST(Win32Seam, TheDialogsFacesFallBackToThoseOfWindows) {
+  struct TCase {
+    std::vector<std::string> installed;
+    std::string chosen;
+  };
+  const TCase cases[] = {
+      {{"ＭＳ Ｐゴシック", "Yu Gothic UI", "Meiryo UI"}, "ＭＳ Ｐゴシック"},
+      {{"Meiryo UI", "Yu Gothic UI"}, "Yu Gothic UI"},
+      {{"Meiryo UI", "IPAPGothic"}, "Meiryo UI"},
+  };
+  for (const TFontRequest* font : {&kDialogFont, &kVersionFont}) {
+    for (const TCase& c : cases) {
+      const auto installed = [&c](const char* face) {
+        return std::find(c.installed.begin(), c.installed.end(), face) != c.installed.end();
+      };
+      EXPECT_EQ(ChooseFontFace(*font, installed), c.chosen) << c.chosen;
+    }
+  }
 }
 
 }  // namespace

@@ -3,12 +3,22 @@
 // verdict from the first line of the file %ZARMOK_TEST_VERDICT_FILE% at the time of the call
 // (any base strtoul reads; 1 when there is no such file), so one run can refuse and then
 // accept. Every call is appended as one line to %ZARMOK_TEST_HOSTLIB_LOG%.
+//
+// Built a second time as an impostor of each, to lie beside the program where a load by bare
+// name looks first: its verification always refuses, the opposite of the real one's default,
+// and its log lines start with "impostor ".
 #include <windows.h>
 
 #include <cstdio>
 #include <cstdlib>
 
 namespace {
+
+#ifdef ZARMOK_HOSTLIB_IMPOSTOR
+constexpr const char* kWho = "impostor ";
+#else
+constexpr const char* kWho = "";
+#endif
 
 void Log(const char* format, auto... values) {
   const char* path = std::getenv("ZARMOK_TEST_HOSTLIB_LOG");
@@ -20,6 +30,9 @@ void Log(const char* format, auto... values) {
 }
 
 [[maybe_unused]] DWORD ScriptedVerdict() {
+#ifdef ZARMOK_HOSTLIB_IMPOSTOR
+  return 0;
+#endif
   const char* path = std::getenv("ZARMOK_TEST_VERDICT_FILE");
   if (path == nullptr) return 1;
   FILE* file = std::fopen(path, "r");
@@ -38,7 +51,7 @@ extern "C" __declspec(dllexport) BOOL WINAPI VerifyScreenSavePwd(HWND window) {
   // The saver's window must be a real one of this process, owner of the host's dialog.
   DWORD owner_process = 0;
   GetWindowThreadProcessId(window, &owner_process);
-  Log("VerifyScreenSavePwd window=%s -> 0x%lx\n",
+  Log("%sVerifyScreenSavePwd window=%s -> 0x%lx\n", kWho,
       owner_process == GetCurrentProcessId() ? "own" : "foreign", verdict);
   return static_cast<BOOL>(verdict);
 }
@@ -51,7 +64,7 @@ extern "C" __declspec(dllexport) DWORD WINAPI
   if (owner != nullptr) GetClassNameA(owner, type, sizeof type);
   DWORD owner_process = 0;
   GetWindowThreadProcessId(owner, &owner_process);
-  Log("PwdChangePasswordA %s owner=%s visible=%d %lu %lu\n", which,
+  Log("%sPwdChangePasswordA %s owner=%s visible=%d %lu %lu\n", kWho, which,
       owner != nullptr && owner_process == GetCurrentProcessId() ? "own" : "none",
       owner != nullptr && IsWindowVisible(owner) ? 1 : 0, reserved1, reserved2);
   return 0;

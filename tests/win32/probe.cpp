@@ -18,6 +18,19 @@
 //   probe short PATH             the 8.3 short form of PATH
 //   probe pane W H FILE          opens a test pane of client W x H, writes its handle to FILE,
 //                                destroys it when FILE.end appears, then writes FILE.gone
+//   probe host W H FILE [unaware]
+//                                as pane, but a host's dialog (class #32770) whose preview pane
+//                                is a borderless child control of W x H at 24, 32 of its client
+//                                area: FILE gets "<pane> <dialog>"; "unaware" makes both
+//                                unaware of the DPI scale, as an older host's are
+//   probe enabled HANDLE         1 when the window takes input, else 0
+//   probe foreground SECONDS     opens a window of its own and makes it the foreground one
+//                                (exit 1: the system refused), keeps it for SECONDS
+//   probe resolution W H         changes the primary monitor's resolution, as the display
+//                                settings do (exit 1: refused)
+//   probe resources FILE         what Windows shows of a program file: string 1, the first icon
+//                                group's number, then the version's language and code page and
+//                                its texts, one "Name=value" a line, in UTF-8
 #include <windows.h>
 
 #include <cstdio>
@@ -54,6 +67,47 @@ LRESULT CALLBACK PaneProc(HWND window, UINT message, WPARAM wparam, LPARAM lpara
   return DefWindowProcA(window, message, wparam, lparam);
 }
 
+// Answers the messages of this thread's windows for about `milliseconds`.
+void Pump(int milliseconds) {
+  const DWORD until = GetTickCount() + static_cast<DWORD>(milliseconds);
+  while (static_cast<LONG>(GetTickCount() - until) < 0) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+}
+
+// Keeps `pane` (with `shown`, the top-level window it belongs to) until FILE.end appears.
+int Serve(HWND pane, HWND shown, const std::string& file) {
+  if (FILE* out = std::fopen(file.c_str(), "w")) {
+    if (shown == pane) {
+      std::fprintf(out, "%llu\n", HandleValue(pane));
+    } else {
+      std::fprintf(out, "%llu %llu\n", HandleValue(pane), HandleValue(shown));
+    }
+    std::fclose(out);
+  }
+  const std::string end = file + ".end";
+  for (;;) {
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (message.message == WM_QUIT) return 0;
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    if (Exists(end) && IsWindow(shown)) {
+      DestroyWindow(shown);
+      // The moment the pane is gone, for a test that times what follows: this process's own
+      // exit takes Wine a while longer.
+      if (FILE* gone = std::fopen((file + ".gone").c_str(), "w")) std::fclose(gone);
+    }
+  }
+}
+
 int Pane(int width, int height, const std::string& file) {
   WNDCLASSA type{};
   type.lpfnWndProc = PaneProc;
@@ -67,26 +121,62 @@ int Pane(int width, int height, const std::string& file) {
                             frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr,
                             type.hInstance, nullptr);
   if (pane == nullptr) return 2;
-  if (FILE* out = std::fopen(file.c_str(), "w")) {
-    std::fprintf(out, "%llu\n", HandleValue(pane));
-    std::fclose(out);
+  return Serve(pane, pane, file);
+}
+
+INT_PTR CALLBACK HostProc(HWND, UINT message, WPARAM, LPARAM) {
+  if (message == WM_DESTROY) PostQuitMessage(0);
+  return FALSE;
+}
+
+int Host(int width, int height, const std::string& file, bool unaware) {
+  if (unaware) {
+    using TSetContext = DPI_AWARENESS_CONTEXT(WINAPI*)(DPI_AWARENESS_CONTEXT);
+    const auto set = reinterpret_cast<TSetContext>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("user32.dll"), "SetThreadDpiAwarenessContext")));
+    if (set == nullptr || set(DPI_AWARENESS_CONTEXT_UNAWARE) == nullptr) return 3;
   }
-  const std::string end = file + ".end";
-  for (;;) {
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      if (message.message == WM_QUIT) return 0;
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    if (Exists(end) && IsWindow(pane)) {
-      DestroyWindow(pane);
-      // The moment the pane is gone, for a test that times what follows: this process's own
-      // exit takes Wine a while longer.
-      if (FILE* gone = std::fopen((file + ".gone").c_str(), "w")) std::fclose(gone);
-    }
-  }
+  // A dialog of the system's dialog class, as a host's settings page is.
+  struct alignas(4) {
+    DLGTEMPLATE head;
+    WORD menu, type, caption;
+  } dialog_template{};
+  dialog_template.head.style = WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME | WS_VISIBLE;
+  HWND dialog = CreateDialogIndirectParamW(GetModuleHandleW(nullptr), &dialog_template.head,
+                                           nullptr, HostProc, 0);
+  if (dialog == nullptr) return 2;
+  SetWindowPos(dialog, nullptr, 60, 50, width + 120, height + 140, SWP_NOZORDER);
+  HWND pane = CreateWindowExW(0, L"STATIC", L"", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, 24, 32,
+                              width, height, dialog, reinterpret_cast<HMENU>(1001),
+                              GetModuleHandleW(nullptr), nullptr);
+  if (pane == nullptr) return 2;
+  return Serve(pane, dialog, file);
+}
+
+int Foreground(double seconds) {
+  HWND window =
+      CreateWindowExW(0, L"STATIC", L"foreground", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 100, 100, 200,
+                      100, nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
+  if (window == nullptr) return 2;
+  SetForegroundWindow(window);
+  Pump(200);
+  const bool taken = GetForegroundWindow() == window;
+  std::printf("%s\n", taken ? "taken" : "refused");
+  std::fflush(stdout);
+  Pump(static_cast<int>(seconds * 1000));
+  DestroyWindow(window);
+  return taken ? 0 : 1;
+}
+
+int Resolution(int width, int height) {
+  DEVMODEW mode{};
+  mode.dmSize = sizeof mode;
+  mode.dmPelsWidth = static_cast<DWORD>(width);
+  mode.dmPelsHeight = static_cast<DWORD>(height);
+  mode.dmFields = DM_PELSWIDTH | DM_PELSHEIGHT;
+  return ChangeDisplaySettingsExW(nullptr, &mode, nullptr, 0, nullptr) == DISP_CHANGE_SUCCESSFUL
+             ? 0
+             : 1;
 }
 
 std::string Utf8(const wchar_t* text) {
@@ -107,6 +197,50 @@ BOOL CALLBACK PrintChild(HWND child, LPARAM) {
   const std::string text = TextOf(child);
   if (!text.empty()) std::printf("%s\n", text.c_str());
   return TRUE;
+}
+
+BOOL CALLBACK FirstIconGroup(HMODULE, LPCWSTR, LPWSTR name, LONG_PTR found) {
+  *reinterpret_cast<LPWSTR*>(found) = name;
+  return FALSE;
+}
+
+int Resources(const std::string& path) {
+  std::wstring file(path.size() + 1, L'\0');
+  file.resize(static_cast<size_t>(MultiByteToWideChar(CP_UTF8, 0, path.c_str(), -1, file.data(),
+                                                      static_cast<int>(file.size()))));
+  if (file.empty()) return 1;
+  HMODULE module = LoadLibraryExW(file.c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (module == nullptr) return 1;
+  wchar_t name[256] = {};
+  LoadStringW(module, 1, name, 256);
+  std::printf("String1=%s\n", Utf8(name).c_str());
+  LPWSTR icon = nullptr;
+  EnumResourceNamesW(module, reinterpret_cast<LPCWSTR>(RT_GROUP_ICON), FirstIconGroup,
+                     reinterpret_cast<LONG_PTR>(&icon));
+  std::printf("Icon=%llu\n", IS_INTRESOURCE(icon) ? reinterpret_cast<uintptr_t>(icon) : 0ull);
+  FreeLibrary(module);
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &ignored);
+  std::vector<char> version(size);
+  if (size == 0 || !GetFileVersionInfoW(file.c_str(), 0, size, version.data())) return 1;
+  WORD* translation = nullptr;
+  UINT length = 0;
+  if (!VerQueryValueW(version.data(), L"\\VarFileInfo\\Translation",
+                      reinterpret_cast<void**>(&translation), &length) ||
+      length < 4) {
+    return 1;
+  }
+  std::printf("Translation=%04x %u\n", translation[0], translation[1]);
+  for (const wchar_t* key :
+       {L"ProductName", L"FileDescription", L"FileVersion", L"ProductVersion"}) {
+    wchar_t query[128];
+    std::swprintf(query, 128, L"\\StringFileInfo\\%04x%04x\\%ls", translation[0], translation[1],
+                  key);
+    wchar_t* value = nullptr;
+    if (!VerQueryValueW(version.data(), query, reinterpret_cast<void**>(&value), &length)) continue;
+    std::printf("%s=%s\n", Utf8(key).c_str(), Utf8(value).c_str());
+  }
+  return 0;
 }
 
 int Post(HWND window, const std::string& what) {
@@ -208,6 +342,20 @@ int Run(int argc, char** argv) {
     return 0;
   }
   if (command == "pane" && argc == 5) return Pane(std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
+  if (command == "host" && (argc == 5 || argc == 6)) {
+    const bool unaware = argc == 6 && std::string(argv[5]) == "unaware";
+    return Host(std::atoi(argv[2]), std::atoi(argv[3]), argv[4], unaware);
+  }
+  if (command == "enabled" && argc == 3) {
+    HWND window = HandleArg(argv[2]);
+    if (!IsWindow(window)) return 1;
+    std::printf("%d\n", IsWindowEnabled(window) ? 1 : 0);
+    return 0;
+  }
+  if (command == "foreground" && argc == 3) return Foreground(std::atof(argv[2]));
+  if (command == "resolution" && argc == 4)
+    return Resolution(std::atoi(argv[2]), std::atoi(argv[3]));
+  if (command == "resources" && argc == 3) return Resources(argv[2]);
   return 2;
 }
 

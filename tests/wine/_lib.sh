@@ -53,13 +53,16 @@ start_xvfb() {
   start_display_server Xvfb Xvfb -screen 0 "${geometry}x24"
 }
 
-# start_two_monitors: Xephyr with two side-by-side screens, 1024x768 at 0,0 and 800x600 at
-# 1024,0, as one Xinerama desktop (Xvfb's screens overlap in Wine's eyes), nested in an Xvfb.
-start_two_monitors() {
+# start_monitors XEPHYR_ARGS...: Xephyr with the screens that ARGS describe ("-origin X,Y"
+# places the screen after it) as one Xinerama desktop (Xvfb's screens overlap in Wine's eyes),
+# nested in an Xvfb. Wine's primary monitor is the first screen, at 0,0 of its virtual screen.
+start_monitors() {
   start_xvfb 1920x1080
-  start_display_server Xephyr Xephyr +xinerama -extension RANDR -screen 1024x768 -origin 1024,0 \
-    -screen 800x600
+  start_display_server Xephyr Xephyr +xinerama -extension RANDR "$@"
 }
+
+# start_two_monitors: 1024x768 at 0,0 and 800x600 at 1024,0.
+start_two_monitors() { start_monitors -screen 1024x768 -origin 1024,0 -screen 800x600; }
 
 # install_saver [FOLDER_NAME [FILE_NAME]]: copies the saver into C:\FOLDER_NAME; sets SCR (the
 # Unix path) and SCR_WIN (the Windows path).
@@ -87,7 +90,7 @@ start_saver() {
 probe() {
   local status=0 output
   output=$(wine "$ZARMOK_PROBE_PATH" "$@" 2>/dev/null) || status=$?
-  printf '%s\n' "$output" | tr -d '\r'
+  [ -z "$output" ] || printf '%s\n' "$output" | tr -d '\r'
   return $status
 }
 
@@ -98,6 +101,33 @@ wait_saver_window() {
 
 # screenshot FILE: the whole root window of the current display.
 screenshot() { import -window root "$1"; }
+
+# saver_runs_on SECONDS: true when the loop of the saver (started with ZARMOK_STATS=1) still runs
+# SECONDS from now. Its measurements are written the moment it ends, seconds before Wine lets the
+# process and its windows go (some 2 s each without a window manager).
+saver_runs_on() {
+  sleep "$1"
+  kill -0 "$SAVER_PID" 2>/dev/null && ! tr -d '\r' <"$WORK/err" | grep -q '^zarmok stats:'
+}
+
+# wait_drawn: waits until the saver has drawn on the black screen: its loop runs, so its windows
+# are shown and have taken the foreground.
+wait_drawn() {
+  wait_saver_window >/dev/null
+  local deadline=$((SECONDS + 20))
+  local drawn='%[fx:maxima.r + maxima.g + maxima.b > 0]'
+  until screenshot "$WORK/drawn.png" && [ "$(convert "$WORK/drawn.png" -format "$drawn" info:)" = 1 ]; do
+    [ $SECONDS -lt $deadline ] || fail "the saver drew nothing"
+    sleep 0.1
+  done
+}
+
+# loop_pace: the steps per second of the saver's last run (started with ZARMOK_STATS=1), from
+# its measurements in $WORK/err, to two decimals.
+loop_pace() {
+  tr -d '\r' <"$WORK/err" | sed -n 's/^zarmok stats: \([0-9]*\) steps in \([0-9.]*\) s.*/\1 \2/p' |
+    awk '$2 > 0 { printf "%.2f\n", $1 / $2 }'
+}
 
 # set_password_flag TYPE DATA: writes "ScreenSaveUsePassword" for the current user (removed
 # again at clean-up). TYPE is REG_DWORD, REG_SZ, ...

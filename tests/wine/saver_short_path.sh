@@ -18,7 +18,7 @@ pace_of() {
   sleep 3
   xdotool key space
   wait_exit "$SAVER_PID" 10 || fail "the saver started as $1 did not end"
-  tr -d '\r' <"$WORK/err" | sed -n 's/^zarmok stats: .* = \([0-9]*\)\.[0-9] steps\/s.*/\1/p'
+  loop_pace | cut -d. -f1
 }
 
 for start in "$short" "C:\\$folder\\zarmok saver.scr"; do

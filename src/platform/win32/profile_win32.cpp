@@ -29,6 +29,12 @@ std::string TWin32Profile::GetString(const std::string& file, const std::string&
 
 bool TWin32Profile::WriteString(const std::string& file, const std::string& section,
                                 const std::string& key, const std::string& value) {
+  // Only the last folder, and only that one: %APPDATA% itself is the system's to make.
+  const size_t separator = file.find_last_of("\\/");
+  if (!made_folder_.empty() && separator == made_folder_.size() &&
+      file.compare(0, separator, made_folder_) == 0) {
+    CreateDirectoryW(WideText(made_folder_).c_str(), nullptr);
+  }
   return WritePrivateProfileStringW(WideText(section).c_str(), WideText(key).c_str(),
                                     WideText(value).c_str(), WideText(file).c_str()) != FALSE;
 }

@@ -3,6 +3,8 @@
 #include "errors.h"
 #include "host.h"
 #include "program_path.h"
+#include "settings_place.h"
+#include "win32_dpi.h"
 #include "win32_text.h"
 
 namespace zarmok::win32 {
@@ -53,6 +55,7 @@ void TWin32Desktop::ShowWindow(TWindowHandle handle) {
 }
 
 void TWin32Desktop::GetWindowRect(TWindowHandle handle, TWindowRect& rect) {
+  const TDpiAwarenessOf theirs(AsWindow(handle));
   RECT outer{};
   if (!::GetWindowRect(AsWindow(handle), &outer)) return;
   rect = TWindowRect{outer.left, outer.top, outer.right, outer.bottom};
@@ -66,8 +69,13 @@ std::string TWin32Desktop::ProgramPath() {
   return ProgramFilePath();
 }
 
+std::string TWin32Desktop::SettingsFile() {
+  return PlacedSettingsFile(ProgramPath());
+}
+
 void TWin32Desktop::ReportUnhandledError(const std::string& title, const std::string& message) {
-  // The saver's windows are gone by now; the box belongs to the application.
+  // The saver's windows are gone by now; the box belongs to the application, never to a host's
+  // window that a preview lived in.
   ShowErrorBox(application_, title, message);
 }
 

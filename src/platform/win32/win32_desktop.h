@@ -39,6 +39,7 @@ class TWin32Desktop final : public IStartUpHost {
   void HideApplicationWindow() override;
   TWindowHandle ApplicationWindow() override;
   void ShowWindow(TWindowHandle handle) override;
+  // In the window's own DPI awareness: a preview pane's as its program sees it.
   void GetWindowRect(TWindowHandle handle, TWindowRect& rect) override;
   bool WindowExists(TWindowHandle handle) override;
   int RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) override {
@@ -47,6 +48,8 @@ class TWin32Desktop final : public IStartUpHost {
   IPasswordHost& Passwords() override { return services_.passwords; }
   IPrivateProfile& Profile() override { return services_.profile; }
   std::string ProgramPath() override;
+  // Beside the program where it can be, else the user's own (settings_place.h).
+  std::string SettingsFile() override;
   ISaverPlatform& SaverPlatform() override { return platform_; }
   void ReportUnhandledError(const std::string& title, const std::string& message) override;
   void WriteDiagnostic(const std::string& line) override;

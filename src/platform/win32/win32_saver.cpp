@@ -8,14 +8,36 @@
 #include "errors.h"
 #include "host.h"
 #include "session.h"
+#include "win32_dpi.h"
 #include "win32_monitors.h"
 #include "win32_text.h"
 
 namespace zarmok::win32 {
+namespace {
 
-void ShowErrorBox(HWND owner, const std::string& title, const std::string& text) {
+// The keys reach the foreground window only. Windows hands the foreground to a program that
+// asks for it only when the user's last input went to the program it comes from; else a thread
+// that shares the input state of the foreground window's thread may take it.
+bool TakeForeground(HWND window) {
+  if (SetForegroundWindow(window) && GetForegroundWindow() == window) return true;
+  HWND current = GetForegroundWindow();
+  const DWORD theirs = current != nullptr ? GetWindowThreadProcessId(current, nullptr) : 0;
+  const DWORD ours = GetCurrentThreadId();
+  const bool attached = theirs != 0 && theirs != ours && AttachThreadInput(ours, theirs, TRUE);
+  BringWindowToTop(window);
+  SetForegroundWindow(window);
+  if (attached) AttachThreadInput(ours, theirs, FALSE);
+  return GetForegroundWindow() == window;
+}
+
+// How long after its window shows the loop goes on asking for the foreground.
+constexpr int64_t kForegroundRetryNs = 2000000000;
+
+}  // namespace
+
+void ShowErrorBox(HWND owner, const std::string& title, const std::string& text, bool topmost) {
   MessageBoxW(owner, WideText(text).c_str(), WideText(title).c_str(),
-              MB_OK | MB_ICONERROR | MB_SETFOREGROUND);
+              MB_OK | MB_ICONERROR | MB_SETFOREGROUND | (topmost ? MB_TOPMOST : 0));
 }
 
 TWin32SaverWindow::TWin32SaverWindow(TWin32SaverPlatform& platform, HWND pane)
@@ -23,7 +45,8 @@ TWin32SaverWindow::TWin32SaverWindow(TWin32SaverPlatform& platform, HWND pane)
   // A pop-up owned by the application window; in a preview the same, but a child of the pane.
   const DWORD style = in_pane_ ? WS_CHILD : WS_POPUP;
   // No frame: the window's size is its client size, the resource's while the creation handler
-  // runs.
+  // runs. Inside a pane, in the pane's DPI awareness.
+  const TDpiAwarenessOf awareness(pane);
   const std::wstring name = WideText(kSaverClassName);
   CreateWindowExW(WS_EX_TOPMOST, name.c_str(), WideText(kApplicationTitle).c_str(), style, 0, 0,
                   kBirthClientWidth, kBirthClientHeight, in_pane_ ? pane : platform_.application_,
@@ -58,6 +81,8 @@ int32_t TWin32SaverWindow::ClientHeight() {
 }
 
 void TWin32SaverWindow::Place(const TWindowRect& area) {
+  // A pane's place is in its own DPI awareness, as start-up read the pane's size.
+  const TDpiAwarenessOf awareness(in_pane_ ? window_ : nullptr);
   const auto extent = [](int32_t from, int32_t to) {
     return static_cast<int>(std::clamp<int64_t>(static_cast<int64_t>(to) - from, 0, INT_MAX));
   };
@@ -71,7 +96,10 @@ void TWin32SaverWindow::Show() {
     return;
   }
   SetWindowPos(window_, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_SHOWWINDOW);
-  SetForegroundWindow(window_);
+  if (!TakeForeground(window_)) {
+    platform_.foreground_wanted_ = window_;
+    platform_.foreground_until_ = platform_.Now() + kForegroundRetryNs;
+  }
   SetFocus(window_);
 }
 
@@ -107,18 +135,24 @@ LRESULT CALLBACK TWin32SaverWindow::Procedure(HWND window, UINT message, WPARAM 
       return 0;
     }
     case WM_KEYDOWN:
-    case WM_SYSKEYDOWN:
       self->Deliver(TSaverEventKind::KeyDown);
       return 0;
+    case WM_SYSKEYDOWN:
+      // A key held with Alt is a key to the stop rule, and then the system's own: Alt+F4 asks
+      // the window to close (WM_CLOSE, the close query) when keys do not end the saver.
+      self->Deliver(TSaverEventKind::KeyDown);
+      break;
     case WM_LBUTTONDOWN:
       self->Deliver(TSaverEventKind::PrimaryClick);
       return 0;
     case WM_MOUSEMOVE: {
-      // Client coordinates, signed: a window left of or above the primary monitor has its own
-      // origin there.
-      POINT at{static_cast<int16_t>(LOWORD(lparam)), static_cast<int16_t>(HIWORD(lparam))};
-      ClientToScreen(window, &at);
-      self->Deliver(TSaverEventKind::MouseMove, 0, TPoint{at.x, at.y});
+      // Where the pointer was when the message was made, on the screen: the window may have
+      // moved since (born at its birth place, then sent to its monitor), and its client
+      // coordinates would name another place. Signed: monitors left of or above the primary
+      // one lie at negative coordinates.
+      const DWORD at = GetMessagePos();
+      self->Deliver(TSaverEventKind::MouseMove, 0,
+                    TPoint{static_cast<int16_t>(LOWORD(at)), static_cast<int16_t>(HIWORD(at))});
       return 0;
     }
     case WM_CLOSE:
@@ -127,6 +161,14 @@ LRESULT CALLBACK TWin32SaverWindow::Procedure(HWND window, UINT message, WPARAM 
       return 0;
     case WM_SYSCOMMAND:
       if (self->Deliver(TSaverEventKind::SysCommand, static_cast<uint32_t>(wparam))) return 0;
+      break;
+    case WM_ACTIVATEAPP:
+      // Another program took the foreground. Every top-level window of the program hears of
+      // it: the run's first window tells the session, once.
+      if (wparam == FALSE && !self->platform_.windows_.empty() &&
+          self->platform_.windows_.front() == self) {
+        self->Deliver(TSaverEventKind::Deactivated);
+      }
       break;
     case WM_DISPLAYCHANGE:
       self->Deliver(TSaverEventKind::MonitorsChanged);
@@ -215,6 +257,12 @@ bool TWin32SaverPlatform::DeliverKept(ISaverEvents& events) {
 }
 
 void TWin32SaverPlatform::HandlePendingMessages(ISaverEvents& events) {
+  // The system may refuse the foreground while another program is busy taking it: asked again
+  // for a moment, until the saver has it.
+  if (foreground_wanted_ != nullptr &&
+      (TakeForeground(foreground_wanted_) || Now() > foreground_until_)) {
+    foreground_wanted_ = nullptr;
+  }
   events_ = &events;
   while (events.Running() && DeliverKept(events)) {
   }
@@ -231,8 +279,7 @@ void TWin32SaverPlatform::HandlePendingMessages(ISaverEvents& events) {
 }
 
 void TWin32SaverPlatform::WaitForInput(int32_t milliseconds) {
-  MsgWaitForMultipleObjectsEx(0, nullptr, static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds),
-                              QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  wait_.Wait(milliseconds);
 }
 
 int64_t TWin32SaverPlatform::Now() {
@@ -244,10 +291,13 @@ int64_t TWin32SaverPlatform::Now() {
 }
 
 void TWin32SaverPlatform::ShowError(const std::string& title, const std::string& text) {
-  // Owned by the run's first window, so the box shows above the top-most full-screen windows.
-  HWND owner = application_;
-  if (!windows_.empty() && !windows_.front()->gone_) owner = windows_.front()->window_;
-  ShowErrorBox(owner, title, text);
+  // Over the full-screen saver the box is owned by the run's first window and top-most, so it
+  // stands above the top-most windows. A preview's window is a child of another program's pane:
+  // a box owned by it would belong to, and disable, that program's dialog, so the application
+  // window owns the box there.
+  const bool full_screen =
+      !windows_.empty() && !windows_.front()->gone_ && !windows_.front()->in_pane_;
+  ShowErrorBox(full_screen ? windows_.front()->window_ : application_, title, text, full_screen);
 }
 
 }  // namespace zarmok::win32

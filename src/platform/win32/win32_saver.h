@@ -13,11 +13,14 @@
 
 #include "gdi_surface.h"
 #include "platform.h"
+#include "win32_wait.h"
 
 namespace zarmok::win32 {
 
-// A modal box with an error icon and one OK button, owned by `owner`, brought to the foreground.
-void ShowErrorBox(HWND owner, const std::string& title, const std::string& text);
+// A modal box with an error icon and one OK button, owned by `owner`, brought to the foreground;
+// `topmost` sets it above every window that is not top-most.
+void ShowErrorBox(HWND owner, const std::string& title, const std::string& text,
+                  bool topmost = false);
 
 class TWin32SaverPlatform;
 
@@ -87,6 +90,11 @@ class TWin32SaverPlatform final : public ISaverPlatform {
   // The session taking the windows' events while HandlePendingMessages runs.
   ISaverEvents* events_ = nullptr;
   LARGE_INTEGER frequency_{};
+  TInputWait wait_;
+  // A full-screen window that the system has not yet let take the foreground, and until when
+  // the loop asks again.
+  HWND foreground_wanted_ = nullptr;
+  int64_t foreground_until_ = 0;
 };
 
 }  // namespace zarmok::win32

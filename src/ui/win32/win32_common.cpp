@@ -36,7 +36,10 @@ bool FaceInstalled(const char* face) {
 }  // namespace
 
 HFONT MakeFont(const TFontRequest& font, bool japanese, int dpi) {
-  const std::wstring face = Wide(ChooseFontFace(font, FaceInstalled));
+  const char* chosen = ChooseFontFace(font, FaceInstalled);
+  // Neither the face nor a stand-in: a Japanese text takes the character set's own default
+  // face, which the mapper finds more surely without a name it does not know.
+  const std::wstring face = japanese && !FaceInstalled(chosen) ? std::wstring() : Wide(chosen);
   LOGFONTW request{};
   // A negative height asks for the character's own height in pixels, without the leading.
   request.lfHeight = -ScaleToDpi(font.pixels, dpi);

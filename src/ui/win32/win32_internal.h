@@ -16,8 +16,8 @@ std::wstring Wide(const std::string& utf8);
 
 // A font for a request, in the face this system has for it (the face, else an installed
 // stand-in, else the face's name for the font mapper), its height scaled to `dpi`. `japanese`
-// asks for SHIFTJIS_CHARSET, with which the mapper falls back to a Japanese face rather than to
-// one without the glyphs.
+// asks for SHIFTJIS_CHARSET, and with no face of the request installed leaves the choice to the
+// mapper, which then takes that character set's default face rather than one without the glyphs.
 HFONT MakeFont(const TFontRequest& font, bool japanese, int dpi);
 
 // The dots per inch of the monitor `window` is on. The control table is laid out for 96.
