@@ -346,6 +346,12 @@ int Run(int argc, char** argv) {
     const bool unaware = argc == 6 && std::string(argv[5]) == "unaware";
     return Host(std::atoi(argv[2]), std::atoi(argv[3]), argv[4], unaware);
   }
+  if (command == "active" && argc == 3) {
+    // Shown and the foreground window: keys pressed now reach it.
+    HWND window = HandleArg(argv[2]);
+    std::printf("%d\n", IsWindowVisible(window) && GetForegroundWindow() == window ? 1 : 0);
+    return 0;
+  }
   if (command == "enabled" && argc == 3) {
     HWND window = HandleArg(argv[2]);
     if (!IsWindow(window)) return 1;

@@ -99,6 +99,16 @@ wait_saver_window() {
   probe wait TDesktopWindow "${1:-20}" || fail "no TDesktopWindow appeared"
 }
 
+# wait_active WINDOW [TIMEOUT_S]: waits until the window is shown and the foreground one, so that
+# a key pressed now reaches it.
+wait_active() {
+  local deadline=$((SECONDS + ${2:-20}))
+  until [ "$(probe active "$1")" = 1 ]; do
+    [ $SECONDS -lt $deadline ] || fail "window $1 never became the foreground window"
+    sleep 0.1
+  done
+}
+
 # screenshot FILE: the whole root window of the current display.
 screenshot() { import -window root "$1"; }
 

@@ -18,7 +18,7 @@ read -r style exstyle owner parent topmost < <(probe style "$window")
 [ "$topmost" = 1 ] || fail "not top-most: exstyle $exstyle"
 [ "$owner" != 0 ] || fail "no owner window"
 [ "$parent" = 0 ] || fail "a top-level window has a parent"
-sleep 1
+wait_active "$window"
 [ "$(probe rect "$window")" = "0 0 1024 768" ] || fail "covers $(probe rect "$window"), not the screen"
 [ "$(probe running)" = 1 ] || fail "the running flag is off while the saver runs"
 

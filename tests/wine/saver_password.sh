@@ -13,18 +13,6 @@ ZARMOK_TEST_HOSTLIB_LOG=$(win_path "$WORK/calls.log")
 ZARMOK_TEST_VERDICT_FILE=$(win_path "$WORK/verdict")
 calls() { if [ -f "$WORK/calls.log" ]; then grep -c VerifyScreenSavePwd "$WORK/calls.log"; else echo 0; fi; }
 
-# wait_animating: waits until the saver has drawn on the black screen. Its bugs are drawn by the
-# loop only after the window was shown and made the foreground one, so a key press now reaches it.
-wait_animating() {
-  wait_saver_window >/dev/null
-  local deadline=$((SECONDS + 20))
-  local drawn='%[fx:maxima.r + maxima.g + maxima.b > 0]'
-  until screenshot "$WORK/screen.png" && [ "$(convert "$WORK/screen.png" -format "$drawn" info:)" = 1 ]; do
-    [ $SECONDS -lt $deadline ] || fail "the saver drew nothing"
-    sleep 0.1
-  done
-}
-
 # press_key: presses a key once and waits for the call it must cause; sets ASKED, the number of
 # calls the library has had once that press is answered.
 press_key() {
@@ -44,7 +32,7 @@ asked_once() {
 
 set_password_flag REG_DWORD 1
 start_saver /s
-wait_animating
+wait_drawn
 for verdict in 0 0x100 0xFFFFFF00; do
   echo "$verdict" >"$WORK/verdict"
   press_key
@@ -65,7 +53,7 @@ asked_once
 set_password_flag REG_DWORD 0
 before=$(calls)
 start_saver /s
-wait_animating
+wait_drawn
 xdotool key space
 wait_exit "$SAVER_PID" 10 || fail "a flag of 0 kept the saver running"
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE with a flag of 0"
@@ -74,7 +62,7 @@ wait_exit "$SAVER_PID" 10 || fail "a flag of 0 kept the saver running"
 # The flag as text: the host's dialog decides, and its acceptance ends the saver.
 set_password_flag REG_SZ 1
 start_saver /s
-wait_animating
+wait_drawn
 press_key
 wait_exit "$SAVER_PID" 10 || fail "a flag stored as text locked the user out"
 [ "$EXIT_CODE" = 0 ] || fail "exit code $EXIT_CODE with the flag stored as text"

@@ -63,7 +63,7 @@ kill -0 "$SAVER_PID" || fail "input ended the preview"
 wine "$SCR_WIN" /s >/dev/null 2>&1 &
 full=$!
 CLEANUP_PIDS+=($full)
-wait_saver_window 20 >/dev/null
+wait_active "$(wait_saver_window 20)"
 xdotool mousemove 10 10 key space
 wait_exit "$full" 10 || fail "the full-screen saver beside the preview did not end"
 kill -0 "$SAVER_PID" || fail "the full-screen saver's key ended the preview"

@@ -14,7 +14,7 @@ short=$(probe short "$SCR_WIN") || fail "no short path for $SCR_WIN"
 # pace_of PATH: the steps per second of a 3 s run started as PATH.
 pace_of() {
   SCR_WIN=$1 ZARMOK_STATS=1 start_saver /s
-  wait_saver_window >/dev/null
+  wait_active "$(wait_saver_window)"
   sleep 3
   xdotool key space
   wait_exit "$SAVER_PID" 10 || fail "the saver started as $1 did not end"

@@ -56,14 +56,12 @@ TWin32SaverWindow::TWin32SaverWindow(TWin32SaverPlatform& platform, HWND pane)
   if (window_ == nullptr || !IsWindow(window_)) throw EZarmokError(kWindowCreateMessage);
   // No input method: a key press is a key press, never the start of a composition.
   ImmAssociateContext(window_, nullptr);
-  // The class's own device context, for the window's whole life: no step asks for one.
-  surface_.emplace(GetDC(window_));
+  dc_ = GetDC(window_);
   platform_.windows_.push_back(this);
 }
 
 TWin32SaverWindow::~TWin32SaverWindow() {
   std::erase(platform_.windows_, this);
-  surface_.reset();
   if (window_ == nullptr || gone_) return;
   // The session's own destruction of the window is no news to deliver.
   SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
@@ -125,6 +123,10 @@ LRESULT CALLBACK TWin32SaverWindow::Procedure(HWND window, UINT message, WPARAM 
   switch (message) {
     case WM_ERASEBKGND:
       return 1;  // the paint handler turns the whole window black
+    case WM_SIZE:
+      // The picture is the client area's, pixel for pixel; the paint that follows fills it.
+      self->presenter_.Resize(LOWORD(lparam), HIWORD(lparam));
+      return 0;
     case WM_PAINT: {
       PAINTSTRUCT paint;
       BeginPaint(window, &paint);

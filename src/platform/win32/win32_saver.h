@@ -11,8 +11,9 @@
 #include <string>
 #include <vector>
 
-#include "gdi_surface.h"
 #include "platform.h"
+#include "session.h"
+#include "win32_present.h"
 #include "win32_wait.h"
 
 namespace zarmok::win32 {
@@ -34,12 +35,11 @@ class TWin32SaverWindow final : public IPlatformWindow {
 
   int32_t ClientWidth() override;
   int32_t ClientHeight() override;
-  IDrawSurface& Canvas() override { return *surface_; }
+  IDrawSurface& Canvas() override { return presenter_.Drawing(); }
   TWindowHandle Handle() override { return reinterpret_cast<TWindowHandle>(window_); }
   void Place(const TWindowRect& area) override;
   void Show() override;
-  // The drawing went straight onto the window; only GDI's batch is left to send.
-  void Present() override { GdiFlush(); }
+  void Present() override { presenter_.Present(dc_); }
 
  private:
   friend class TWin32SaverPlatform;
@@ -51,7 +51,9 @@ class TWin32SaverWindow final : public IPlatformWindow {
   TWin32SaverPlatform& platform_;
   HWND window_ = nullptr;
   bool in_pane_ = false;
-  std::optional<TGdiSurface> surface_;
+  // The class's own device context, for the window's whole life: no step asks for one.
+  HDC dc_ = nullptr;
+  TCanvasPresenter presenter_{kBirthClientWidth, kBirthClientHeight};
   // Events that arrived while no session was taking them, delivered at the next chance.
   bool paint_pending_ = false;
   bool gone_pending_ = false;
