@@ -12,7 +12,8 @@ namespace zarmok::x11 {
 TX11Desktop::TX11Desktop(TX11Connection& connection, TServices services)
     : connection_(connection),
       services_(std::move(services)),
-      platform_(connection, end_signals_, services_.error_box) {}
+      platform_(connection, end_signals_, services_.error_box),
+      idle_watch_(connection, end_signals_) {}
 
 Display* TX11Desktop::DisplayOrNull() {
   try {

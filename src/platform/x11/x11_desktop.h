@@ -8,6 +8,7 @@
 #include "platform.h"
 #include "posix/end_signals.h"
 #include "x11_display.h"
+#include "x11_idle.h"
 #include "x11_saver.h"
 
 namespace zarmok::x11 {
@@ -47,6 +48,10 @@ class TX11Desktop final : public IStartUpHost {
   }
   void WriteDiagnostic(const std::string& line) override;
   bool LoopStatsWanted() const override { return services_.loop_stats; }
+  // The saver drawn into the root window, and a watch of the X server's idle time.
+  bool OffersWallpaper() const override { return true; }
+  bool OffersIdleWatch() const override { return true; }
+  bool WaitForIdle(int32_t seconds) override { return idle_watch_.Wait(seconds); }
 
  private:
   // The display for a service whose failure passes without notice; null when there is none.
@@ -56,6 +61,7 @@ class TX11Desktop final : public IStartUpHost {
   TServices services_;
   TEndSignals end_signals_;
   TX11SaverPlatform platform_;
+  TX11IdleWatch idle_watch_;
 };
 
 }  // namespace zarmok::x11

@@ -3,11 +3,23 @@
 
 #include <X11/Xlib.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <vector>
 
 #include "platform.h"
 
 namespace zarmok::x11 {
+
+// A place on the screen as X's 16-bit window geometry takes it.
+inline int Coordinate(int32_t value) {
+  return std::clamp(value, -32768, 32767);
+}
+
+inline unsigned Extent(int32_t from, int32_t to) {
+  // X has no empty windows: an area of no size gets a window of one pixel.
+  return static_cast<unsigned>(std::clamp<int64_t>(static_cast<int64_t>(to) - from, 1, 32767));
+}
 
 // RandR's monitors where the server has them, else Xinerama's screens, else the root window;
 // the primary one first. A monitor that lies wholly within another (a mirror of part of it)

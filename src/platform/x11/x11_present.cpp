@@ -55,12 +55,16 @@ void TX11Presenter::Resize(int32_t width, int32_t height) {
 }
 
 bool TX11Presenter::TakeCompletion(const XEvent& event) {
-  if (image_kind_ != TImageKind::Shared || event.type != shm_completion_ ||
-      event.xany.window != window_) {
-    return false;
-  }
+  if (!IsOwnCompletion(event)) return false;
   shm_busy_ = false;
   return true;
+}
+
+bool TX11Presenter::IsOwnCompletion(const XEvent& event) const {
+  if (image_kind_ != TImageKind::Shared || event.type != shm_completion_) return false;
+  XShmCompletionEvent completion;
+  std::memcpy(&completion, &event, sizeof completion);
+  return completion.drawable == window_ && completion.shmseg == shm_.shmseg;
 }
 
 void TX11Presenter::MakeImage() {
@@ -211,14 +215,14 @@ void TX11Presenter::PutShared(const TDirtyRect& rect, bool last) {
   }
   // Only the last shared put of a step asks for the server's news: the segment is written
   // again only after all of them.
-  XShmPutImage(display_, window_, gc_, image_, x, rect.top, x, rect.top, w,
+  XShmPutImage(display_, window_, gc_, image_, x, rect.top, origin_x_ + x, origin_y_ + rect.top, w,
                static_cast<unsigned>(rect.bottom - rect.top), last ? True : False);
   if (last) shm_busy_ = true;
 }
 
 void TX11Presenter::PutDirect(const TDirtyRect& rect) {
-  XPutImage(display_, window_, gc_, direct_image_, rect.left, rect.top, rect.left, rect.top,
-            static_cast<unsigned>(rect.right - rect.left),
+  XPutImage(display_, window_, gc_, direct_image_, rect.left, rect.top, origin_x_ + rect.left,
+            origin_y_ + rect.top, static_cast<unsigned>(rect.right - rect.left),
             static_cast<unsigned>(rect.bottom - rect.top));
 }
 
@@ -232,8 +236,8 @@ void TX11Presenter::PutConverted(const TDirtyRect& rect) {
                     Channel(pixel & 0xFFu, visual_->blue_mask));
     }
   }
-  XPutImage(display_, window_, gc_, image_, rect.left, rect.top, rect.left, rect.top,
-            static_cast<unsigned>(rect.right - rect.left),
+  XPutImage(display_, window_, gc_, image_, rect.left, rect.top, origin_x_ + rect.left,
+            origin_y_ + rect.top, static_cast<unsigned>(rect.right - rect.left),
             static_cast<unsigned>(rect.bottom - rect.top));
 }
 
@@ -244,9 +248,12 @@ void TX11Presenter::WaitForSharedImage() {
   // destroyed under it) sends an error instead, and the wait is bounded in any case.
   const int64_t deadline = MonotonicNanoseconds() + kLongestShmWaitNs;
   XEvent event;
+  const auto own = [](Display*, XEvent* candidate, XPointer self) -> Bool {
+    return reinterpret_cast<const TX11Presenter*>(self)->IsOwnCompletion(*candidate) ? True : False;
+  };
   while (shm_busy_ && !connection_->ErrorPending() && MonotonicNanoseconds() < deadline) {
-    // Each window's presenter waits for the news of its own window only.
-    if (XCheckTypedWindowEvent(display_, window_, shm_completion_, &event)) break;
+    // Each presenter waits for the news of its own image only.
+    if (XCheckIfEvent(display_, &event, own, reinterpret_cast<XPointer>(this))) break;
     pollfd watch{ConnectionNumber(display_), POLLIN, 0};
     poll(&watch, 1, 5);
   }

@@ -25,6 +25,12 @@ class TX11Presenter {
 
   // Pictures go to this window from now on, at the canvas's current size.
   void Attach(TX11Connection& connection, Window window, GC gc, Visual* visual, int depth);
+  // Where the canvas's corner lies in the window: not its corner when the canvas is one place of
+  // a larger window (a monitor's on the root window).
+  void SetOrigin(int x, int y) {
+    origin_x_ = x;
+    origin_y_ = y;
+  }
   // Lets go of the images before the window or the display goes.
   void Detach();
   void Resize(int32_t width, int32_t height);
@@ -44,6 +50,9 @@ class TX11Presenter {
   void MakeImage();
   void FreeImage();
   void WaitForSharedImage();
+  // Whether the event is the news of this canvas's own shared image: canvases that share a
+  // window tell theirs apart by the segment.
+  bool IsOwnCompletion(const XEvent& event) const;
 
   TX11Connection* connection_ = nullptr;
   Display* display_ = nullptr;
@@ -51,6 +60,8 @@ class TX11Presenter {
   GC gc_ = nullptr;
   Visual* visual_ = nullptr;
   int depth_ = 0;
+  int origin_x_ = 0;
+  int origin_y_ = 0;
 
   TRasterCanvas canvas_{kBirthClientWidth, kBirthClientHeight};
   TDamage damage_;

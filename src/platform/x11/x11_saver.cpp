@@ -20,15 +20,6 @@ constexpr int64_t kGrabRetryNs = 250000000;
 constexpr long kInputMask =
     KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
 
-int Coordinate(int32_t value) {
-  return std::clamp(value, -32768, 32767);
-}
-
-unsigned Extent(int32_t from, int32_t to) {
-  // X has no empty windows: an area of no size gets a window of one pixel.
-  return static_cast<unsigned>(std::clamp<int64_t>(static_cast<int64_t>(to) - from, 1, 32767));
-}
-
 }  // namespace
 
 TX11SaverWindow::TX11SaverWindow(TX11SaverPlatform& platform, Window parent)
@@ -74,7 +65,7 @@ TX11SaverWindow::~TX11SaverWindow() {
   presenter_.Detach();
   if (alive_) XDestroyWindow(platform_.display_, window_);
   XFreeGC(platform_.display_, gc_);
-  if (platform_.windows_.empty()) platform_.end_signals_.Release();
+  if (platform_.windows_.empty()) platform_.end_signals_.Return();
   platform_.GrabKeyboard(platform_.WantsKeyboard());
   trap.Failed();
   platform_.connection_.TakePendingError();
@@ -93,7 +84,7 @@ void TX11SaverWindow::Show() {
   XFlush(platform_.display_);
   // A host that ends its saver with a signal, or Ctrl-C in a terminal, ends the loop, so the
   // tear-down still runs and the running flag does not outlive the saver on the root window.
-  platform_.end_signals_.Catch();
+  platform_.end_signals_.Hold();
   platform_.next_grab_try_ = platform_.Now();
 }
 
@@ -142,6 +133,11 @@ std::unique_ptr<IPlatformWindow> TX11SaverPlatform::CreateSaverWindow(
   Connect();
   return std::make_unique<TX11SaverWindow>(
       *this, preview_parent != 0 ? static_cast<Window>(preview_parent) : root_);
+}
+
+std::unique_ptr<IPlatformWindow> TX11SaverPlatform::CreateWallpaperWindow() {
+  Connect();
+  return wallpaper_.CreateWindow();
 }
 
 void TX11SaverPlatform::SetScreenSaverRunning(bool running) {
@@ -237,6 +233,7 @@ void TX11SaverPlatform::HandlePendingMessages(ISaverEvents& events) {
     XNextEvent(display_, &event);
     Translate(event, events);
   }
+  wallpaper_.DeliverOwedPaints(events);
 }
 
 TX11SaverWindow* TX11SaverPlatform::WindowOf(Window id) {
@@ -250,6 +247,7 @@ void TX11SaverPlatform::Translate(XEvent& event, ISaverEvents& events) {
   for (TX11SaverWindow* w : windows_) {
     if (w->presenter_.TakeCompletion(event)) return;
   }
+  if (wallpaper_.Translate(event, events)) return;
   if (IsMonitorChange(event, root_, randr_event_)) {
     events.Deliver(TSaverEvent{TSaverEventKind::MonitorsChanged});
     return;

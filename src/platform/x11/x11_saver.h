@@ -15,6 +15,8 @@
 #include "posix/end_signals.h"
 #include "x11_display.h"
 #include "x11_present.h"
+#include "x11_signal_loan.h"
+#include "x11_wallpaper.h"
 
 namespace zarmok::x11 {
 
@@ -53,7 +55,7 @@ class TX11SaverPlatform final : public ISaverPlatform {
  public:
   using TErrorBox = std::function<void(const std::string& title, const std::string& text)>;
 
-  // `end_signals`: the signals that end the program, caught while a saver window is shown.
+  // `end_signals`: the signals that end the program, caught while a window is shown.
   TX11SaverPlatform(TX11Connection& connection, TEndSignals& end_signals, TErrorBox error_box);
   ~TX11SaverPlatform() override;
   TX11SaverPlatform(const TX11SaverPlatform&) = delete;
@@ -61,6 +63,7 @@ class TX11SaverPlatform final : public ISaverPlatform {
 
   std::vector<TMonitor> Monitors() override;
   std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent) override;
+  std::unique_ptr<IPlatformWindow> CreateWallpaperWindow() override;
   void SetScreenSaverRunning(bool running) override;
   void SetPointerVisible(bool visible) override;
   void LendInput(bool lent) override;
@@ -99,7 +102,8 @@ class TX11SaverPlatform final : public ISaverPlatform {
   // The request that the last settled check waited for: a handler that sent none needs no
   // round trip to the server.
   unsigned long settled_request_ = 0;
-  TEndSignals& end_signals_;
+  TSignalLoan end_signals_;
+  TX11Wallpaper wallpaper_{connection_, end_signals_};
 };
 
 }  // namespace zarmok::x11
