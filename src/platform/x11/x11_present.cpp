@@ -202,7 +202,7 @@ void TX11Presenter::Present(bool visible) {
         return;
     }
   }
-  XFlush(display_);
+  // Sent with the loop's next wait, which flushes what is queued before it sleeps.
 }
 
 void TX11Presenter::PutShared(const TDirtyRect& rect, bool last) {

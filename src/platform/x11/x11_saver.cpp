@@ -42,11 +42,7 @@ TX11SaverWindow::TX11SaverWindow(TX11SaverPlatform& platform, Window parent)
       throw EZarmokError(kWindowCreateMessage);
     }
   }
-  XClassHint hint{};
-  char name[] = "zarmok";
-  char class_name[] = "TDesktopWindow";
-  hint.res_name = name;
-  hint.res_class = class_name;
+  XClassHint hint{const_cast<char*>("zarmok"), const_cast<char*>(kSaverClassName)};
   XSetClassHint(display, window_, &hint);
   XStoreName(display, window_, kApplicationTitle);
   XSetWMProtocols(display, window_, &platform_.wm_delete_, 1);
@@ -224,11 +220,16 @@ void TX11SaverPlatform::GrabKeyboard(bool grab) {
 }
 
 void TX11SaverPlatform::HandlePendingMessages(ISaverEvents& events) {
-  if (end_signals_.Taken()) {
+  // A saver at its pace wakes dozens of times a second: only what the last wait saw ready is
+  // read, so an idle turn of the loop costs no system call.
+  if (signal_ready_ && end_signals_.Taken()) {
     events.Deliver(TSaverEvent{TSaverEventKind::EndRequest});
     return;
   }
-  while (events.Running() && XPending(display_) > 0) {
+  signal_ready_ = false;
+  const int read = display_ready_ ? QueuedAfterReading : QueuedAlready;
+  display_ready_ = false;
+  while (events.Running() && XEventsQueued(display_, read) > 0) {
     XEvent event;
     XNextEvent(display_, &event);
     Translate(event, events);
@@ -311,10 +312,13 @@ void TX11SaverPlatform::WaitForInput(int32_t milliseconds) {
     GrabKeyboard(true);
     next_grab_try_ = now + kGrabRetryNs;
   }
-  if (XPending(display_) > 0) return;
+  XFlush(display_);
+  if (XEventsQueued(display_, QueuedAlready) > 0) return;
   std::array<pollfd, 2> watch{pollfd{ConnectionNumber(display_), POLLIN, 0},
                               pollfd{end_signals_.Descriptor(), POLLIN, 0}};
   poll(watch.data(), end_signals_.Descriptor() >= 0 ? 2 : 1, milliseconds);
+  display_ready_ = (watch[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0;
+  signal_ready_ = end_signals_.Descriptor() >= 0 && (watch[1].revents & POLLIN) != 0;
 }
 
 int64_t TX11SaverPlatform::Now() {

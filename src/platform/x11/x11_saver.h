@@ -98,6 +98,9 @@ class TX11SaverPlatform final : public ISaverPlatform {
   bool pointer_visible_ = true;
   bool lent_ = false;
   bool keyboard_grabbed_ = false;
+  // What the last wait saw ready to read: the first look takes everything.
+  bool display_ready_ = true;
+  bool signal_ready_ = true;
   int64_t next_grab_try_ = 0;
   // The request that the last settled check waited for: a handler that sent none needs no
   // round trip to the server.
