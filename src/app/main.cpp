@@ -1,6 +1,9 @@
-// The saver program on Linux/X11: the program's services made here and handed to start-up.
+// The saver program on Linux: the program's services made here and handed to start-up, on the
+// back end that can serve the request in this session: the Wayland one where the compositor
+// offers the layer shell, else X11 (an X server, or XWayland).
 #include <cstdlib>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "fltk_ui.h"
@@ -9,6 +12,10 @@
 #include "posix/user_config.h"
 #include "x11_desktop.h"
 #include "x11_display.h"
+#ifdef ZARMOK_WAYLAND
+#include "wl_connection.h"
+#include "wl_desktop.h"
+#endif
 
 namespace {
 
@@ -18,6 +25,31 @@ bool LoopStatsWanted() {
   return wanted != nullptr && wanted[0] != '\0' && wanted[0] != '0';
 }
 
+std::string_view Variable(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? std::string_view(value) : std::string_view();
+}
+
+#ifdef ZARMOK_WAYLAND
+// Whether the Wayland back end serves this start. ZARMOK_BACKEND=x11 or =wayland forces one.
+// The settings dialog and a preview's pane are X windows: where the session has an X display
+// (XWayland) they are X11's, forced or not. Otherwise Wayland serves a session whose compositor
+// offers the layer shell (sway, Hyprland, river, labwc, Wayfire, KDE Plasma, COSMIC), and X11 a
+// session without one (GNOME: the saver then runs through XWayland).
+bool UseWayland(const std::vector<std::string>& arguments,
+                zarmok::wl::TWaylandConnection& wayland) {
+  const std::string_view forced = Variable("ZARMOK_BACKEND");
+  if (forced == "x11") return false;
+  const zarmok::TSaverMode mode = zarmok::ChooseStartUpMode(arguments, false, true, true);
+  const bool x_window = mode == zarmok::TSaverMode::Settings || mode == zarmok::TSaverMode::Preview;
+  if (x_window && !Variable("DISPLAY").empty()) return false;
+  if (forced == "wayland") return true;
+  if (Variable("WAYLAND_DISPLAY").empty()) return false;
+  // Without an X display, the Wayland side says why a dialog or a pane cannot be had.
+  return wayland.Open() && (x_window || wayland.LayerShell() != nullptr);
+}
+#endif
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -26,13 +58,24 @@ int main(int argc, char** argv) {
   zarmok::ui::TFltkUi ui(connection);
   zarmok::TUserSettingsProfile profile;
   zarmok::TPosixPasswords passwords;
-  zarmok::x11::TX11Desktop desktop(
-      connection,
-      {profile, passwords,
-       [&](const std::string& ini_path, zarmok::TWindowHandle owner) {
-         return ui.RunSettingsDialog(profile, ini_path, owner);
-       },
-       [&](const std::string& title, const std::string& text) { ui.ShowError(title, text); },
-       LoopStatsWanted()});
+  const auto error_box = [&](const std::string& title, const std::string& text) {
+    ui.ShowError(title, text);
+  };
+#ifdef ZARMOK_WAYLAND
+  zarmok::wl::TWaylandConnection wayland;
+  if (UseWayland(arguments, wayland)) {
+    // Error boxes are FLTK's, on XWayland where the session has it; else the error stream's
+    // line is the whole report.
+    zarmok::wl::TWaylandDesktop desktop(wayland,
+                                        {profile, passwords, error_box, LoopStatsWanted()});
+    return zarmok::RunProgram(arguments, desktop);
+  }
+#endif
+  zarmok::x11::TX11Desktop desktop(connection,
+                                   {profile, passwords,
+                                    [&](const std::string& ini_path, zarmok::TWindowHandle owner) {
+                                      return ui.RunSettingsDialog(profile, ini_path, owner);
+                                    },
+                                    error_box, LoopStatsWanted()});
   return zarmok::RunProgram(arguments, desktop);
 }

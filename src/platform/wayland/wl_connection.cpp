@@ -1,0 +1,313 @@
+#include "wl_connection.h"
+
+#include <poll.h>
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+#include <utility>
+
+#include "errors.h"
+#include "ext-idle-notify-v1-client-protocol.h"
+#include "host.h"
+#include "idle-client-protocol.h"
+#include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "xdg-output-unstable-v1-client-protocol.h"
+
+namespace zarmok::wl {
+namespace {
+
+// Versions the saver is written for: a compositor offering less gets what it offers.
+constexpr uint32_t kCompositorVersion = 4;
+constexpr uint32_t kOutputVersion = 4;
+constexpr uint32_t kSeatVersion = 5;
+constexpr uint32_t kLayerShellVersion = 4;
+constexpr uint32_t kXdgOutputVersion = 3;
+
+template <typename T>
+T* Bind(wl_registry* registry, uint32_t name, const wl_interface* interface, uint32_t offered,
+        uint32_t wanted) {
+  return static_cast<T*>(wl_registry_bind(registry, name, interface, std::min(offered, wanted)));
+}
+
+TOutput& OutputOf(void* data) {
+  return *static_cast<TOutput*>(data);
+}
+
+void OutputGeometry(void* data, wl_output*, int32_t x, int32_t y, int32_t, int32_t, int32_t,
+                    const char*, const char*, int32_t transform) {
+  OutputOf(data).x = x;
+  OutputOf(data).y = y;
+  OutputOf(data).transform = transform;
+}
+
+void OutputMode(void* data, wl_output*, uint32_t flags, int32_t width, int32_t height, int32_t) {
+  if ((flags & WL_OUTPUT_MODE_CURRENT) == 0) return;
+  OutputOf(data).mode_width = width;
+  OutputOf(data).mode_height = height;
+}
+
+void OutputScale(void* data, wl_output*, int32_t factor) {
+  OutputOf(data).scale = std::max(factor, 1);
+}
+
+void OutputName(void* data, wl_output*, const char* name) {
+  OutputOf(data).connector = name;
+}
+
+void OutputDescription(void*, wl_output*, const char*) {}
+
+void XdgPosition(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
+  OutputOf(data).logical_x = x;
+  OutputOf(data).logical_y = y;
+}
+
+void XdgSize(void* data, zxdg_output_v1*, int32_t width, int32_t height) {
+  OutputOf(data).has_logical = true;
+  OutputOf(data).logical_width = width;
+  OutputOf(data).logical_height = height;
+}
+
+void XdgDone(void*, zxdg_output_v1*) {}
+void XdgName(void*, zxdg_output_v1*, const char*) {}
+void XdgDescription(void*, zxdg_output_v1*, const char*) {}
+
+constexpr zxdg_output_v1_listener kXdgOutputListener{XdgPosition, XdgSize, XdgDone, XdgName,
+                                                     XdgDescription};
+
+}  // namespace
+
+TWindowRect TOutput::PixelArea() const {
+  int32_t width = mode_width;
+  int32_t height = mode_height;
+  // Odd transforms turn the output a quarter: its picture is as high as its mode is wide.
+  if ((transform & 1) != 0) std::swap(width, height);
+  int32_t left = x;
+  int32_t top = y;
+  if (has_logical) {
+    left = logical_x;
+    top = logical_y;
+    // The layout's size, in whole pixels of the buffer scale: under a fractional scale the
+    // compositor shrinks that picture to the output.
+    width = logical_width * scale;
+    height = logical_height * scale;
+  }
+  return TWindowRect{left, top, left + std::max(width, 1), top + std::max(height, 1)};
+}
+
+TWaylandConnection::~TWaylandConnection() {
+  if (display_ == nullptr) return;
+  for (const auto& output : outputs_) {
+    if (output->xdg != nullptr) zxdg_output_v1_destroy(output->xdg);
+    wl_output_release(output->output);
+  }
+  for (const auto& seat : seats_) wl_seat_release(seat->seat);
+  if (xdg_outputs_ != nullptr) zxdg_output_manager_v1_destroy(xdg_outputs_);
+  if (idle_notifier_ != nullptr) ext_idle_notifier_v1_destroy(idle_notifier_);
+  if (kde_idle_ != nullptr) org_kde_kwin_idle_destroy(kde_idle_);
+  if (layer_shell_ != nullptr) zwlr_layer_shell_v1_destroy(layer_shell_);
+  if (shm_ != nullptr) wl_shm_destroy(shm_);
+  if (compositor_ != nullptr) wl_compositor_destroy(compositor_);
+  wl_registry_destroy(registry_);
+  wl_display_disconnect(display_);
+}
+
+std::string TWaylandConnection::SocketNameFromEnvironment() {
+  const char* name = std::getenv("WAYLAND_DISPLAY");
+  return name != nullptr && name[0] != '\0' ? name : "wayland-0";
+}
+
+bool TWaylandConnection::Open() {
+  if (display_ != nullptr) return true;
+  socket_name_ = SocketNameFromEnvironment();
+  display_ = wl_display_connect(nullptr);
+  if (display_ == nullptr) return false;
+  static constexpr wl_registry_listener kRegistryListener{Global, GlobalRemove};
+  registry_ = wl_display_get_registry(display_);
+  wl_registry_add_listener(registry_, &kRegistryListener, this);
+  // The globals, then what the outputs and seats say of themselves.
+  Roundtrip();
+  Roundtrip();
+  TakeOutputsChanged();
+  return true;
+}
+
+void TWaylandConnection::Global(void* data, wl_registry* registry, uint32_t name,
+                                const char* interface, uint32_t version) {
+  auto& self = *static_cast<TWaylandConnection*>(data);
+  const std::string_view which = interface;
+  if (which == wl_compositor_interface.name) {
+    self.compositor_ =
+        Bind<wl_compositor>(registry, name, &wl_compositor_interface, version, kCompositorVersion);
+  } else if (which == wl_shm_interface.name) {
+    self.shm_ = Bind<wl_shm>(registry, name, &wl_shm_interface, version, 1);
+  } else if (which == zwlr_layer_shell_v1_interface.name) {
+    self.layer_shell_version_ = std::min(version, kLayerShellVersion);
+    self.layer_shell_ = Bind<zwlr_layer_shell_v1>(registry, name, &zwlr_layer_shell_v1_interface,
+                                                  version, kLayerShellVersion);
+  } else if (which == zxdg_output_manager_v1_interface.name) {
+    self.xdg_outputs_ = Bind<zxdg_output_manager_v1>(
+        registry, name, &zxdg_output_manager_v1_interface, version, kXdgOutputVersion);
+    for (const auto& output : self.outputs_) self.WatchLogical(*output);
+  } else if (which == ext_idle_notifier_v1_interface.name) {
+    self.idle_notifier_ =
+        Bind<ext_idle_notifier_v1>(registry, name, &ext_idle_notifier_v1_interface, version, 1);
+  } else if (which == org_kde_kwin_idle_interface.name) {
+    self.kde_idle_ =
+        Bind<org_kde_kwin_idle>(registry, name, &org_kde_kwin_idle_interface, version, 1);
+  } else if (which == wl_output_interface.name) {
+    self.AddOutput(name, version);
+  } else if (which == wl_seat_interface.name) {
+    auto seat = std::make_unique<TSeat>();
+    seat->name = name;
+    seat->changed = &self.seats_changed_;
+    seat->seat = Bind<wl_seat>(registry, name, &wl_seat_interface, version, kSeatVersion);
+    static constexpr wl_seat_listener kSeatListener{
+        [](void* data, wl_seat*, uint32_t capabilities) {
+          auto* seat = static_cast<TSeat*>(data);
+          seat->capabilities = capabilities;
+          *seat->changed = true;
+        },
+        [](void*, wl_seat*, const char*) {}};
+    wl_seat_add_listener(seat->seat, &kSeatListener, seat.get());
+    self.seats_.push_back(std::move(seat));
+    self.seats_changed_ = true;
+  }
+}
+
+void TWaylandConnection::AddOutput(uint32_t name, uint32_t version) {
+  auto output = std::make_unique<TOutput>();
+  output->name = name;
+  output->changed = &outputs_changed_;
+  output->output = Bind<wl_output>(registry_, name, &wl_output_interface, version, kOutputVersion);
+  static constexpr wl_output_listener kOutputListener{OutputGeometry,
+                                                      OutputMode,
+                                                      [](void* data, wl_output*) {
+                                                        OutputOf(data).done = true;
+                                                        // Each done ends a consistent description:
+                                                        // a new output, or a change of one.
+                                                        *OutputOf(data).changed = true;
+                                                      },
+                                                      OutputScale,
+                                                      OutputName,
+                                                      OutputDescription};
+  wl_output_add_listener(output->output, &kOutputListener, output.get());
+  WatchLogical(*output);
+  outputs_.push_back(std::move(output));
+}
+
+void TWaylandConnection::WatchLogical(TOutput& output) {
+  if (xdg_outputs_ == nullptr || output.xdg != nullptr) return;
+  output.xdg = zxdg_output_manager_v1_get_xdg_output(xdg_outputs_, output.output);
+  zxdg_output_v1_add_listener(output.xdg, &kXdgOutputListener, &output);
+}
+
+void TWaylandConnection::GlobalRemove(void* data, wl_registry*, uint32_t name) {
+  auto& self = *static_cast<TWaylandConnection*>(data);
+  const auto output = std::find_if(self.outputs_.begin(), self.outputs_.end(),
+                                   [name](const auto& o) { return o->name == name; });
+  if (output != self.outputs_.end()) {
+    if ((*output)->xdg != nullptr) zxdg_output_v1_destroy((*output)->xdg);
+    wl_output_release((*output)->output);
+    self.outputs_.erase(output);
+    self.outputs_changed_ = true;
+    return;
+  }
+  const auto seat = std::find_if(self.seats_.begin(), self.seats_.end(),
+                                 [name](const auto& s) { return s->name == name; });
+  if (seat != self.seats_.end()) {
+    wl_seat_release((*seat)->seat);
+    self.seats_.erase(seat);
+    self.seats_changed_ = true;
+  }
+}
+
+std::vector<const TOutput*> TWaylandConnection::Outputs() const {
+  std::vector<const TOutput*> ready;
+  for (const auto& output : outputs_) {
+    if (output->done && output->mode_width > 0) ready.push_back(output.get());
+  }
+  return ready;
+}
+
+TWaylandConnection& TWaylandConnection::Require() {
+  if (!Open()) {
+    throw EZarmokError(kWindowCreateMessage,
+                       "Wayland: no compositor answers at '" + socket_name_ + "'");
+  }
+  if (layer_shell_ == nullptr || compositor_ == nullptr || shm_ == nullptr) {
+    throw EZarmokError(kWindowCreateMessage,
+                       "Wayland: the compositor offers no layer shell (zwlr_layer_shell_v1)");
+  }
+  return *this;
+}
+
+std::vector<TMonitor> TWaylandConnection::Monitors() const {
+  std::vector<TMonitor> monitors;
+  for (const TOutput* output : Outputs()) {
+    monitors.push_back(TMonitor{output->name, output->PixelArea()});
+  }
+  if (monitors.empty()) throw EZarmokError(kWindowCreateMessage, "Wayland: no output to cover");
+  return monitors;
+}
+
+const TOutput* TWaylandConnection::OutputNamed(uint32_t name) const {
+  for (const auto& output : outputs_) {
+    if (output->name == name) return output.get();
+  }
+  return nullptr;
+}
+
+bool TWaylandConnection::TakeOutputsChanged() {
+  return std::exchange(outputs_changed_, false);
+}
+
+bool TWaylandConnection::TakeSeatsChanged() {
+  return std::exchange(seats_changed_, false);
+}
+
+void TWaylandConnection::RaiseError() {
+  const int error = wl_display_get_error(display_);
+  if (error == 0) return;
+  const wl_interface* interface = nullptr;
+  uint32_t id = 0;
+  const uint32_t code = wl_display_get_protocol_error(display_, &interface, &id);
+  if (error == EPROTO) {
+    throw EZarmokError(std::string("Wayland プロトコルエラー: ") +
+                       (interface != nullptr ? interface->name : "?") + " #" + std::to_string(id) +
+                       ", code " + std::to_string(code));
+  }
+  throw EZarmokError("Wayland コンポジターとの接続が切れました", std::strerror(error));
+}
+
+bool TWaylandConnection::Pump(int32_t timeout_ms, int other_fd) {
+  RaiseError();
+  int handled = 0;
+  while (wl_display_prepare_read(display_) != 0) {
+    const int count = wl_display_dispatch_pending(display_);
+    if (count < 0) RaiseError();
+    handled += count;
+  }
+  // What was already queued may be just what the caller waits for.
+  if (handled > 0) timeout_ms = 0;
+  std::array<pollfd, 2> watch{pollfd{wl_display_get_fd(display_), POLLIN, 0},
+                              pollfd{other_fd, POLLIN, 0}};
+  if (wl_display_flush(display_) < 0 && errno == EAGAIN) watch[0].events |= POLLOUT;
+  const int ready = poll(watch.data(), other_fd >= 0 ? 2 : 1, timeout_ms);
+  if (ready > 0 && (watch[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
+    if (wl_display_read_events(display_) < 0) RaiseError();
+  } else {
+    wl_display_cancel_read(display_);
+  }
+  if (wl_display_dispatch_pending(display_) < 0) RaiseError();
+  wl_display_flush(display_);
+  return ready > 0 && other_fd >= 0 && (watch[1].revents & POLLIN) != 0;
+}
+
+void TWaylandConnection::Roundtrip() {
+  if (wl_display_roundtrip(display_) < 0) RaiseError();
+}
+
+}  // namespace zarmok::wl

@@ -1,0 +1,186 @@
+# Shared by the Wayland scripts: a private headless sway with two 800x600 outputs side by side,
+# run with its clients as an ordinary user (nobody when the tests run as root: sway refuses
+# root), a private runtime folder, home and configuration folder, a private copy of the
+# program, pictures of the outputs, and clean-up of everything on exit. Waits are for
+# conditions (a socket, a picture, a process's end), each with a deadline.
+set -euo pipefail
+
+for variable in ZARMOK_PATH ZARMOK_WL_CLIENT; do
+  if [ -z "${!variable:-}" ] || [ ! -x "${!variable}" ]; then
+    echo "$variable does not name a built program" >&2
+    exit 1
+  fi
+done
+
+WORK=$(mktemp -d)
+chmod 0755 "$WORK"
+declare -a CLEANUP_PIDS=()
+SWAY_PID=
+# What sway paints where no surface is: the saver covers an output when none of it is left.
+BACKGROUND='rgb(63,63,63)'
+
+cleanup() {
+  local pid
+  for pid in "${CLEANUP_PIDS[@]}"; do kill "$pid" 2>/dev/null || true; done
+  if [ -n "$SWAY_PID" ]; then
+    kill "$SWAY_PID" 2>/dev/null || true
+    wait "$SWAY_PID" 2>/dev/null || true
+  fi
+  rm -rf "$WORK"
+}
+trap cleanup EXIT
+
+fail() {
+  echo "FAIL: $*" >&2
+  if [ -s "$WORK/err" ]; then echo "--- saver's stderr:" >&2; cat "$WORK/err" >&2; fi
+  exit 1
+}
+
+# as_user [exec_user] CMD...: CMD as nobody when run as root, else as this user, in the
+# compositor's environment only: no X display leaks in, so every start is the Wayland back
+# end's. With exec_user the shell becomes CMD, so that a background job's id is CMD's own.
+as_user() {
+  local exec_=
+  if [ "$1" = exec_user ]; then exec_=exec; shift; fi
+  local -a user=() session=()
+  if [ "$(id -u)" = 0 ]; then user=(setpriv --reuid=65534 --regid=65534 --clear-groups); fi
+  # Once sway runs, its clients find it; sway itself must not be told of a compositor.
+  if [ -n "${WL_NAME:-}" ]; then session=(WAYLAND_DISPLAY="$WL_NAME" SWAYSOCK="$SWAYSOCK"); fi
+  $exec_ "${user[@]}" env -i PATH=/usr/bin:/bin HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config" \
+    XDG_RUNTIME_DIR="$WORK/run" ZARMOK_HOST_LIBDIR="$WORK/hostlib" "${session[@]}" "$@"
+}
+
+# make_owned DIR: a folder of the test user's, mode 0700.
+make_owned() {
+  mkdir -p "$1"
+  if [ "$(id -u)" = 0 ]; then chown 65534:65534 "$1"; fi
+  chmod 0700 "$1"
+}
+
+# start_sway: the compositor, ready to take clients; copies the programs where the user can
+# run them.
+start_sway() {
+  make_owned "$WORK/run"
+  make_owned "$WORK/home"
+  make_owned "$WORK/home/.config"
+  make_owned "$WORK/shots"
+  mkdir -p "$WORK/bin"
+  cp "$ZARMOK_PATH" "$WORK/bin/zarmok"
+  cp "$ZARMOK_WL_CLIENT" "$WORK/bin/client"
+  if [ -n "${ZARMOK_WL_SEEDED:-}" ]; then cp "$ZARMOK_WL_SEEDED" "$WORK/bin/seeded"; fi
+  chmod -R a+rX "$WORK/bin"
+  SAVER="$WORK/bin/zarmok"
+  printf 'output HEADLESS-1 mode 800x600 position 0 0\noutput HEADLESS-2 mode 800x600 position 800 0\n' \
+    >"$WORK/sway.config"
+  chmod a+r "$WORK/sway.config"
+  as_user exec_user env WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+    WLR_HEADLESS_OUTPUTS=2 sway -c "$WORK/sway.config" >"$WORK/sway.log" 2>&1 &
+  SWAY_PID=$!
+  local i socket=
+  # sway names its sockets itself, in the runtime folder that is the test's alone.
+  for i in $(seq 200); do
+    socket=$(find "$WORK/run" -maxdepth 1 -type s -name 'wayland-*' | head -n1)
+    SWAYSOCK=$(find "$WORK/run" -maxdepth 1 -type s -name 'sway-ipc.*.sock' | head -n1)
+    if [ -n "$socket" ] && [ -n "$SWAYSOCK" ]; then break; fi
+    kill -0 "$SWAY_PID" 2>/dev/null || fail "sway did not start: $(cat "$WORK/sway.log")"
+    sleep 0.05
+  done
+  [ -n "$socket" ] && [ -n "$SWAYSOCK" ] || fail "sway did not start: $(cat "$WORK/sway.log")"
+  WL_NAME=$(basename "$socket")
+  LOCK_FILE="$WORK/run/zarmok-$WL_NAME.lock"
+  for i in $(seq 100); do
+    if as_user swaymsg -t get_outputs 2>/dev/null | grep -q HEADLESS-2; then return 0; fi
+    sleep 0.05
+  done
+  fail "sway has no second output"
+}
+
+# write_settings LINE...: the saver's settings file.
+write_settings() {
+  as_user mkdir -p -m 0700 "$WORK/home/.config/zarmok"
+  printf '%s\n' "$@" | as_user tee "$WORK/home/.config/zarmok/zarmok.ini" >/dev/null
+}
+
+# start_saver ARGS...: the private copy in the background, stderr in $WORK/err; sets SAVER_PID.
+start_saver() {
+  as_user exec_user "$SAVER" "$@" 2>"$WORK/err" &
+  SAVER_PID=$!
+  CLEANUP_PIDS+=("$SAVER_PID")
+}
+
+# shot OUTPUT: a picture of one output; prints its path.
+shot() {
+  local file="$WORK/shots/$1.png"
+  as_user grim -o "$1" "$file" || fail "grim could not take $1"
+  echo "$file"
+}
+
+# background_pixels FILE: how many pixels of the compositor's background a picture shows.
+background_pixels() {
+  convert "$1" -fill black +opaque "$BACKGROUND" -fill white -opaque "$BACKGROUND" \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+
+# lit_pixels FILE: how many pixels are neither black nor the background.
+lit_pixels() {
+  convert "$1" -fill black -opaque "$BACKGROUND" -fill white +opaque black \
+    -format '%[fx:round(mean*w*h)]' info:
+}
+
+# wait_covered TIMEOUT_S OUTPUT...: waits until no pixel of the background is left on the outputs.
+wait_covered() {
+  local timeout=$1 output left
+  shift
+  local deadline=$((SECONDS + timeout))
+  for output in "$@"; do
+    while :; do
+      left=$(background_pixels "$(shot "$output")")
+      [ "$left" = 0 ] && break
+      [ $SECONDS -lt $deadline ] || fail "$output still shows $left pixels of the background"
+      sleep 0.05
+    done
+  done
+}
+
+# wait_uncovered TIMEOUT_S OUTPUT...: waits until the outputs show only the background.
+wait_uncovered() {
+  local timeout=$1 output left
+  shift
+  local deadline=$((SECONDS + timeout))
+  for output in "$@"; do
+    while :; do
+      left=$(background_pixels "$(shot "$output")")
+      [ "$left" = $((800 * 600)) ] && break
+      [ $SECONDS -lt $deadline ] || fail "a surface is left on $output"
+      sleep 0.05
+    done
+  done
+}
+
+# wait_exit PID TIMEOUT_S: waits for the process to end and sets EXIT_CODE; returns 1 when it is
+# still running after the timeout.
+wait_exit() {
+  local pid=$1 timeout=$2 i
+  EXIT_CODE=
+  for i in $(seq $((timeout * 20))); do
+    if ! kill -0 "$pid" 2>/dev/null; then
+      EXIT_CODE=0
+      wait "$pid" || EXIT_CODE=$?
+      return 0
+    fi
+    sleep 0.05
+  done
+  return 1
+}
+
+# press_key: one key, as a user types it: wtype makes a keyboard of its own for it, which the
+# seat offers only from then on; the key comes 300 ms later, once clients have taken that
+# keyboard.
+press_key() {
+  as_user wtype -s 300 a
+}
+
+# saver_running: whether a saver holds the session's lock.
+saver_running() {
+  [ -e "$LOCK_FILE" ] && ! as_user flock -n -s "$LOCK_FILE" true
+}
