@@ -13,7 +13,7 @@ namespace zarmok {
 
 class TDamage {
  public:
-  static constexpr int kMaxRects = 8;
+  static constexpr int kMaxRects = 32;
   // Rectangles closer than this are sent as one: a request costs more than a few pixels.
   static constexpr int32_t kJoinDistance = 16;
 

@@ -30,6 +30,9 @@ bool TakeForeground(HWND window) {
   return GetForegroundWindow() == window;
 }
 
+constexpr int64_t kLookEveryNs = 1000000;
+constexpr int64_t kSureLookNs = 250000000;
+
 // How long after its window shows the loop goes on asking for the foreground.
 constexpr int64_t kForegroundRetryNs = 2000000000;
 
@@ -268,6 +271,19 @@ void TWin32SaverPlatform::HandlePendingMessages(ISaverEvents& events) {
   events_ = &events;
   while (events.Running() && DeliverKept(events)) {
   }
+  // Every look at the queue is a call into the system (under Wine a round trip to its server,
+  // dearer than a step). A wait that ran out found the queue empty (it returns at once for
+  // input already there), so the look after it is saved but for a rare one to be sure; a saver
+  // stepping without waits looks once a millisecond, which no input notices.
+  const int64_t now = Now();
+  const int64_t since = now - last_look_;
+  if (!queue_may_hold_ && since < (waited_ ? kSureLookNs : kLookEveryNs)) {
+    events_ = nullptr;
+    return;
+  }
+  waited_ = false;
+  queue_may_hold_ = false;
+  last_look_ = now;
   MSG message;
   while (events.Running() && PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
     if (message.message == WM_QUIT) {
@@ -281,7 +297,8 @@ void TWin32SaverPlatform::HandlePendingMessages(ISaverEvents& events) {
 }
 
 void TWin32SaverPlatform::WaitForInput(int32_t milliseconds) {
-  wait_.Wait(milliseconds);
+  waited_ = true;
+  queue_may_hold_ = wait_.Wait(milliseconds) || queue_may_hold_;
 }
 
 int64_t TWin32SaverPlatform::Now() {

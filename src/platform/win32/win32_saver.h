@@ -97,6 +97,11 @@ class TWin32SaverPlatform final : public ISaverPlatform {
   // the loop asks again.
   HWND foreground_wanted_ = nullptr;
   int64_t foreground_until_ = 0;
+  // The last look at the message queue, whether the loop waited since, and whether a wait saw
+  // something arrive.
+  int64_t last_look_ = 0;
+  bool waited_ = true;
+  bool queue_may_hold_ = true;
 };
 
 }  // namespace zarmok::win32

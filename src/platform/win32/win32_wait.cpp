@@ -40,17 +40,18 @@ TInputWait::~TInputWait() {
   if (winmm_ != nullptr) FreeLibrary(winmm_);
 }
 
-void TInputWait::Wait(int32_t milliseconds) {
+bool TInputWait::Wait(int32_t milliseconds) {
   const DWORD span = static_cast<DWORD>(milliseconds < 0 ? 0 : milliseconds);
   if (timer_ != nullptr && span > 0) {
     LARGE_INTEGER due{};
     due.QuadPart = -static_cast<LONGLONG>(span) * 10000;  // relative, in 100 ns
     if (SetWaitableTimer(timer_, &due, 0, nullptr, nullptr, FALSE)) {
-      MsgWaitForMultipleObjectsEx(1, &timer_, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
-      return;
+      return MsgWaitForMultipleObjectsEx(1, &timer_, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE) !=
+             WAIT_OBJECT_0;
     }
   }
-  MsgWaitForMultipleObjectsEx(0, nullptr, span, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+  return MsgWaitForMultipleObjectsEx(0, nullptr, span, QS_ALLINPUT, MWMO_INPUTAVAILABLE) !=
+         WAIT_TIMEOUT;
 }
 
 }  // namespace zarmok::win32

@@ -29,8 +29,9 @@ class TInputWait {
   TInputWait& operator=(const TInputWait&) = delete;
 
   TMethod Method() const { return method_; }
-  // Returns when input for the thread arrives or `milliseconds` have passed.
-  void Wait(int32_t milliseconds);
+  // Returns when input for the thread arrives or `milliseconds` have passed: false when the
+  // time ran out with no input in the queue.
+  bool Wait(int32_t milliseconds);
 
  private:
   using TTimePeriod = UINT(WINAPI*)(UINT);
