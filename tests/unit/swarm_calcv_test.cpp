@@ -6,8 +6,8 @@
 #include <numbers>
 
 #include "DeskTop.h"
-#include "fake/headings.h"
 #include "fake/fake_host.h"
+#include "fake/headings.h"
 #include "fake/memory_profile.h"
 #include "fake/settings_edit.h"
 

@@ -152,7 +152,8 @@ void THeadlessPlatform::WaitForInput(int32_t milliseconds) {
   }
   int64_t until = MonotonicNanoseconds() + static_cast<int64_t>(milliseconds) * 1000000;
   if (tick_ns_ > 0) until = (until + tick_ns_ - 1) / tick_ns_ * tick_ns_;
-  std::this_thread::sleep_until(std::chrono::steady_clock::time_point(std::chrono::nanoseconds(until)));
+  std::this_thread::sleep_until(
+      std::chrono::steady_clock::time_point(std::chrono::nanoseconds(until)));
 }
 
 int64_t THeadlessPlatform::Now() {

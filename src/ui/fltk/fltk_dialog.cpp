@@ -63,9 +63,7 @@ class TDialogWindow : public IBugsPramSetView, private IDialogLayoutBuilder {
     handlers_[kCancelHandler] = [&] {
       RunEventHandler([&] { dialog.CancelBtnClick(); }, error_box);
     };
-    handlers_[kAboutHandler] = [&] {
-      RunEventHandler([&] { dialog.AboutBtnClick(); }, error_box);
-    };
+    handlers_[kAboutHandler] = [&] { RunEventHandler([&] { dialog.AboutBtnClick(); }, error_box); };
   }
 
   Fl_Double_Window& Window() { return *window_; }

@@ -35,7 +35,6 @@ bool FaceInstalled(const char* face) {
   return found;
 }
 
-
 // The user's character classification (LC_CTYPE from the environment) while it lives. Xlib
 // chooses the character sets of a text property by the current LC_CTYPE, and a name should be
 // encoded as the user's other X clients encode theirs; the rest of the program keeps the C
