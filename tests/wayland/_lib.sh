@@ -36,6 +36,9 @@ fail() {
   exit 1
 }
 
+# The waits for a process's end are the other test libraries' own.
+source "$(dirname "${BASH_SOURCE[0]}")/../_common.sh"
+
 # as_user [exec_user] CMD...: CMD as nobody when run as root, else as this user, in the
 # compositor's environment only: no X display leaks in, so every start is the Wayland back
 # end's. With exec_user the shell becomes CMD, so that a background job's id is CMD's own.
@@ -127,51 +130,25 @@ lit_pixels() {
     -format '%[fx:round(mean*w*h)]' info:
 }
 
-# wait_covered TIMEOUT_S OUTPUT...: waits until no pixel of the background is left on the outputs.
-wait_covered() {
-  local timeout=$1 output left
-  shift
+# wait_background PIXELS TIMEOUT_S WHAT OUTPUT...: waits until each output shows PIXELS pixels of
+# the background, and fails saying WHAT otherwise.
+wait_background() {
+  local pixels=$1 timeout=$2 what=$3 output left
+  shift 3
   local deadline=$((SECONDS + timeout))
   for output in "$@"; do
-    while :; do
-      left=$(background_pixels "$(shot "$output")")
-      [ "$left" = 0 ] && break
-      [ $SECONDS -lt $deadline ] || fail "$output still shows $left pixels of the background"
+    until left=$(background_pixels "$(shot "$output")") && [ "$left" = "$pixels" ]; do
+      [ $SECONDS -lt $deadline ] || fail "$what on $output ($left pixels of the background)"
       sleep 0.05
     done
   done
 }
+
+# wait_covered TIMEOUT_S OUTPUT...: waits until no pixel of the background is left on the outputs.
+wait_covered() { wait_background 0 "$1" "the background still shows" "${@:2}"; }
 
 # wait_uncovered TIMEOUT_S OUTPUT...: waits until the outputs show only the background.
-wait_uncovered() {
-  local timeout=$1 output left
-  shift
-  local deadline=$((SECONDS + timeout))
-  for output in "$@"; do
-    while :; do
-      left=$(background_pixels "$(shot "$output")")
-      [ "$left" = $((800 * 600)) ] && break
-      [ $SECONDS -lt $deadline ] || fail "a surface is left on $output"
-      sleep 0.05
-    done
-  done
-}
-
-# wait_exit PID TIMEOUT_S: waits for the process to end and sets EXIT_CODE; returns 1 when it is
-# still running after the timeout.
-wait_exit() {
-  local pid=$1 timeout=$2 i
-  EXIT_CODE=
-  for i in $(seq $((timeout * 20))); do
-    if ! kill -0 "$pid" 2>/dev/null; then
-      EXIT_CODE=0
-      wait "$pid" || EXIT_CODE=$?
-      return 0
-    fi
-    sleep 0.05
-  done
-  return 1
-}
+wait_uncovered() { wait_background $((800 * 600)) "$1" "a surface is left" "${@:2}"; }
 
 # press_key: one key, as a user types it: wtype makes a keyboard of its own for it, which the
 # seat offers only from then on; the key comes 300 ms later, once clients have taken that

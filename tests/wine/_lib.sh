@@ -163,5 +163,16 @@ place_host_library() {
   cp "$source" "$target"
 }
 
+# use_scripted_password_library: the scripted PASSWORD.CPL in the system folder, logging its
+# calls to $WORK/calls.log and answering the verdict written to $WORK/verdict; `calls` prints how
+# many verifications it has had.
+use_scripted_password_library() {
+  place_host_library "$ZARMOK_TEST_CPL_PATH" PASSWORD.CPL
+  export ZARMOK_TEST_HOSTLIB_LOG ZARMOK_TEST_VERDICT_FILE
+  ZARMOK_TEST_HOSTLIB_LOG=$(win_path "$WORK/calls.log")
+  ZARMOK_TEST_VERDICT_FILE=$(win_path "$WORK/verdict")
+}
+calls() { if [ -f "$WORK/calls.log" ]; then grep -c VerifyScreenSavePwd "$WORK/calls.log"; else echo 0; fi; }
+
 # win_path FILE: the Windows name of a Unix path.
 win_path() { winepath -w "$1" 2>/dev/null | tr -d '\r'; }

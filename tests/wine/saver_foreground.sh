@@ -7,11 +7,7 @@
 source "$(dirname "$0")/_lib.sh"
 start_xvfb 1024x768
 install_saver
-place_host_library "$ZARMOK_TEST_CPL_PATH" PASSWORD.CPL
-export ZARMOK_TEST_HOSTLIB_LOG ZARMOK_TEST_VERDICT_FILE
-ZARMOK_TEST_HOSTLIB_LOG=$(win_path "$WORK/calls.log")
-ZARMOK_TEST_VERDICT_FILE=$(win_path "$WORK/verdict")
-calls() { if [ -f "$WORK/calls.log" ]; then grep -c VerifyScreenSavePwd "$WORK/calls.log"; else echo 0; fi; }
+use_scripted_password_library
 # The pointer rests where the other program's window appears, as a user's hand on the mouse.
 xdotool mousemove 150 130
 

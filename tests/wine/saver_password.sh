@@ -7,11 +7,7 @@
 source "$(dirname "$0")/_lib.sh"
 start_xvfb 800x600
 install_saver
-place_host_library "$ZARMOK_TEST_CPL_PATH" PASSWORD.CPL
-export ZARMOK_TEST_HOSTLIB_LOG ZARMOK_TEST_VERDICT_FILE
-ZARMOK_TEST_HOSTLIB_LOG=$(win_path "$WORK/calls.log")
-ZARMOK_TEST_VERDICT_FILE=$(win_path "$WORK/verdict")
-calls() { if [ -f "$WORK/calls.log" ]; then grep -c VerifyScreenSavePwd "$WORK/calls.log"; else echo 0; fi; }
+use_scripted_password_library
 
 # press_key: presses a key once and waits for the call it must cause; sets ASKED, the number of
 # calls the library has had once that press is answered.
