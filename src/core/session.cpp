@@ -121,7 +121,7 @@ void TSaverSession::RemoveWindow(size_t index) {
   std::unique_ptr<TSlot> gone = std::move(slots_[index]);
   slots_.erase(slots_.begin() + static_cast<std::ptrdiff_t>(index));
   // The run's grace goes on in the window that takes the role on.
-  if (index == 0) Lead().IdleCount = gone->desktop_->IdleCount;
+  if (index == 0 && !slots_.empty()) Lead().IdleCount = gone->desktop_->IdleCount;
   // No longer the run's first window: its destruction leaves the run's flag and pointer alone.
   if (gone->desktop_ != nullptr) gone->desktop_->FormDestroy();
 }
@@ -174,6 +174,8 @@ void TSaverSession::ShowWindow(TSlot& slot) {
 void TSaverSession::FollowMonitors() {
   if (preview_parent_ != 0) return;
   const std::vector<TMonitor> monitors = platform_.Monitors();
+  // A moment without monitors (all unplugged at once) keeps the windows until some come back.
+  if (monitors.empty()) return;
   // New windows first, so that the run never finds itself without one.
   for (const TMonitor& monitor : monitors) {
     const auto same = [&](const std::unique_ptr<TSlot>& s) { return s->monitor_.Id == monitor.Id; };

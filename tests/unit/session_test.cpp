@@ -400,7 +400,10 @@ TEST(SessionMonitors, AMonitorThatGoesTakesItsWindowAndANewOneGetsOne) {
   TFakeStartUp host;
   host.monitors = {TMonitor{1, {0, 0, 640, 480}}, TMonitor{2, {640, 0, 1280, 480}}};
   host.settings = {{"StepsPerSecond", "100"}};
-  // The first window's monitor goes, the second's grows, a third comes.
+  // A moment without monitors changes nothing; then the first window's monitor goes, the
+  // second's grows, a third comes.
+  host.Do(30 * kMs, [&host] { host.monitors.clear(); });
+  host.At(30 * kMs, {TSaverEventKind::MonitorsChanged});
   host.Do(50 * kMs, [&host] {
     host.monitors = {TMonitor{2, {640, 0, 1920, 720}}, TMonitor{3, {0, 480, 640, 960}}};
   });
