@@ -225,7 +225,7 @@ std::optional<TPoint> TWaylandSaverPlatform::PointerPosition() {
 }
 
 void TWaylandSaverPlatform::Take(int32_t timeout_ms) {
-  connection_.Pump(timeout_ms, end_signals_.Descriptor());
+  signal_ready_ = connection_.Pump(timeout_ms, end_signals_.Descriptor()) || signal_ready_;
   if (connection_.TakeOutputsChanged()) outputs_changed_ = true;
   if (connection_.TakeSeatsChanged() && input_ != nullptr) input_->Follow();
 }
@@ -247,11 +247,12 @@ void TWaylandSaverPlatform::Deliver(const TInputNote& note, ISaverEvents& events
 }
 
 void TWaylandSaverPlatform::HandlePendingMessages(ISaverEvents& events) {
-  if (end_signals_.Taken()) {
+  // An idle turn reads only what the wait before it saw come (it read the connection itself).
+  if (std::exchange(signal_ready_, false) && end_signals_.Taken()) {
     events.Deliver(TSaverEvent{TSaverEventKind::EndRequest});
     return;
   }
-  Take(0);
+  if (!std::exchange(waited_, false)) Take(0);
   if (std::exchange(outputs_changed_, false)) {
     events.Deliver(TSaverEvent{TSaverEventKind::MonitorsChanged});
   }
@@ -289,6 +290,7 @@ void TWaylandSaverPlatform::HandlePendingMessages(ISaverEvents& events) {
 void TWaylandSaverPlatform::WaitForInput(int32_t milliseconds) {
   if (Waiting()) return;
   Take(milliseconds);
+  waited_ = true;
 }
 
 void TWaylandSaverPlatform::RaiseRequestErrors(bool) {

@@ -120,6 +120,9 @@ class TWaylandSaverPlatform final : public ISaverPlatform {
   // Windows whose picture was lost (made anew at another size) and not yet painted again.
   std::vector<TWaylandSaverWindow*> unpainted_;
   bool outputs_changed_ = false;
+  // Whether the loop's wait has just read the connection, and saw an end signal come.
+  bool waited_ = false;
+  bool signal_ready_ = true;
   bool lent_ = false;
 };
 
