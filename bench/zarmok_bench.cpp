@@ -50,7 +50,7 @@ void RunIdle(benchmark::State& state, std::map<std::string, std::string> setting
   TSaverSession session(platform, {"/s"}, 1);
   constexpr int64_t kWarmUp = 2000;  // past the births' first lives
   int64_t figures = 0;
-  platform.Observe([&](int64_t step) {
+  session.ObserveSteps([&](int64_t step) {
     if (step < kWarmUp) return true;
     // The first call starts the timing; each later one closes a measured step.
     if (step == kWarmUp) return state.KeepRunning();

@@ -25,7 +25,7 @@ double StepsPerSecond(int32_t rate, int64_t tick_ns, double seconds) {
   const auto start = std::chrono::steady_clock::now();
   const auto end = start + std::chrono::duration<double>(seconds);
   int64_t taken = 0;
-  platform.Observe([&](int64_t steps) {
+  session.ObserveSteps([&](int64_t steps) {
     taken = steps;
     return std::chrono::steady_clock::now() < end;
   });

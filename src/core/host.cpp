@@ -5,6 +5,7 @@
 
 #include "DeskTop.h"
 #include "errors.h"
+#include "idle_watch.h"
 #include "integer_text.h"
 #include "session.h"
 #include "settings.h"
@@ -56,16 +57,8 @@ TWindowHandle SettingsOwner(std::string_view first) {
   return value ? WidenHandle(static_cast<uint32_t>(*value)) : 0;
 }
 
-std::unique_ptr<IPlatformWindow> ISaverPlatform::CreateWallpaperWindow() {
+std::unique_ptr<IPlatformWindow> ISaverPlatform::CreateWallpaperWindow(const TWindowRect&) {
   throw EZarmokError(kWindowCreateMessage);
-}
-
-std::string IStartUpHost::SettingsFile() {
-  return SettingsFilePath(ProgramPath());
-}
-
-std::string SaverSettingsFile(IStartUpHost& host) {
-  return host.SettingsFile();
 }
 
 bool CloseAsksPassword(const std::vector<std::string>& arguments) {
@@ -170,13 +163,13 @@ int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
   if (host.FindTopLevelSaver()) return 0;
   const std::string first = arguments.empty() ? std::string() : arguments[0];
   switch (ChooseStartUpMode(arguments, host.NoArgumentOpensSettings(), host.OffersWallpaper(),
-                            host.OffersIdleWatch())) {
+                            host.IdleSource() != nullptr)) {
     case TSaverMode::Settings: {
       // An owner that names no window is the host's mistake: the user still gets the dialog,
       // standing alone.
       TWindowHandle owner = SettingsOwner(first);
       if (owner != 0 && !host.WindowExists(owner)) owner = 0;
-      return host.RunSettingsDialog(SaverSettingsFile(host), owner);
+      return host.RunSettingsDialog(host.SettingsFile(), owner);
     }
     case TSaverMode::ChangePassword:
       ChangePassword(host.Passwords(), host.ApplicationWindow());
@@ -224,7 +217,10 @@ int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
 }
 
 int RunIdleWatch(int32_t seconds, IStartUpHost& host) {
-  while (host.WaitForIdle(seconds)) {
+  IIdleSource* source = host.IdleSource();
+  if (source == nullptr) return 0;
+  TIdleWatch watch(*source, int64_t{seconds} * 1000);
+  while (watch.WaitForIdle()) {
     if (host.FindTopLevelSaver()) continue;
     // The saver as the desktop starts it: full-screen, closing through the password check.
     TSaverSession session(host, {"/s"});

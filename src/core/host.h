@@ -56,9 +56,6 @@ int RunIdleWatch(int32_t seconds, IStartUpHost& host);
 // "-c:" read as a preview handle is and widened, 0 when there is none or it is not a handle.
 TWindowHandle SettingsOwner(std::string_view first);
 
-// The settings file of the saver window and the dialog on this host.
-std::string SaverSettingsFile(IStartUpHost& host);
-
 // The close rule: true when the close query must ask VerifyPassword, which is with no
 // argument at all or a first argument of exactly "/s" or "-s".
 bool CloseAsksPassword(const std::vector<std::string>& arguments);

@@ -73,11 +73,18 @@ struct TWindowRect {
   bool operator==(const TWindowRect&) const = default;
 };
 
-// One monitor of the desktop: a full-screen run gives each its own saver window.
+// One monitor of the desktop as the platform reports it: a full-screen run gives each monitor
+// it keeps its own saver window (the session orders them and drops duplicates).
 struct TMonitor {
   // The platform's name for it, the same for as long as the monitor exists.
   uint64_t Id = 0;
+  // Its pixels: where a window covering it lies and how large its picture is.
   TWindowRect Area;
+  // The monitor the desktop calls its main one.
+  bool Primary = false;
+  // The monitor whose window already shows on this one (its Id), 0 when it needs its own: a
+  // clone, or a monitor that shows a part of a larger one's picture.
+  uint64_t Mirrors = 0;
   bool operator==(const TMonitor&) const = default;
 };
 
@@ -147,54 +154,74 @@ class IPasswordHost {
                                       uint32_t reserved1, uint32_t reserved2) = 0;
 };
 
-// A saver window as the platform made it. Destroying the object destroys the platform window
-// if it still exists.
+class TRasterCanvas;
+struct TDirtyRect;
+
+// A saver window as the platform made it: a place on the screen that shows the pictures it is
+// given. The picture itself, what changed in it and what is owed to the window are the
+// session's. Destroying the object destroys the platform window if it still exists.
 class IPlatformWindow {
  public:
   virtual ~IPlatformWindow() = default;
-  virtual int32_t ClientWidth() = 0;
-  virtual int32_t ClientHeight() = 0;
-  virtual IDrawSurface& Canvas() = 0;
   virtual TWindowHandle Handle() = 0;
-  // Moves and sizes the window: the screen's coordinates for a top-level window, the pane's for
-  // a window inside one. The picture is lost (a Paint follows).
+  // Moves and sizes the window: the screen's pixels for a top-level window, the pane's for a
+  // window inside one. The size it takes comes back as a Resized event.
   virtual void Place(const TWindowRect& area) = 0;
-  // Shows the window as the loop starts, above every ordinary window unless it is in a pane.
+  // Shows the window as the loop starts, above every ordinary window unless it is in a pane or
+  // on the desktop's background.
   virtual void Show() = 0;
-  // Brings what was drawn since the last call to the screen.
-  virtual void Present() = 0;
+  // Brings `count` rectangles of `picture` to the screen. The picture is the window's own for
+  // the window's whole life, the same object at every call, so a platform that shows it later
+  // (when the compositor asks for the next frame) may read it then.
+  virtual void Blit(const TRasterCanvas& picture, const TDirtyRect* rects, int count) = 0;
+  // Goes above the windows that cover it.
+  virtual void Raise() {}
+  // A surface that every drawing of the window goes to as well, or null: a second picture drawn
+  // by other means, kept in step to compare the two.
+  virtual IDrawSurface* AlsoDrawsOn() { return nullptr; }
 };
 
 // One input or window event, as a host translates its own messages for the saver's session.
 enum class TSaverEventKind {
-  KeyDown,
+  KeyDown,          // a key went down; Code is kSystemKey for one held with the system's modifier
   PrimaryClick,     // the primary mouse button went down
   MouseMove,        // the pointer was seen at Position (whether it moved is the session's call)
   CloseRequest,     // the system or the user asks the window to close
-  Paint,            // the window's picture was lost and must be painted again
-  WindowGone,       // the window was destroyed by someone else (the host destroyed the pane)
+  Paint,            // the window's picture was lost and must be shown again
+  Resized,          // the window's picture is now Width x Height pixels
+  WindowGone,       // the system took the window away (its pane destroyed, its output gone)
   EndRequest,       // the host ends the program (a signal on Linux): no close query
   SysCommand,       // a system command, with its code
   MonitorsChanged,  // monitors came, went or changed their size
   Deactivated,      // another program took the keyboard and the foreground from the saver
+  Covered,          // another window came over the saver's window
 };
+
+// The Code of a KeyDown held with the system's modifier (Alt): after the session, the system
+// may have its own use for it.
+inline constexpr uint32_t kSystemKey = 1;
 
 struct TSaverEvent {
   TSaverEventKind Kind;
-  uint32_t Code = 0;      // the system command's code
+  uint32_t Code = 0;      // the system command's code; kSystemKey
   TPoint Position{0, 0};  // where the pointer is, in screen coordinates (MouseMove)
   // The window the event happened to; null for the run as a whole.
   const IPlatformWindow* Window = nullptr;
+  int32_t Width = 0;  // Resized
+  int32_t Height = 0;
 };
 
-// Where a host delivers the events it translated.
+// Where a platform delivers the events it translated. It may deliver at any moment, from inside
+// any of its calls: what an event asks for is done at the loop's next turn, never inside the
+// platform's own code.
 class ISaverEvents {
  public:
   virtual ~ISaverEvents() = default;
   // Whether the loop still runs: events after the end need not be delivered.
   virtual bool Running() const = 0;
-  // True when the event was handled by the saver (a system command it answers itself); false
-  // when it goes to the host's default handling.
+  // The answer a system command or a key held with the system's modifier is owed at once: true
+  // when the saver takes it, false when it goes to the system's own handling. Other events
+  // answer true.
   virtual bool Deliver(const TSaverEvent& event) = 0;
 };
 
@@ -206,40 +233,83 @@ class IErrorBox {
 };
 
 // The platform side of a saver run: its windows, its messages and the host's flags. The
-// session holds every rule; this only makes, shows and feeds the windows.
-class ISaverPlatform : public IErrorBox {
+// session holds every rule; this only makes, shows and feeds the windows and answers what it
+// is asked.
+class ISaverPlatform {
  public:
-  // The monitors a full-screen run covers, in screen coordinates; at least one (the whole
-  // screen when the platform cannot tell its monitors apart).
+  virtual ~ISaverPlatform() = default;
+  // Where events go from now on; null: nobody listens any more. A platform that catches the
+  // desktop's end signals for the run catches them from the first call on.
+  virtual void Listen(ISaverEvents* events) = 0;
+  // The desktop's monitors as the system reports them now, in its own order; none at all while
+  // every monitor is gone.
   virtual std::vector<TMonitor> Monitors() = 0;
-  // Makes a saver window with the birth client size (kBirthClientWidth x kBirthClientHeight):
-  // a top-level window of the class "TDesktopWindow", or a child of `preview_parent` when that
-  // is not 0. Throws EZarmokError(kWindowCreateMessage) when the window cannot be made.
-  virtual std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent) = 0;
-  // Makes a window of the desktop's background, below every other window, at the birth client
-  // size. Throws EZarmokError(kWindowCreateMessage) where the platform has none.
-  virtual std::unique_ptr<IPlatformWindow> CreateWallpaperWindow();
+  // Makes a saver window of the `birth` area (in a preview, the pane's coordinates): a
+  // top-level window of the class "TDesktopWindow", or a child of `preview_parent` when that is
+  // not 0. Throws EZarmokError(kWindowCreateMessage) when the window cannot be made.
+  virtual std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent,
+                                                             const TWindowRect& birth) = 0;
+  // Makes a window of the desktop's background, below every other window. Throws
+  // EZarmokError(kWindowCreateMessage) where the platform has none.
+  virtual std::unique_ptr<IPlatformWindow> CreateWallpaperWindow(const TWindowRect& birth);
 
   virtual void SetScreenSaverRunning(bool running) = 0;
   virtual void SetPointerVisible(bool visible) = 0;
+  // Gives the keyboard to `window`, the run's first: true when it has it now. A platform on
+  // which the keys reach the saver's windows by themselves answers true.
+  virtual bool TakeKeyboard(IPlatformWindow& window) = 0;
   // While lent, a dialog of the host's or an error box has the keyboard and the pointer that a
   // full-screen saver otherwise holds, and may stand above the saver's windows.
   virtual void LendInput(bool lent) = 0;
-  // Forgets the input messages that have arrived and not yet been handled.
+  // Forgets the input messages that have arrived and not yet been delivered.
   virtual void DropQueuedInput() = 0;
   // Where the pointer is now, in screen coordinates; nothing when the platform cannot tell.
   virtual std::optional<TPoint> PointerPosition() = 0;
 
-  // Translates every message already waiting and delivers it, stopping when the loop ends.
-  virtual void HandlePendingMessages(ISaverEvents& events) = 0;
-  // Waits until input arrives or `milliseconds` have passed.
-  virtual void WaitForInput(int32_t milliseconds) = 0;
+  // Reads every message that has arrived, the end signals included, and delivers what it
+  // means.
+  virtual void HandlePendingMessages() = 0;
+  // Waits until something arrives (input, a message of the system's, an end signal) or
+  // `milliseconds` have passed: true when something may have arrived, false when the time ran
+  // out with nothing.
+  virtual bool WaitForInput(int32_t milliseconds) = 0;
   // Throws the host's error for a request of the program that failed. With `settle`, first
   // waits for the answers to the requests made since the last call, so that their errors are
   // the caller's (a handler's own requests); without, takes only what has arrived.
   virtual void RaiseRequestErrors(bool settle) { (void)settle; }
   // The monotonic clock of the loop, in nanoseconds.
   virtual int64_t Now() = 0;
+  // The box for an error, owned by `owner` (the run's first window in front of which it shows)
+  // or by the program when null.
+  virtual void ShowError(const std::string& title, const std::string& text,
+                         IPlatformWindow* owner) = 0;
+};
+
+// What the desktop tells of the user's idleness at one moment.
+struct TIdleReading {
+  // Since the user's last input (or the last reset of the desktop's own count, as a video
+  // player's heartbeat makes one).
+  int64_t IdleMs = 0;
+  // Something holds the desktop's idleness off (a playing video's inhibitor), as the desktop
+  // says.
+  bool Inhibited = false;
+  // The desktop's own blanking: after how long it is due (0: never), and whether it is on.
+  // Due and yet off means a client has suspended it, which other clients see no other way.
+  int64_t BlankDueMs = 0;
+  bool BlankOn = false;
+};
+
+// The desktop's count of the user's idleness, for the idle watch.
+class IIdleSource {
+ public:
+  virtual ~IIdleSource() = default;
+  // The watch looks for `wanted_ms` of idleness from now on. Throws EZarmokError when the
+  // desktop cannot tell.
+  virtual void Begin(int64_t wanted_ms) = 0;
+  virtual TIdleReading Read() = 0;
+  // Waits up to `milliseconds`, or less when the desktop has news; false when an end signal
+  // came, which ends the watch.
+  virtual bool Wait(int64_t milliseconds) = 0;
 };
 
 // What start-up asks of the application layer and the desktop.
@@ -267,12 +337,10 @@ class IStartUpHost {
   virtual int RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) = 0;
   virtual IPasswordHost& Passwords() = 0;
   virtual IPrivateProfile& Profile() = 0;
-  // The running program file's path.
-  virtual std::string ProgramPath() = 0;
-  // The settings file of the saver and the dialog. By default the program file's path with
-  // ".ini" appended (the file beside the program); a host whose program folder its users may
-  // not write names a file of the user's instead.
-  virtual std::string SettingsFile();
+  // The settings file of the saver and the dialog: the program file's path with ".ini"
+  // appended (the file beside the program) where its users may write there, else a file of the
+  // user's own.
+  virtual std::string SettingsFile() = 0;
   virtual ISaverPlatform& SaverPlatform() = 0;
   // Shows the report of an error that escaped start-up or an idle step (its line has already
   // gone to WriteDiagnostic).
@@ -285,13 +353,8 @@ class IStartUpHost {
   // Whether the desktop offers the saver as its background ("--wallpaper") and an idle watch of
   // its own ("--idle SECONDS"); where it does not, those are arguments like any other.
   virtual bool OffersWallpaper() const { return false; }
-  virtual bool OffersIdleWatch() const { return false; }
-  // Waits until the user has left the desktop idle for `seconds` (what the desktop counts as
-  // idleness: a playing video may hold it off); false when the program is to end instead.
-  virtual bool WaitForIdle(int32_t seconds) {
-    (void)seconds;
-    return false;
-  }
+  // The desktop's count of idleness, or null where it has none.
+  virtual IIdleSource* IdleSource() { return nullptr; }
 };
 
 }  // namespace zarmok

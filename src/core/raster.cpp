@@ -88,24 +88,6 @@ void TRasterCanvas::Resize(int32_t width, int32_t height) {
   width_ = std::max(width, 0);
   height_ = std::max(height, 0);
   pixels_.assign(static_cast<size_t>(width_) * static_cast<size_t>(height_), 0u);
-  dirty_ = TDirtyRect{};
-}
-
-TDirtyRect TRasterCanvas::TakeDirty() {
-  const TDirtyRect d = dirty_;
-  dirty_ = TDirtyRect{};
-  return d;
-}
-
-void TRasterCanvas::Touch(int32_t left, int32_t top, int32_t right, int32_t bottom) {
-  if (dirty_.Empty()) {
-    dirty_ = TDirtyRect{left, top, right, bottom};
-    return;
-  }
-  dirty_.left = std::min(dirty_.left, left);
-  dirty_.top = std::min(dirty_.top, top);
-  dirty_.right = std::max(dirty_.right, right);
-  dirty_.bottom = std::max(dirty_.bottom, bottom);
 }
 
 void TRasterCanvas::SetPenColor(TColorValue color) {
@@ -121,13 +103,12 @@ void TRasterCanvas::MoveTo(int32_t x, int32_t y) {
 }
 
 void TRasterCanvas::LineTo(int32_t x, int32_t y) {
-  PaintLine(cur_x_, cur_y_, x, y, pen_, true);
+  PaintLine(cur_x_, cur_y_, x, y, pen_);
   cur_x_ = x;
   cur_y_ = y;
 }
 
-void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t color,
-                              bool touch) {
+void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t color) {
   // Lines wholly on the canvas, nearly all of a bug's: the same walk without clipping.
   if (static_cast<uint32_t>(x0) < static_cast<uint32_t>(width_) &&
       static_cast<uint32_t>(x1) < static_cast<uint32_t>(width_) &&
@@ -160,15 +141,6 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
       const int32_t stay = stepped >> 31;  // -1 without a minor step, 0 with one
       r = stepped + (two_big & stay);
       p += step_ab - (step_b & static_cast<ptrdiff_t>(stay));
-    }
-    if (touch) {
-      // The last pixel, at step M - 1, lies m minor steps along, one fewer when 2m > M or
-      // when 2m = M and the tie goes back toward the start.
-      const int32_t last_minor = two_small + tie <= big ? small : small - 1;
-      const int32_t last_major = big - 1;
-      const int32_t lx = x0 + static_cast<int32_t>(sx) * (x_major ? last_major : last_minor);
-      const int32_t ly = y0 + (dy < 0 ? -1 : 1) * (x_major ? last_minor : last_major);
-      Touch(std::min(x0, lx), std::min(y0, ly), std::max(x0, lx) + 1, std::max(y0, ly) + 1);
     }
     return;
   }
@@ -204,16 +176,11 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
     int64_t a = a0;
     int64_t b = b0;
     int64_t rr = big - tie;
-    int32_t lo_x = width_, lo_y = height_, hi_x = -1, hi_y = -1;
     for (int64_t t = 0; t < big; ++t) {
       const int64_t x = x_major ? a : b;
       const int64_t y = x_major ? b : a;
       if (x >= 0 && x < width_ && y >= 0 && y < height_) {
         pixels_[static_cast<size_t>(y) * width_ + static_cast<size_t>(x)] = color;
-        lo_x = std::min(lo_x, static_cast<int32_t>(x));
-        hi_x = std::max(hi_x, static_cast<int32_t>(x));
-        lo_y = std::min(lo_y, static_cast<int32_t>(y));
-        hi_y = std::max(hi_y, static_cast<int32_t>(y));
       }
       a += sa;
       rr += 2 * small;
@@ -222,7 +189,6 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
         b += sb;
       }
     }
-    if (touch && hi_x >= 0) Touch(lo_x, lo_y, hi_x + 1, hi_y + 1);
     return;
   }
   if (!inside) {
@@ -267,7 +233,6 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
   // keeps the loop free of branches and its carried chain short.
   const int64_t down = two_small - two_big;
   const int64_t step_ab = step_a + step_b;
-  int64_t minor_steps = 0;
   for (int64_t i = 0; i < count; ++i) {
     *p = color;
     const int64_t stepped = r + down;
@@ -276,20 +241,7 @@ void TRasterCanvas::PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, ui
     const bool minor = __builtin_expect_with_probability(stepped >= 0, 1, 0.5);
     r = minor ? stepped : kept;
     p += minor ? step_ab : step_a;
-    minor_steps += minor;
   }
-  // The last minor step counted above leads past the last pixel when the walk's final step
-  // took one.
-  const int64_t last_minor = minor_steps - ((r < two_small) ? 1 : 0);
-
-  if (!touch) return;
-  // The walk is monotonic on both axes, so its first and last pixels bound it.
-  const int64_t a_last = a0 + sa * t_hi;
-  const int64_t b_last = b_first + sb * last_minor;
-  const int64_t lx = x_major ? a_last : b_last;
-  const int64_t ly = x_major ? b_last : a_last;
-  Touch(static_cast<int32_t>(std::min(px, lx)), static_cast<int32_t>(std::min(py, ly)),
-        static_cast<int32_t>(std::max(px, lx) + 1), static_cast<int32_t>(std::max(py, ly) + 1));
 }
 
 void TRasterCanvas::FillPolygons(const TPoint* points, const int32_t* counts, int32_t polygons,
@@ -416,24 +368,15 @@ void TRasterCanvas::PolyPolygon(const TPoint* points, const int32_t* counts, int
   }
   if (right < 0 || left >= width_ || bottom < 0 || top >= height_) return;
   FillPolygons(points, counts, polygons, total);
-  bool painted = false;
   const TPoint* poly = points;
   for (int32_t i = 0; i < polygons; ++i) {
     const int32_t n = std::max(counts[i], 0);
     for (int32_t j = 0; j < n; ++j) {
       const TPoint& a = poly[j];
       const TPoint& b = poly[j + 1 == n ? 0 : j + 1];
-      PaintLine(a.x, a.y, b.x, b.y, pen_, false);
-      painted |= a.x != b.x || a.y != b.y;
+      PaintLine(a.x, a.y, b.x, b.y, pen_);
     }
     poly += n;
-  }
-  // Every vertex of a polygon with two distinct points starts an outline edge and is painted
-  // where it lies on the canvas, and interiors lie within the vertices' box: the box clipped
-  // to the canvas bounds what this call painted.
-  if (painted) {
-    Touch(std::max(left, 0), std::max(top, 0), std::min(right, width_ - 1) + 1,
-          std::min(bottom, height_ - 1) + 1);
   }
 }
 
@@ -447,7 +390,6 @@ void TRasterCanvas::FillRect(int32_t left, int32_t top, int32_t right, int32_t b
     uint32_t* row = pixels_.data() + static_cast<size_t>(y) * width_;
     std::fill(row + l, row + r, brush_);
   }
-  Touch(l, t, r, b);
 }
 
 }  // namespace zarmok

@@ -1,5 +1,5 @@
-// The software canvas: the drawing surface on a 32-bit framebuffer, used by the X11 back end and
-// the headless renderer. One set of pixel rules serves drawing and erasing, so an erase in black
+// The software canvas: the drawing surface on a 32-bit framebuffer, the picture of every saver
+// window on every host. One set of pixel rules serves drawing and erasing, so an erase in black
 // paints exactly the pixels that the same figure painted.
 #pragma once
 
@@ -32,15 +32,6 @@ class TRasterCanvas final : public IDrawSurface {
   const uint32_t* Pixels() const { return pixels_.data(); }
   uint32_t PixelAt(int32_t x, int32_t y) const {
     return pixels_[static_cast<size_t>(y) * width_ + x];
-  }
-
-  // The bounding rectangle of every pixel painted since the last call, clipped to the canvas;
-  // the record starts empty again.
-  TDirtyRect TakeDirty();
-  // For a painter that wrote pixels through Pixels() itself: `rect`, on the canvas, joins the
-  // painted area.
-  void MarkPainted(const TDirtyRect& rect) {
-    if (!rect.Empty()) Touch(rect.left, rect.top, rect.right, rect.bottom);
   }
 
   void SetPenColor(TColorValue color) override;
@@ -77,18 +68,15 @@ class TRasterCanvas final : public IDrawSurface {
     }
   }
 
-  // Paints the walk from (x0, y0) toward (x1, y1), end left out; `touch` adds it to the dirty
-  // rectangle.
-  void PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t color, bool touch);
+  // Paints the walk from (x0, y0) toward (x1, y1), end left out.
+  void PaintLine(int32_t x0, int32_t y0, int32_t x1, int32_t y1, uint32_t color);
   // `total` is the sum of the non-negative counts, which the caller has already formed.
   void FillPolygons(const TPoint* points, const int32_t* counts, int32_t polygons, int64_t total);
-  void Touch(int32_t left, int32_t top, int32_t right, int32_t bottom);
 
   uint32_t pen_ = 0;    // 0x00RRGGBB
   uint32_t brush_ = 0;  // 0x00RRGGBB
   int32_t cur_x_ = 0;
   int32_t cur_y_ = 0;
-  TDirtyRect dirty_;
   // Edge storage for calls with more edges than the fixed table holds; it only ever grows.
   std::vector<TEdge> spill_edges_;
 };

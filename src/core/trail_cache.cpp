@@ -173,7 +173,6 @@ bool TTrailCache::Paint(int32_t index, const TPoint* image, const TPoint* mirror
     FillSpan(pixels + origin + (span[0] & kPlace), span[1], colour[span[0] >> 24]);
   }
   const TDirtyRect& area = figure.painted;
-  canvas.MarkPainted(area);
   if (damage != nullptr) damage->Add(area.left, area.top, area.right, area.bottom);
   return true;
 }

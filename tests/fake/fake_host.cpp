@@ -78,7 +78,7 @@ void TFakeSaver::Idle(int steps) {
 }
 
 TFakeWindow::TFakeWindow(TFakeStartUp& owner, TWindowHandle handle)
-    : canvas(427, 273), handle(handle), owner_(owner) {
+    : handle(handle), owner_(owner) {
   owner_.windows.push_back(this);
   owner_.presents_by_window.emplace_back();
 }
@@ -94,7 +94,13 @@ void TFakeWindow::Place(const TWindowRect& area) {
   owner_.log.push_back("place " + std::to_string(area.left) + "," + std::to_string(area.top) + " " +
                        std::to_string(area.right - area.left) + "x" +
                        std::to_string(area.bottom - area.top));
-  canvas.Resize(std::max(area.right - area.left, 0), std::max(area.bottom - area.top, 0));
+  if (owner_.report_sizes && owner_.events != nullptr) {
+    TSaverEvent resized{TSaverEventKind::Resized};
+    resized.Window = this;
+    resized.Width = area.right - area.left;
+    resized.Height = area.bottom - area.top;
+    owner_.events->Deliver(resized);
+  }
 }
 
 void TFakeWindow::Show() {
@@ -102,7 +108,9 @@ void TFakeWindow::Show() {
   owner_.log.push_back("show-window");
 }
 
-void TFakeWindow::Present() {
+void TFakeWindow::Blit(const TRasterCanvas& canvas, const TDirtyRect*, int) {
+  picture = &canvas;
+  picture_width = canvas.Width();
   present_times.push_back(owner_.now);
   owner_.presents_by_window[static_cast<size_t>(handle - 0x100)].push_back(owner_.now);
   if (handle == 0x100) owner_.present_times.push_back(owner_.now);
@@ -112,6 +120,26 @@ void TFakeWindow::Present() {
     owner_.present_error.reset();
     throw EZarmokError(text);
   }
+}
+
+void TFakeWindow::Raise() {
+  owner_.log.push_back("raise");
+}
+
+void TFakeIdleSource::Begin(int64_t wanted_ms) {
+  owner_.log.push_back("idle " + std::to_string(wanted_ms / 1000));
+  reading_ = TIdleReading{};
+  std::deque<bool>& answers = owner_.idle;
+  if (answers.empty() || !answers.front()) {
+    if (!answers.empty()) answers.pop_front();
+    return;  // Read says not idle, Wait says an end signal came
+  }
+  answers.pop_front();
+  // Each answer a new idle period: the later one began later.
+  reading_.IdleMs = wanted_ms + 10000 * static_cast<int64_t>(answers.size() + 1);
+  // The next run ends at the host's request after the same time as the first.
+  owner_.end_at = owner_.now + owner_.end_at_each;
+  owner_.window = nullptr;
 }
 
 TFakeStartUp::TFakeStartUp() {
@@ -151,7 +179,12 @@ bool TFakeStartUp::WindowExists(TWindowHandle handle) {
   return pane.has_value();
 }
 
-std::unique_ptr<IPlatformWindow> TFakeStartUp::CreateSaverWindow(TWindowHandle preview_parent) {
+std::string TFakeStartUp::SettingsFile() {
+  return settings_file ? *settings_file : SettingsFilePath("/p");
+}
+
+std::unique_ptr<IPlatformWindow> TFakeStartUp::CreateSaverWindow(TWindowHandle preview_parent,
+                                                                 const TWindowRect&) {
   log.push_back("create " + std::to_string(preview_parent));
   if (creation_fails) throw EZarmokError(kWindowCreateMessage);
   for (const auto& [key, value] : settings) {
@@ -160,24 +193,13 @@ std::unique_ptr<IPlatformWindow> TFakeStartUp::CreateSaverWindow(TWindowHandle p
   return std::make_unique<TFakeWindow>(*this, next_handle++);
 }
 
-std::unique_ptr<IPlatformWindow> TFakeStartUp::CreateWallpaperWindow() {
+std::unique_ptr<IPlatformWindow> TFakeStartUp::CreateWallpaperWindow(const TWindowRect&) {
   log.push_back("wallpaper");
   if (creation_fails) throw EZarmokError(kWindowCreateMessage);
   for (const auto& [key, value] : settings) {
     profile.Set(SettingsFile(), kSettingsSection, key, value);
   }
   return std::make_unique<TFakeWindow>(*this, next_handle++);
-}
-
-bool TFakeStartUp::WaitForIdle(int32_t seconds) {
-  log.push_back("idle " + std::to_string(seconds));
-  if (idle.empty()) return false;
-  const bool answer = idle.front();
-  idle.pop_front();
-  // The next run ends at the host's request after the same time as the first.
-  if (answer) end_at = now + end_at_each;
-  window = nullptr;
-  return answer;
 }
 
 void TFakeStartUp::SetScreenSaverRunning(bool running) {
@@ -188,6 +210,14 @@ void TFakeStartUp::SetScreenSaverRunning(bool running) {
 void TFakeStartUp::SetPointerVisible(bool visible) {
   host.cursor_count = visible ? 0 : -1;
   log.push_back(visible ? "pointer shown" : "pointer hidden");
+}
+
+bool TFakeStartUp::TakeKeyboard(IPlatformWindow& window) {
+  keyboard_requests.push_back(window.Handle());
+  if (keyboard_answers.empty()) return true;
+  const bool answer = keyboard_answers.front();
+  keyboard_answers.pop_front();
+  return answer;
 }
 
 void TFakeStartUp::LendInput(bool lent) {
@@ -204,11 +234,12 @@ void TFakeStartUp::DropQueuedInput() {
   }
 }
 
-void TFakeStartUp::HandlePendingMessages(ISaverEvents& events) {
-  this->events = &events;
+void TFakeStartUp::HandlePendingMessages() {
+  ++looks;
+  if (events == nullptr) return;
   if (window == nullptr) {
     // The fake reaches into the session only to hand the tests its window.
-    auto* session = dynamic_cast<TSaverSession*>(&events);
+    auto* session = dynamic_cast<TSaverSession*>(events);
     window = session != nullptr && session->WindowCount() > 0 ? &session->Window(0) : nullptr;
     if (window != nullptr) {
       flags_in_loop = window->Used();
@@ -220,27 +251,30 @@ void TFakeStartUp::HandlePendingMessages(ISaverEvents& events) {
     actions.erase(actions.begin());
     action();
   }
-  while (events.Running() && !script.empty() && script.begin()->first <= now) {
+  while (events->Running() && !script.empty() && script.begin()->first <= now) {
     TScripted played = script.begin()->second;
     script.erase(script.begin());
     if (played.window < windows.size()) played.event.Window = windows[played.window];
-    delivered_results.push_back(events.Deliver(played.event));
+    delivered_results.push_back(events->Deliver(played.event));
   }
-  if (events.Running() && script.empty() && now >= end_at) {
-    events.Deliver(TSaverEvent{TSaverEventKind::EndRequest});
+  if (events->Running() && script.empty() && now >= end_at) {
+    events->Deliver(TSaverEvent{TSaverEventKind::EndRequest});
   }
 }
 
-void TFakeStartUp::WaitForInput(int32_t milliseconds) {
+bool TFakeStartUp::WaitForInput(int32_t milliseconds) {
   waits.push_back(milliseconds);
   int64_t until = now + milliseconds * kMs;
   if (timer_tick > 0) until = (until + timer_tick - 1) / timer_tick * timer_tick;
   // Input wakes the wait early, as it would on a real host.
-  if (!script.empty() && script.begin()->first < until) {
-    now = std::max(now, script.begin()->first);
-  } else {
-    now = until;
-  }
+  int64_t next = until;
+  if (!script.empty()) next = std::min(next, script.begin()->first);
+  if (!actions.empty()) next = std::min(next, actions.begin()->first);
+  if (script.empty()) next = std::min(next, std::max(end_at, now));
+  now = std::max(now, next);
+  const bool played = !script.empty() && script.begin()->first <= now;
+  const bool acted = !actions.empty() && actions.begin()->first <= now;
+  return played || acted || (script.empty() && now >= end_at);
 }
 
 void TFakeStartUp::RaiseRequestErrors(bool settle) {
@@ -251,8 +285,10 @@ void TFakeStartUp::RaiseRequestErrors(bool settle) {
   throw EZarmokError(text);
 }
 
-void TFakeStartUp::ShowError(const std::string& title, const std::string& text) {
+void TFakeStartUp::ShowError(const std::string& title, const std::string& text,
+                             IPlatformWindow* owner) {
   log.push_back("error box");
+  error_box_owners.push_back(owner != nullptr ? owner->Handle() : 0);
   error_boxes.push_back(title + "|" + text);
   if (during_error_box) during_error_box();
 }

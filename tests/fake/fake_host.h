@@ -144,27 +144,41 @@ struct TFakeSaver {
 
 class TFakeStartUp;
 
-// A saver window as the scripted platform makes it: a software canvas of the window's size.
+// A saver window as the scripted platform makes it: it records what it is given to show.
 class TFakeWindow final : public IPlatformWindow {
  public:
   TFakeWindow(TFakeStartUp& owner, TWindowHandle handle);
   ~TFakeWindow() override;
-  int32_t ClientWidth() override { return canvas.Width(); }
-  int32_t ClientHeight() override { return canvas.Height(); }
-  IDrawSurface& Canvas() override { return canvas; }
   TWindowHandle Handle() override { return handle; }
   void Place(const TWindowRect& area) override;
   void Show() override;
-  void Present() override;
+  void Blit(const TRasterCanvas& picture, const TDirtyRect* rects, int count) override;
+  void Raise() override;
 
-  TRasterCanvas canvas;
   TWindowHandle handle;
   std::optional<TWindowRect> placed;
   bool shown = false;
   std::vector<int64_t> present_times;
+  // The picture it was last given, and the size it had then.
+  const TRasterCanvas* picture = nullptr;
+  int32_t picture_width = 0;
 
  private:
   TFakeStartUp& owner_;
+};
+
+// The desktop's idleness as scripted answers: each watch that begins takes the next one, true
+// for a new idle period of the wanted length, false for an end signal.
+class TFakeIdleSource final : public IIdleSource {
+ public:
+  explicit TFakeIdleSource(TFakeStartUp& owner) : owner_(owner) {}
+  void Begin(int64_t wanted_ms) override;
+  TIdleReading Read() override { return reading_; }
+  bool Wait(int64_t) override { return false; }
+
+ private:
+  TFakeStartUp& owner_;
+  TIdleReading reading_;
 };
 
 // Start-up's view of the application and desktop, and the platform side of the saver's
@@ -188,32 +202,32 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   int RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) override;
   IPasswordHost& Passwords() override { return passwords; }
   IPrivateProfile& Profile() override { return profile; }
-  std::string ProgramPath() override { return "/p"; }
   // The host's own settings file when one is scripted, else the file beside the program.
-  std::string SettingsFile() override {
-    return settings_file ? *settings_file : IStartUpHost::SettingsFile();
-  }
+  std::string SettingsFile() override;
   ISaverPlatform& SaverPlatform() override { return *this; }
   void ReportUnhandledError(const std::string& title, const std::string& message) override;
   void WriteDiagnostic(const std::string& line) override { diagnostics.push_back(line); }
   bool LoopStatsWanted() const override { return stats_wanted; }
   bool OffersWallpaper() const override { return offers_wallpaper; }
-  bool OffersIdleWatch() const override { return offers_idle_watch; }
-  bool WaitForIdle(int32_t seconds) override;
+  IIdleSource* IdleSource() override { return offers_idle_watch ? &idle_source : nullptr; }
 
+  void Listen(ISaverEvents* listener) override { events = listener; }
   std::vector<TMonitor> Monitors() override { return monitors; }
-  std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent) override;
-  std::unique_ptr<IPlatformWindow> CreateWallpaperWindow() override;
+  std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent,
+                                                     const TWindowRect& birth) override;
+  std::unique_ptr<IPlatformWindow> CreateWallpaperWindow(const TWindowRect& birth) override;
   void SetScreenSaverRunning(bool running) override;
   void SetPointerVisible(bool visible) override;
+  bool TakeKeyboard(IPlatformWindow& window) override;
   void LendInput(bool lent) override;
   void DropQueuedInput() override;
   std::optional<TPoint> PointerPosition() override { return pointer; }
-  void HandlePendingMessages(ISaverEvents& events) override;
-  void WaitForInput(int32_t milliseconds) override;
+  void HandlePendingMessages() override;
+  bool WaitForInput(int32_t milliseconds) override;
   void RaiseRequestErrors(bool settle) override;
   int64_t Now() override { return now; }
-  void ShowError(const std::string& title, const std::string& text) override;
+  void ShowError(const std::string& title, const std::string& text,
+                 IPlatformWindow* owner) override;
 
   // Plays `event` as arriving at `at` nanoseconds of the fake clock, at the run's window number
   // `window` (0 the first made).
@@ -251,8 +265,19 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   std::function<void(TDesktopWindow&)> in_loop;
   // Runs while an error box is up.
   std::function<void()> during_error_box;
-  // The session, once its loop has looked for messages.
+  // The session, while it listens.
   ISaverEvents* events = nullptr;
+  TFakeIdleSource idle_source{*this};
+  // Windows report the size they are placed at, as a real platform's do.
+  bool report_sizes = false;
+  // What the keyboard requests answered, in order (true when they run out); the windows each
+  // request named.
+  std::deque<bool> keyboard_answers;
+  std::vector<TWindowHandle> keyboard_requests;
+  // The owners of the error boxes shown (0: the program's).
+  std::vector<TWindowHandle> error_box_owners;
+  // How many times the loop read the messages.
+  int looks = 0;
   std::map<std::string, std::string> settings;
   // A settings file of the host's choosing, in place of the one beside the program.
   std::optional<std::string> settings_file;

@@ -34,7 +34,7 @@ class THeadlessSaver {
   // Runs the loop: the windows take their size and are painted, then `steps` idle steps;
   // `each` is called after the paint (step 0) and after every step. Once only.
   void Run(int64_t steps, const std::function<void(int64_t step)>& each = {}) {
-    platform.Observe([&](int64_t step) {
+    session.ObserveSteps([&](int64_t step) {
       if (each) each(step);
       return step < steps;
     });
@@ -42,7 +42,7 @@ class THeadlessSaver {
   }
 
   const TRasterCanvas& Picture(size_t index = 0) const {
-    return platform.Windows().at(index)->Picture();
+    return session.Picture(index);
   }
 
   bool CanvasBlack(size_t index = 0) const {

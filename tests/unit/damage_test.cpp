@@ -88,7 +88,6 @@ TEST(X11DamageCanvas, EveryPaintedPixelLiesInTheDamage) {
   TDamage damage;
   damage.SetBounds(200, 120);
   TDamageCanvas drawing(canvas, damage);
-  canvas.TakeDirty();
   drawing.SetPenColor(0x00FFFFFF);
   drawing.MoveTo(10, 10);
   drawing.LineTo(60, 30);

@@ -64,22 +64,17 @@ TEST(RasterLineTest, ClippedLinesKeepTheirPixels) {
     small.FillRect(0, 0, 41, 29);
     big.SetBrushColor(0);
     big.FillRect(0, 0, 300, 300);
-    small.TakeDirty();
     small.SetPenColor(0xFFFFFF);
     small.MoveTo(x0, y0);
     small.LineTo(x1, y1);
     big.SetPenColor(0xFFFFFF);
     big.MoveTo(x0 + off, y0 + off);
     big.LineTo(x1 + off, y1 + off);
-    const TDirtyRect d = small.TakeDirty();
     for (int32_t y = 0; y < 29; ++y) {
       for (int32_t x = 0; x < 41; ++x) {
         const uint32_t want = big.PixelAt(x + off, y + off);
         ASSERT_EQ(small.PixelAt(x, y), want)
             << "(" << x0 << "," << y0 << ")-(" << x1 << "," << y1 << ") at " << x << "," << y;
-        if (want) {
-          ASSERT_TRUE(x >= d.left && x < d.right && y >= d.top && y < d.bottom);
-        }
       }
     }
   }
@@ -107,25 +102,6 @@ TEST(RasterLineTest, ExtremeCoordinatesClipWithoutOverflow) {
   }
   EXPECT_EQ(c.PixelAt(0, 0) == 0x0000FFu || c.PixelAt(0, 0) == 0x00FF00u, true);
   EXPECT_EQ(c.PixelAt(0, 20), 0x0000FFu);  // the vertical line at x = 0, over the whole height
-}
-
-TEST(RasterLineTest, DirtyRectangleBoundsWhatWasPainted) {
-  TRasterCanvas c(100, 100);
-  EXPECT_TRUE(c.TakeDirty().Empty());
-  c.SetPenColor(1);
-  c.MoveTo(10, 20);
-  c.LineTo(30, 25);
-  c.MoveTo(-5, 90);
-  c.LineTo(5, 95);
-  const TDirtyRect d = c.TakeDirty();
-  EXPECT_EQ(d.left, 0);
-  EXPECT_EQ(d.top, 20);
-  EXPECT_EQ(d.right, 30);   // the end pixel (30, 25) is not painted
-  EXPECT_EQ(d.bottom, 95);  // (4, 94): a halfway step goes to the smaller coordinate
-  EXPECT_TRUE(c.TakeDirty().Empty());
-  c.MoveTo(-10, -10);
-  c.LineTo(-1, -50);  // wholly outside
-  EXPECT_TRUE(c.TakeDirty().Empty());
 }
 
 // A halfway minor step goes to the smaller coordinate whichever way the line runs, so a line

@@ -152,19 +152,19 @@ TEST_P(GdiAgreementRun, SaverPictureIsGdis) {
   platform.MakeSecondPictures([] { return std::make_unique<TGdiPicture>(); });
   int batches = 0;
   int64_t painted = 0;
-  platform.Observe([&](int64_t step) {
+  TSaverSession session(platform, {"/s"}, 20261207);
+  session.ObserveSteps([&](int64_t step) {
     if (step > 0 && step % 50 == 0) {
       ++batches;
       const tools::THeadlessWindow& window = *platform.Windows().front();
       const TGdiPicture& gdi = GdiPictureOf(window);
-      EXPECT_EQ(CountDiffering(window.Picture(), gdi), 0) << "after " << step << " steps";
+      EXPECT_EQ(CountDiffering(session.Picture(0), gdi), 0) << "after " << step << " steps";
       for (int32_t y = 0; y < gdi.Height(); ++y) {
         for (int32_t x = 0; x < gdi.Width(); ++x) painted += gdi.PixelAt(x, y) != 0;
       }
     }
     return step < 300;
   });
-  TSaverSession session(platform, {"/s"}, 20261207);
   session.Create(0);
   session.Run();
   EXPECT_EQ(batches, 6);

@@ -1,7 +1,7 @@
-// A saver platform without a display: each monitor is a software canvas of the size asked for,
-// the clock is the loop's own (a wait moves it on at once), and no input ever arrives. The
-// renderers, the benchmark and the tests run the real saver session on it, so they step, paint
-// and present exactly as a saver on a screen does.
+// A saver platform without a display: each monitor is a place of the size asked for, the clock
+// is the loop's own (a wait moves it on at once), and no input ever arrives. The renderers, the
+// benchmark and the tests run the real saver session on it, so they step, paint and present
+// exactly as a saver on a screen does; the pictures are the session's (TSaverSession::Picture).
 #pragma once
 
 #include <cstdint>
@@ -16,7 +16,7 @@
 
 namespace zarmok::tools {
 
-// A second picture drawn in step with each window's canvas (GDI's, to compare the two).
+// A second picture drawn in step with each window's (GDI's, to compare the two).
 class ISecondPicture {
  public:
   virtual ~ISecondPicture() = default;
@@ -33,33 +33,23 @@ class THeadlessWindow final : public IPlatformWindow {
                   std::unique_ptr<ISecondPicture> second);
   ~THeadlessWindow() override;
 
-  int32_t ClientWidth() override { return canvas_.Width(); }
-  int32_t ClientHeight() override { return canvas_.Height(); }
-  IDrawSurface& Canvas() override;
   TWindowHandle Handle() override { return handle_; }
   // Throws EZarmokError when the second picture cannot take the size.
   void Place(const TWindowRect& area) override;
   void Show() override {}
-  void Present() override;
+  void Blit(const TRasterCanvas&, const TDirtyRect*, int) override {}
+  IDrawSurface* AlsoDrawsOn() override;
 
-  const TRasterCanvas& Picture() const { return canvas_; }
   ISecondPicture* Second() const { return second_.get(); }
 
  private:
-  class TTee;
-
   THeadlessPlatform& platform_;
   TWindowHandle handle_;
-  TRasterCanvas canvas_;
   std::unique_ptr<ISecondPicture> second_;
-  std::unique_ptr<TTee> tee_;
 };
 
 class THeadlessPlatform final : public IStartUpHost, public ISaverPlatform {
  public:
-  // Called once the windows are painted (step 0) and after every idle step with the number of
-  // steps taken; the run ends when it returns false.
-  using TObserver = std::function<bool(int64_t steps)>;
   // Makes the second picture of each window, when there is to be one.
   using TSecondMaker = std::function<std::unique_ptr<ISecondPicture>()>;
 
@@ -69,7 +59,6 @@ class THeadlessPlatform final : public IStartUpHost, public ISaverPlatform {
                     std::vector<TWindowRect> monitors);
   ~THeadlessPlatform() override;
 
-  void Observe(TObserver observer) { observer_ = std::move(observer); }
   // Runs on the monotonic clock and really waits, each wait ending only at the first multiple of
   // `tick_ns` at or after its deadline (0: exactly at it), as the timers of a host do.
   void UseRealClock(int64_t tick_ns) {
@@ -90,23 +79,25 @@ class THeadlessPlatform final : public IStartUpHost, public ISaverPlatform {
   int RunSettingsDialog(const std::string&, TWindowHandle) override { return 0; }
   IPasswordHost& Passwords() override;
   IPrivateProfile& Profile() override { return profile_; }
-  std::string ProgramPath() override { return ini_path_; }
   std::string SettingsFile() override { return ini_path_; }
   ISaverPlatform& SaverPlatform() override { return *this; }
   void ReportUnhandledError(const std::string&, const std::string&) override {}
 
   // ISaverPlatform
+  void Listen(ISaverEvents* events) override { events_ = events; }
   std::vector<TMonitor> Monitors() override;
-  std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent) override;
+  std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent,
+                                                     const TWindowRect& birth) override;
   void SetScreenSaverRunning(bool) override {}
   void SetPointerVisible(bool) override {}
+  bool TakeKeyboard(IPlatformWindow&) override { return true; }
   void LendInput(bool) override {}
   void DropQueuedInput() override {}
   std::optional<TPoint> PointerPosition() override { return std::nullopt; }
-  void HandlePendingMessages(ISaverEvents& events) override;
-  void WaitForInput(int32_t milliseconds) override;
+  void HandlePendingMessages() override {}
+  bool WaitForInput(int32_t milliseconds) override;
   int64_t Now() override;
-  void ShowError(const std::string&, const std::string&) override {}
+  void ShowError(const std::string&, const std::string&, IPlatformWindow*) override {}
 
  private:
   friend class THeadlessWindow;
@@ -115,19 +106,14 @@ class THeadlessPlatform final : public IStartUpHost, public ISaverPlatform {
   IPrivateProfile& profile_;
   std::string ini_path_;
   std::vector<TWindowRect> monitors_;
-  TObserver observer_;
   TSecondMaker second_maker_;
   std::unique_ptr<TNoPasswords> passwords_;
+  ISaverEvents* events_ = nullptr;
   std::vector<THeadlessWindow*> windows_;
-  // Windows whose picture was lost since the last messages were handled.
-  std::vector<THeadlessWindow*> unpainted_;
   TWindowHandle next_handle_ = 1;
   int64_t now_ = 0;
   bool real_clock_ = false;
   int64_t tick_ns_ = 0;
-  int64_t steps_ = 0;
-  int64_t observed_ = -1;
-  bool painting_ = false;
 };
 
 // The monitors of `count` screens of width x height side by side.

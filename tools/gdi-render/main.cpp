@@ -112,8 +112,8 @@ int main(int argc, char** argv) {
   // resource's client size, then covers the monitor and is painted, as on a screen.
   tools::THeadlessPlatform platform(profile, ini, {TWindowRect{0, 0, o.width, o.height}});
   platform.MakeSecondPictures([] { return std::make_unique<TGdiPicture>(); });
-  platform.Observe([&](int64_t step) { return step < o.steps; });
   TSaverSession session(platform, {"/s"}, o.seed);
+  session.ObserveSteps([&](int64_t step) { return step < o.steps; });
   try {
     session.Create(0);
     session.Run();
@@ -123,7 +123,7 @@ int main(int argc, char** argv) {
 
   // The run has ended; its window is still there until the session goes.
   const tools::THeadlessWindow& window = *platform.Windows().front();
-  const TRasterCanvas& raster = window.Picture();
+  const TRasterCanvas& raster = session.Picture(0);
   const TGdiPicture& gdi = GdiPictureOf(window);
   const int64_t differing = CountDiffering(raster, gdi);
   if (o.gdi) {

@@ -113,9 +113,9 @@ int main(int argc, char** argv) {
   auto last_report = start;
   bool reported = false;
   // Called once the window is painted at its size (step 0), then after every idle step.
-  platform.Observe([&](int64_t step) {
+  session.ObserveSteps([&](int64_t step) {
     const TDesktopWindow& window = session.Window(0);
-    const TRasterCanvas& picture = platform.Windows().front()->Picture();
+    const TRasterCanvas& picture = session.Picture(0);
     if (trace.IsOpen()) {
       if (step == 0) {
         trace.Header(window.Random.LastSeed(), kBirthClientWidth, kBirthClientHeight, o.width,
