@@ -41,9 +41,7 @@ class THeadlessSaver {
     session.Run();
   }
 
-  const TRasterCanvas& Picture(size_t index = 0) const {
-    return session.Picture(index);
-  }
+  const TRasterCanvas& Picture(size_t index = 0) const { return session.Picture(index); }
 
   bool CanvasBlack(size_t index = 0) const {
     const TRasterCanvas& c = Picture(index);

@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "fake/memory_profile.h"
+#include "headless_platform.h"
 #include "pacing.h"
+#include "session.h"
 #include "settings.h"
 
 namespace zarmok {
@@ -203,7 +205,15 @@ TEST(Pacing, SlowStepsRunBackToBack) {
 TEST(Pacing, RateIsTheFourteenthKeyWithDefaultSixty) {
   testing::TMemoryProfile profile;
   const char* ini = "/s/z.ini";
-  EXPECT_EQ(LoadStepsPerSecond(profile, ini), 60);
+  // A saver reads it from its section after the thirteen settings.
+  tools::THeadlessPlatform platform(profile, ini, {TWindowRect{0, 0, 64, 48}});
+  TSaverSession session(platform, {"/s"}, 1);
+  session.Create(0);
+  ASSERT_EQ(profile.Reads().size(), 14u);
+  EXPECT_EQ(profile.Reads()[13].key, "StepsPerSecond");
+  EXPECT_EQ(profile.Reads()[13].section, kSettingsSection);
+  EXPECT_EQ(profile.Reads()[12].key, "StopOnMouseClick");
+  EXPECT_EQ(session.StepsPerSecond(), 60);
   const struct {
     const char* text;
     int32_t rate;

@@ -484,8 +484,8 @@ TEST(SessionMonitors, ARunStartedWithoutMonitorsWaitsForTheFirst) {
   host.At(100 * kMs, {TSaverEventKind::MonitorsChanged});
   host.end_at = 200 * kMs;
   EXPECT_EQ(RunProgram({"/s"}, host), 0);
-  EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 320x200",
-                           "show-window", "pointer shown", "destroy"}));
+  EXPECT_EQ(host.log, (Log{"find", "create 0", "pointer hidden", "place 0,0 320x200", "show-window",
+                           "pointer shown", "destroy"}));
   EXPECT_TRUE(host.reports.empty());
 }
 

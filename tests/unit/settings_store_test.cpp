@@ -18,10 +18,11 @@ using testing::UnusualSettings;
 
 const std::string kIni = "/opt/zarmok/zarmok.scr.ini";
 
+// The keys as the settings file holds them, in the order they are read and written.
 std::vector<std::string> TableOrder() {
-  std::vector<std::string> names;
-  for (const TSettingKey& key : kSettingKeys) names.push_back(key.name);
-  return names;
+  return {"BugsType",        "Speed", "BugPtnSize", "BugPtnExCyc", "MaxBugs",   "BugSize",
+          "ImageListLen",    "SunG",  "BugG",       "WallG",       "StopOnKey", "StopOnMouseMove",
+          "StopOnMouseClick"};
 }
 
 TEST(LoadSettings, NoFileGivesEveryDefault) {

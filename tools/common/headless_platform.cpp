@@ -82,8 +82,7 @@ std::vector<TMonitor> THeadlessPlatform::Monitors() {
 std::unique_ptr<IPlatformWindow> THeadlessPlatform::CreateSaverWindow(TWindowHandle,
                                                                       const TWindowRect& birth) {
   std::unique_ptr<ISecondPicture> second = second_maker_ ? second_maker_() : nullptr;
-  if (second != nullptr &&
-      !second->Resize(birth.right - birth.left, birth.bottom - birth.top)) {
+  if (second != nullptr && !second->Resize(birth.right - birth.left, birth.bottom - birth.top)) {
     throw EZarmokError(kWindowCreateMessage);
   }
   return std::make_unique<THeadlessWindow>(*this, next_handle_++, std::move(second));
