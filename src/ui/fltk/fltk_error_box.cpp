@@ -48,6 +48,8 @@ void TFltkUi::ShowError(const std::string& title, const std::string& message) {
   int text_width = 0;
   int text_height = 0;
   fl_measure(message.c_str(), text_width, text_height, 0);
+  // FLTK draws a box's text three pixels in from each side.
+  text_width += 6;
   const int content_height = std::max(icon, text_height);
   const int width =
       std::max(margin + icon + margin + text_width + margin, button_width + 2 * margin);
