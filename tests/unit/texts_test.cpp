@@ -7,6 +7,7 @@
 #include <set>
 #include <sstream>
 #include <string>
+#include <tuple>
 
 #include "BugsSet.h"
 
@@ -164,6 +165,32 @@ TEST(TextCatalogueTest, NoTextTheUserReadsLivesOutsideIt) {
     }
   }
   EXPECT_GT(files, 50);
+}
+
+// The texts of the Windows resources are the catalogue's: each language block of the version
+// resource describes the file in its language, and each string table names the saver in it.
+TEST(TextCatalogueTest, WindowsResourcesSayWhatTheCatalogueSays) {
+  const std::filesystem::path rc =
+      std::filesystem::path(ZARMOK_TEST_DATA_DIR).parent_path().parent_path() / "src/app/zarmok.rc";
+  std::ifstream in(rc, std::ios::binary);
+  std::stringstream text;
+  text << in.rdbuf();
+  const std::string resources = text.str();
+  const auto block = [&](const std::string& start) {
+    const std::size_t at = resources.find(start);
+    return at == std::string::npos ? std::string() : resources.substr(at, 700);
+  };
+  for (const auto& [language, block_name, table] :
+       {std::tuple{TLanguage::Japanese, "BLOCK \"041104B0\"", "LANG_JAPANESE, SUBLANG_DEFAULT"},
+        std::tuple{TLanguage::English, "BLOCK \"040904B0\"", "LANG_ENGLISH, SUBLANG_ENGLISH_US"}}) {
+    const std::string description = Text(TTextId::FileDescription, language);
+    EXPECT_NE(block(block_name).find("\"FileDescription\", \"" + description + "\""),
+              std::string::npos)
+        << block_name;
+    EXPECT_NE(block(table).find("2 \"" + description + "\""), std::string::npos) << table;
+    EXPECT_NE(block(table).find("1 \"Zarmok\""), std::string::npos) << table;
+  }
+  EXPECT_NE(resources.find("\"Translation\", 0x0411, 1200, 0x0409, 1200"), std::string::npos);
 }
 #endif
 
