@@ -164,7 +164,14 @@ TRect TScaledChildren::Place(const TChild& child) const {
           extent.cy};
 }
 
-void TScaledChildren::ChangeDpi(int dpi, const RECT& suggested) {
+void TScaledChildren::Move(HWND child, const TRect& r) {
+  for (TChild& c : children_) {
+    if (c.window == child) c.rect = r;
+  }
+}
+
+void TScaledChildren::ChangeDpi(int dpi, const RECT& suggested,
+                                const std::function<void()>& refit) {
   if (dpi <= 0) return;
   dpi_ = dpi;
   std::vector<HFONT> old;
@@ -175,6 +182,7 @@ void TScaledChildren::ChangeDpi(int dpi, const RECT& suggested) {
   if (!fonts_.empty()) {
     SendMessageW(dialog_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0].handle), FALSE);
   }
+  if (refit) refit();
   for (const TChild& child : children_) {
     if (child.font >= 0) {
       SendMessageW(child.window, WM_SETFONT, reinterpret_cast<WPARAM>(Font(child.font)), FALSE);

@@ -48,7 +48,8 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
         SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
         return TRUE;
       case WM_DPICHANGED:
-        self->children_.ChangeDpi(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+        self->children_.ChangeDpi(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam),
+                                  [self] { self->PlaceFittedControls(); });
         return TRUE;
       default:
         return FALSE;
@@ -109,40 +110,65 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
     return FALSE;
   }
 
+  // Where a bar and its labels go for the labels' widths in the dialog's font now: the labels
+  // as wide as the label controls make themselves, the text and one pixel more.
+  TScrollBarPlaces FittedPlaces(const TScrollBarLayout& layout) const {
+    return PlaceScrollBar(layout,
+                          children_.TableTextWidth(Caption(layout.left_label.caption), font_) + 1,
+                          children_.TableTextWidth(Caption(layout.right_label.caption), font_) + 1,
+                          children_.TableTextHeight(font_));
+  }
+  TCheckBoxPlaces FittedCheckBoxes() const {
+    int32_t widths[kCheckBoxCount];
+    for (const TCheckBoxLayout& layout : kCheckBoxes) {
+      widths[static_cast<int>(layout.id)] =
+          children_.TableTextWidth(Caption(layout.caption), font_) + 1;
+    }
+    return PlaceCheckBoxes(widths, kCheckMarkWidth);
+  }
+
+  // The texts measure differently in the fonts of another scale: their places follow.
+  void PlaceFittedControls() {
+    for (const TScrollBarLayout& layout : kScrollBars) {
+      const TScrollBarPlaces places = FittedPlaces(layout);
+      children_.Move(GetDlgItem(hwnd_, LeftLabelId(layout.id)),
+                     Offset(places.left_label, layout.group));
+      children_.Move(Bar(layout.id), Offset(places.bar, layout.group));
+      children_.Move(GetDlgItem(hwnd_, RightLabelId(layout.id)),
+                     Offset(places.right_label, layout.group));
+    }
+    const TCheckBoxPlaces boxes = FittedCheckBoxes();
+    for (int i = 0; i < kCheckBoxCount; ++i) {
+      children_.Move(boxes_[i], Offset(boxes.boxes[i], kStopGroupBox.rect));
+    }
+  }
+
   void AddLabel(const char* text, const TRect& place, const TRect& group, int id) {
     children_.AddLabel(text, SS_LEFT | SS_NOPREFIX, group.left + place.left, group.top + place.top,
                        id, font_);
   }
 
   void AddScrollBarGroup(const TScrollBarLayout& layout) override {
-    const char* left_text = Caption(layout.left_label.caption);
-    const char* right_text = Caption(layout.right_label.caption);
-    // The labels as wide as the label controls make themselves: the text and one pixel more.
-    const TScrollBarPlaces places = PlaceScrollBar(
-        layout, children_.TableTextWidth(left_text, font_) + 1,
-        children_.TableTextWidth(right_text, font_) + 1, children_.TableTextHeight(font_));
+    const TScrollBarPlaces places = FittedPlaces(layout);
     // Each control of the group is a child of the dialog, not of the group box, so that the
     // dialog manager sees it and its notifications reach the dialog.
     children_.AddControl(L"BUTTON", Caption(layout.group_caption), BS_GROUPBOX, layout.group,
                          ScrollGroupId(layout.id), font_);
-    AddLabel(left_text, places.left_label, layout.group, LeftLabelId(layout.id));
+    AddLabel(Caption(layout.left_label.caption), places.left_label, layout.group,
+             LeftLabelId(layout.id));
     HWND bar = children_.AddControl(L"SCROLLBAR", "", SBS_HORZ | WS_TABSTOP | WS_GROUP,
                                     Offset(places.bar, layout.group), ScrollBarId(layout.id), -1);
     SetScrollRange(bar, SB_CTL, layout.min, layout.max, FALSE);
     SetScrollPos(bar, SB_CTL, layout.min, FALSE);
     bars_[static_cast<int>(layout.id)] = bar;
-    AddLabel(right_text, places.right_label, layout.group, RightLabelId(layout.id));
+    AddLabel(Caption(layout.right_label.caption), places.right_label, layout.group,
+             RightLabelId(layout.id));
   }
 
   void AddStopGroup(const TGroupBoxLayout& group) override {
     children_.AddControl(L"BUTTON", Caption(group.caption), BS_GROUPBOX, group.rect, kStopGroupId,
                          font_);
-    int32_t widths[kCheckBoxCount];
-    for (const TCheckBoxLayout& layout : kCheckBoxes) {
-      widths[static_cast<int>(layout.id)] =
-          children_.TableTextWidth(Caption(layout.caption), font_) + 1;
-    }
-    const TCheckBoxPlaces places = PlaceCheckBoxes(widths, kCheckMarkWidth);
+    const TCheckBoxPlaces places = FittedCheckBoxes();
     for (const TCheckBoxLayout& layout : kCheckBoxes) {
       const int i = static_cast<int>(layout.id);
       boxes_[i] = children_.AddControl(

@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -54,9 +55,13 @@ class TScaledChildren {
   int32_t TableTextWidth(const std::string& text, int font) const;
   int32_t TableTextHeight(int font) const;
 
-  // WM_DPICHANGED: every font made again and every child placed again at `dpi`, the dialog
-  // at the rectangle the system suggests.
-  void ChangeDpi(int dpi, const RECT& suggested);
+  // A child's place in the table, from now on (a measured label's corner).
+  void Move(HWND child, const TRect& r);
+
+  // WM_DPICHANGED: every font made again, `refit` given its chance to Move the children whose
+  // places follow their texts' widths in the new fonts, and every child placed again at `dpi`,
+  // the dialog at the rectangle the system suggests.
+  void ChangeDpi(int dpi, const RECT& suggested, const std::function<void()>& refit = {});
 
  private:
   struct TFont {
