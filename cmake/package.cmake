@@ -78,4 +78,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://example.org/zarmok")
 # Depends from the libraries the programs really link (dpkg-shlibdeps), never typed by hand.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# The dialog's Japanese, and every Japanese text, needs a face with Japanese glyphs.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "fonts-ipafont-gothic | fonts-noto-cjk")
 include(CPack)

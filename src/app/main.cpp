@@ -1,6 +1,7 @@
 // The saver program on Linux: the program's services made here and handed to start-up, on the
 // back end that can serve the request in this session: the Wayland one where the compositor
 // offers the layer shell, else X11 (an X server, or XWayland).
+#include <cstdio>
 #include <cstdlib>
 #include <string>
 #include <string_view>
@@ -10,6 +11,7 @@
 #include "host.h"
 #include "posix/password_posix.h"
 #include "posix/user_config.h"
+#include "posix/user_locale.h"
 #include "x11_desktop.h"
 #include "x11_display.h"
 #ifdef ZARMOK_WAYLAND
@@ -54,8 +56,17 @@ bool UseWayland(const std::vector<std::string>& arguments,
 
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
+  // The run's one choice of language, made before anything can speak.
+  const zarmok::TLanguage language = zarmok::UserLanguage();
+  // The desktop's own questions, answered before any back end is chosen or any window made.
+  if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "--version")) {
+    const auto text =
+        arguments[0] == "--help" ? zarmok::TTextId::HelpText : zarmok::TTextId::VersionText;
+    zarmok::WriteUserLine(stdout, zarmok::Text(text, language));
+    return 0;
+  }
   zarmok::x11::TX11Connection connection;
-  zarmok::ui::TFltkUi ui(connection);
+  zarmok::ui::TFltkUi ui(connection, language);
   zarmok::TUserSettingsProfile profile;
   zarmok::TPosixPasswords passwords;
   const auto error_box = [&](const std::string& title, const std::string& text) {

@@ -8,6 +8,7 @@
 
 #include "errors.h"
 #include "host.h"
+#include "texts.h"
 #include "win32/profile_win32.h"
 #include "win32/settings_place.h"
 #include "win32/win32_desktop.h"
@@ -20,11 +21,12 @@
 namespace {
 
 int RunSettings(zarmok::IPrivateProfile& profile, const std::string& ini_path,
-                zarmok::TWindowHandle owner) {
+                zarmok::TWindowHandle owner, zarmok::TLanguage language) {
 #ifdef ZARMOK_WIN32_UI
-  return zarmok::RunSettingsDialogWin32(profile, ini_path, owner);
+  return zarmok::RunSettingsDialogWin32(profile, ini_path, owner, language);
 #else
   // This build has no native dialog: the request ends like any dialog that cannot be made.
+  (void)language;
   (void)profile;
   (void)ini_path;
   (void)owner;
@@ -45,6 +47,9 @@ bool LoopStatsWanted() {
 int wmain(int argc, wchar_t** argv) {
   std::vector<std::string> arguments;
   for (int i = 1; i < argc; ++i) arguments.push_back(zarmok::win32::Utf8Text(argv[i]));
+  // The run's one choice of language: the user's, as Windows shows its own texts.
+  const zarmok::TLanguage language =
+      zarmok::LanguageFromWindowsLanguageId(GetUserDefaultUILanguage());
   // The user's settings folder, where the program's own folder cannot be written, is made by
   // the first save.
   zarmok::TWin32Profile profile(zarmok::win32::UserSettingsFolder());
@@ -52,7 +57,7 @@ int wmain(int argc, wchar_t** argv) {
   zarmok::win32::TWin32Desktop desktop(
       GetModuleHandleW(nullptr), {profile, passwords,
                                   [&](const std::string& ini_path, zarmok::TWindowHandle owner) {
-                                    return RunSettings(profile, ini_path, owner);
+                                    return RunSettings(profile, ini_path, owner, language);
                                   },
                                   LoopStatsWanted()});
   return zarmok::RunProgram(arguments, desktop);

@@ -15,16 +15,16 @@ const TFontRequest kProductNameFont = {"Times New Roman", 64, true, true, kSerif
 const TFontRequest kVersionFont = {"ＭＳ Ｐゴシック", 13, false, false, kGothicStandIns};
 
 const TAboutBoxLayout kAboutBox = {
-    "ﾊﾞｰｼﾞｮﾝ情報",
+    TTextId::AboutCaption,
     294,
     201,
     &kDialogFont,
     "Panel1",
     {8, 8, 277, 137},
-    {"ProductName", "Zarmok", {8, 2, 257, 73}, TTextAlign::Center, &kProductNameFont},
-    {"Version", "Version  1.04", {8, 79, 257, 12}, TTextAlign::Center, &kVersionFont},
+    {"ProductName", TTextId::ProductName, {8, 2, 257, 73}, TTextAlign::Center, &kProductNameFont},
+    {"Version", TTextId::VersionLine, {8, 79, 257, 12}, TTextAlign::Center, &kVersionFont},
     "OKButton",
-    "OK",
+    TTextId::OkButton,
     {118, 159, 64, 33},
     TModalResult::Ok,
 };

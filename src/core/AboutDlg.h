@@ -6,6 +6,7 @@
 
 #include "BugsSet.h"
 #include "platform.h"
+#include "texts.h"
 
 namespace zarmok {
 
@@ -15,14 +16,14 @@ enum class TTextAlign { Left, Center };
 
 struct TLabelLayout {
   const char* name;
-  const char* caption;
+  TTextId caption;
   TRect rect;  // in the panel
   TTextAlign align;
   const TFontRequest* font;
 };
 
 struct TAboutBoxLayout {
-  const char* caption;
+  TTextId caption;
   int32_t client_width;
   int32_t client_height;
   const TFontRequest* font;
@@ -31,7 +32,7 @@ struct TAboutBoxLayout {
   TLabelLayout product_name;
   TLabelLayout version;
   const char* ok_name;
-  const char* ok_caption;
+  TTextId ok_caption;
   TRect ok;
   TModalResult ok_result;  // the OK button is the default button and holds the focus
 };

@@ -1,6 +1,7 @@
 #include "BugsSet.h"
 
 #include <algorithm>
+#include <cmath>
 #include <utility>
 
 namespace zarmok {
@@ -19,7 +20,7 @@ constexpr int32_t kGroupWidth = 249;
 constexpr int32_t kGroupHeight = 41;
 constexpr int32_t kLabelTop = 19;
 
-constexpr TEndLabel Label(const char* caption, int32_t left) {
+constexpr TEndLabel Label(TTextId caption, int32_t left) {
   return {caption, left, kLabelTop};
 }
 
@@ -31,117 +32,117 @@ const TScrollBarLayout kScrollBars[kScrollBarCount] = {
     {TScrollBarId::SpeedSB,
      "SpeedSB",
      "GroupBox1",
-     "Speed",
+     TTextId::SpeedGroup,
      {8, 8, kGroupWidth, kGroupHeight},
      kBarRect,
      1,
      15,
-     Label("高速", 21),
-     Label("低速", 204),
+     Label(TTextId::FastLabel, 21),
+     Label(TTextId::SlowLabel, 204),
      0,
      &TSaverSettings::Speed,
      true},
     {TScrollBarId::BugPtnSizeSB,
      "BugPtnSizeSB",
      "GroupBox2",
-     "構造",
+     TTextId::ShapeGroup,
      {8, 56, kGroupWidth, kGroupHeight},
      kBarRect,
      5,
      40,
-     Label("単純", 21),
-     Label("複雑", 204),
+     Label(TTextId::SimpleLabel, 21),
+     Label(TTextId::ComplexLabel, 204),
      1,
      &TSaverSettings::BugPtnSize,
      false},
     {TScrollBarId::BugPtnExCycSB,
      "BugPtnExCycSB",
      "GroupBox3",
-     "変形周期",
+     TTextId::ShapeChangeGroup,
      {8, 104, kGroupWidth, kGroupHeight},
      kBarRect,
      0,
      100,
-     Label("高速", 21),
-     Label("低速", 204),
+     Label(TTextId::FastLabel, 21),
+     Label(TTextId::SlowLabel, 204),
      2,
      &TSaverSettings::BugPtnExCyc,
      false},
     {TScrollBarId::MaxBugsSB,
      "MaxBugsSB",
      "GroupBox4",
-     "個体数",
+     TTextId::BugCountGroup,
      {8, 152, kGroupWidth, kGroupHeight},
      kBarRect,
      1,
      20,
-     Label("少数", 21),
-     Label("多数", 204),
+     Label(TTextId::FewLabel, 21),
+     Label(TTextId::ManyLabel, 204),
      3,
      &TSaverSettings::MaxBugs,
      false},
     {TScrollBarId::BugSizeSB,
      "BugSizeSB",
      "GroupBox5",
-     "Size",
+     TTextId::SizeGroup,
      {8, 200, kGroupWidth, kGroupHeight},
      kBarRect,
      3,
      30,
-     Label("Small", 16),
-     Label("Big", 208),
+     Label(TTextId::SmallLabel, 16),
+     Label(TTextId::BigLabel, 208),
      4,
      &TSaverSettings::BugSize,
      false},
     {TScrollBarId::ImageListLenSB,
      "ImageListLenSB",
      "GroupBox6",
-     "影長さ",
+     TTextId::TrailGroup,
      {264, 8, kGroupWidth, kGroupHeight},
      kBarRect,
      1,
      30,
-     Label("Small", 16),
-     Label("Big", 208),
+     Label(TTextId::SmallLabel, 16),
+     Label(TTextId::BigLabel, 208),
      5,
      &TSaverSettings::ImageListLen,
      false},
     {TScrollBarId::SunGSB,
      "SunGSB",
      "GroupBox8",
-     "特異点-G",
+     TTextId::CentreGravityGroup,
      {264, 56, kGroupWidth, kGroupHeight},
      kBarRect,
      0,
      800,
-     Label("Low", 21),
-     Label("Heavy", 204),
+     Label(TTextId::LowLabel, 21),
+     Label(TTextId::HeavyLabel, 204),
      9,
      &TSaverSettings::SunG,
      false},
     {TScrollBarId::BugGSB,
      "BugGSB",
      "GroupBox9",
-     "Bug-G",
+     TTextId::BugGravityGroup,
      {264, 104, kGroupWidth, kGroupHeight},
      kBarRect,
      0,
      800,
-     Label("Low", 21),
-     Label("Heavy", 204),
+     Label(TTextId::LowLabel, 21),
+     Label(TTextId::HeavyLabel, 204),
      10,
      &TSaverSettings::BugG,
      false},
     {TScrollBarId::WallGSB,
      "WallGSB",
      "GroupBox10",
-     "Wall-G",
+     TTextId::WallGravityGroup,
      {262, 152, kGroupWidth, kGroupHeight},
      kBarRect,
      0,
      50,
-     Label("Low", 21),
-     Label("Heavy", 204),
+     Label(TTextId::LowLabel, 21),
+     Label(TTextId::HeavyLabel, 204),
      11,
      &TSaverSettings::WallG,
      false},
@@ -150,29 +151,35 @@ const TScrollBarLayout kScrollBars[kScrollBarCount] = {
 const TCheckBoxLayout kCheckBoxes[kCheckBoxCount] = {
     {TCheckBoxId::StopOnKeyCbx,
      "StopOnKeyCbx",
-     "キー操作",
+     TTextId::StopOnKeyBox,
      {16, 16, 81, 17},
      &TSaverSettings::StopOnKey},
     {TCheckBoxId::StopOnMouseMoveCbx,
      "StopOnMouseMoveCbx",
-     "マウス移動",
+     TTextId::StopOnMouseMoveBox,
      {120, 16, 81, 17},
      &TSaverSettings::StopOnMouseMove},
     {TCheckBoxId::StopOnMouseClickCbx,
      "StopOnMouseClickCbx",
-     "マウスボタン",
+     TTextId::StopOnMouseClickBox,
      {232, 16, 81, 17},
      &TSaverSettings::StopOnMouseClick},
 };
 
-const TGroupBoxLayout kStopGroupBox = {"GroupBox7", "終了条件", {8, 248, 329, 41}, 6};
+const TGroupBoxLayout kStopGroupBox = {"GroupBox7", TTextId::StopGroup, {8, 248, 329, 41}, 6};
 
-const TButtonLayout kOkBtn = {"OkBtn", "OK", {352, 256, 79, 33}, 7, true, false};
-const TButtonLayout kCancelBtn = {"CancelBtn", "Cancel", {432, 256, 79, 33}, 8, false, true};
-const TButtonLayout kAboutBtn = {"AboutBtn", "About", {440, 216, 49, 17}, 13, false, false};
+const TButtonLayout kOkBtn = {"OkBtn", TTextId::OkButton, {352, 256, 79, 33}, 7, true, false};
+const TButtonLayout kCancelBtn = {"CancelBtn", TTextId::CancelButton, {432, 256, 79, 33}, 8, false,
+                                  true};
+const TButtonLayout kAboutBtn = {"AboutBtn", TTextId::AboutButton, {440, 216, 49, 17}, 13, false,
+                                 false};
 
-const TRadioGroupLayout kBugsTypeRG = {
-    "BugsTypeRG", "BugsTypeRG", {264, 200, 137, 41}, 2, {"Type_A", "Type_B"}, 12};
+const TRadioGroupLayout kBugsTypeRG = {"BugsTypeRG",
+                                       TTextId::BugsTypeGroup,
+                                       {264, 200, 137, 41},
+                                       2,
+                                       {TTextId::TypeAItem, TTextId::TypeBItem},
+                                       12};
 
 const TTabStop kTabOrder[kTabStopCount] = {
     {TChildKind::ScrollBarGroup, 0, nullptr}, {TChildKind::ScrollBarGroup, 1, nullptr},
@@ -208,6 +215,83 @@ TRect RadioItemRect(const TRadioGroupLayout& group, int index) {
 
 const TScrollBarLayout& ScrollBarLayout(TScrollBarId id) {
   return kScrollBars[static_cast<int>(id)];
+}
+
+namespace {
+
+// A label keeps this far from its group's frame, and a label or a check box this far from the
+// bar or the box beside it.
+constexpr int32_t kFrameMargin = 4;
+constexpr int32_t kTextGap = 2;
+// Narrower than its two arrows and its thumb, a bar could not be used.
+constexpr int32_t kBarMinimumWidth = 3 * kBarRect.height;
+
+}  // namespace
+
+TScrollBarPlaces PlaceScrollBar(const TScrollBarLayout& layout, int32_t left_text_width,
+                                int32_t right_text_width, int32_t text_height) {
+  TScrollBarPlaces places{
+      layout.bar,
+      {layout.left_label.left, layout.left_label.top, left_text_width, text_height},
+      {layout.right_label.left, layout.right_label.top, right_text_width, text_height}};
+  TRect& bar = places.bar;
+  TRect& left = places.left_label;
+  TRect& right = places.right_label;
+  // The left label moves left up to the frame's margin, then the bar's left end moves right.
+  if (left.left + left.width > bar.left - kTextGap) {
+    left.left = std::max(kFrameMargin, bar.left - kTextGap - left.width);
+    const int32_t bar_left = std::max(bar.left, left.left + left.width + kTextGap);
+    bar.width -= bar_left - bar.left;
+    bar.left = bar_left;
+  }
+  // The right label stays off the bar, then the bar's right end moves left for it.
+  const int32_t frame_right = layout.group.width - kFrameMargin;
+  right.left = std::max(right.left, bar.left + bar.width + kTextGap);
+  if (right.left + right.width > frame_right) {
+    right.left = std::max(frame_right - right.width, bar.left + kBarMinimumWidth + kTextGap);
+    bar.width = std::min(bar.width, right.left - kTextGap - bar.left);
+  }
+  return places;
+}
+
+TCheckBoxPlaces PlaceCheckBoxes(const int32_t (&text_widths)[kCheckBoxCount], int32_t mark_width) {
+  TCheckBoxPlaces places{};
+  int32_t taken = 0;  // the right end of the box before
+  for (int i = 0; i < kCheckBoxCount; ++i) {
+    TRect r = kCheckBoxes[i].rect;
+    r.width = std::max(r.width, mark_width + text_widths[i]);
+    r.left = std::max(r.left, i == 0 ? r.left : taken + kTextGap);
+    places.boxes[i] = r;
+    taken = r.left + r.width;
+  }
+  // Past the frame: the boxes move left together, as far as the first one's table place allows
+  // spreading them evenly.
+  const int32_t frame_right = kStopGroupBox.rect.width - kFrameMargin;
+  if (taken > frame_right) {
+    int32_t total = 0;
+    for (const TRect& r : places.boxes) total += r.width;
+    const int32_t first = places.boxes[0].left;
+    const int32_t gap = std::max(kTextGap, (frame_right - first - total) / (kCheckBoxCount - 1));
+    int32_t left = first;
+    for (TRect& r : places.boxes) {
+      r.left = left;
+      left += r.width + gap;
+    }
+  }
+  return places;
+}
+
+int32_t TablePixels(double pixels, double scale) {
+  return static_cast<int32_t>(std::ceil(pixels / scale - 1e-9));
+}
+
+int32_t ScaleLength(int32_t pixels, double scale) {
+  return static_cast<int32_t>(std::floor(pixels * scale + 0.5));
+}
+
+TRect ScaleRect(const TRect& r, double scale) {
+  return {ScaleLength(r.left, scale), ScaleLength(r.top, scale), ScaleLength(r.width, scale),
+          ScaleLength(r.height, scale)};
 }
 
 void LayOutDialog(IDialogLayoutBuilder& builder) {

@@ -11,6 +11,7 @@
 #include "errors.h"
 #include "platform.h"
 #include "settings.h"
+#include "texts.h"
 
 namespace zarmok {
 
@@ -40,7 +41,7 @@ const char* ChooseFontFace(const TFontRequest& font,
 
 // ---- The dialog window ----
 
-inline constexpr const char* kBugsPramSetCaption = "Zarmok パラメータ設定";
+inline constexpr TTextId kBugsPramSetCaption = TTextId::BugsPramSetCaption;
 inline constexpr int32_t kBugsPramSetClientWidth = 519;
 inline constexpr int32_t kBugsPramSetClientHeight = 289;
 inline constexpr int32_t kBugsPramSetLeft = 200;
@@ -73,7 +74,7 @@ inline constexpr int kCheckBoxCount = 3;
 
 // A label at one end of a scroll bar, inside the group box; it is as wide as its text.
 struct TEndLabel {
-  const char* caption;
+  TTextId caption;
   int32_t left;
   int32_t top;
 };
@@ -84,7 +85,7 @@ struct TScrollBarLayout {
   TScrollBarId id;
   const char* name;
   const char* group_name;
-  const char* group_caption;
+  TTextId group_caption;
   TRect group;  // in the dialog
   TRect bar;    // in the group box
   int32_t min;
@@ -103,7 +104,7 @@ extern const TScrollBarLayout kScrollBars[kScrollBarCount];
 struct TCheckBoxLayout {
   TCheckBoxId id;
   const char* name;
-  const char* caption;
+  TTextId caption;
   TRect rect;  // in the stop-condition group box
   bool TSaverSettings::*setting;
 };
@@ -112,7 +113,7 @@ extern const TCheckBoxLayout kCheckBoxes[kCheckBoxCount];
 // The group box holding the three stop-condition check boxes.
 struct TGroupBoxLayout {
   const char* name;
-  const char* caption;
+  TTextId caption;
   TRect rect;
   int tab_order;
 };
@@ -120,7 +121,7 @@ extern const TGroupBoxLayout kStopGroupBox;
 
 struct TButtonLayout {
   const char* name;
-  const char* caption;
+  TTextId caption;
   TRect rect;
   int tab_order;
   bool is_default;  // Enter presses it
@@ -133,10 +134,10 @@ extern const TButtonLayout kAboutBtn;
 // The radio group of the drawing style: its checked item's index is BugsType.
 struct TRadioGroupLayout {
   const char* name;
-  const char* caption;
+  TTextId caption;
   TRect rect;
   int columns;
-  const char* items[2];
+  TTextId items[2];
   int tab_order;
 };
 extern const TRadioGroupLayout kBugsTypeRG;
@@ -156,6 +157,37 @@ inline constexpr int kTabStopCount = 14;
 extern const TTabStop kTabOrder[kTabStopCount];
 
 const TScrollBarLayout& ScrollBarLayout(TScrollBarId id);
+
+// ---- Places that fit the texts ----
+//
+// The table places each text for the product's Japanese in its own face. Another language or
+// face gives other widths, so a front end measures each text in the font it draws it in,
+// converts the width to the table's pixels (rounding up) and takes the places from these: the
+// table's own wherever the text fits there, else moved just as far as it must be so that no text
+// is clipped and none overlaps a bar, a box or its group's frame.
+
+// The bar and its two end labels, in the group box.
+struct TScrollBarPlaces {
+  TRect bar;
+  TRect left_label;
+  TRect right_label;
+};
+TScrollBarPlaces PlaceScrollBar(const TScrollBarLayout& layout, int32_t left_text_width,
+                                int32_t right_text_width, int32_t text_height);
+
+// The stop conditions' check boxes in their group box, each as wide as its table rectangle or
+// as its box and text (`mark_width` is the box with the gap before the text) if that is wider.
+struct TCheckBoxPlaces {
+  TRect boxes[kCheckBoxCount];
+};
+TCheckBoxPlaces PlaceCheckBoxes(const int32_t (&text_widths)[kCheckBoxCount], int32_t mark_width);
+
+// The smallest whole number of table pixels that holds `pixels` device pixels at `scale` (1.0
+// for the table's own 96 dots per inch).
+int32_t TablePixels(double pixels, double scale);
+// A length or a rectangle of the table at `scale`.
+int32_t ScaleLength(int32_t pixels, double scale);
+TRect ScaleRect(const TRect& r, double scale);
 
 // What a front end makes of each direct child of the dialog. LayOutDialog calls it once per
 // child in tab order, since the platforms' focus moves through the children in the order they

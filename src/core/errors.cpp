@@ -1,11 +1,11 @@
 #include "errors.h"
 
+#include "texts.h"
+
 namespace zarmok {
 
 std::string FillPattern(const std::string& pattern, const std::string& argument) {
-  const auto at = pattern.find("%s");
-  if (at == std::string::npos) return pattern;
-  return pattern.substr(0, at) + argument + pattern.substr(at + 2);
+  return FillPlaceholders(pattern, {argument});
 }
 
 std::string ErrorLine(const std::string& title, const std::string& message) {

@@ -5,6 +5,7 @@
 
 #include "errors.h"
 #include "integer_text.h"
+#include "texts.h"
 
 namespace zarmok {
 
@@ -65,7 +66,7 @@ void SaveSettings(IPrivateProfile& profile, const std::string& ini_path,
     const std::string text = key.is_flag ? std::string(settings.*key.flag ? "1" : "0")
                                          : std::to_string(settings.*key.integer);
     if (!profile.WriteString(ini_path, kSettingsSection, key.name, text)) {
-      throw EZarmokError(FillPattern("%s に書き込めません", ini_path));
+      throw EZarmokError(WordText(TTextId::CannotWrite, TLanguage::Japanese, {ini_path}));
     }
   }
 }

@@ -16,21 +16,21 @@ xdotool mousemove 460 250 key Return
 
 box=
 for _ in $(seq 100); do
-  box=$(xdotool search --onlyvisible --name '^Zarmok$' 2>/dev/null | head -n1 || true)
+  box=$(xdotool search --onlyvisible --class '^TErrorBox$' 2>/dev/null | head -n1 || true)
   [ -n "$box" ] && break
   sleep 0.05
 done
-[ -n "$box" ] || fail "no error box titled Zarmok appeared"
+[ -n "$box" ] || fail "no error box (TErrorBox) appeared"
 kill -0 "$pid" 2>/dev/null || fail "the refused write closed the dialog"
 eval "$(xdotool getwindowgeometry --shell "$box")"
 
 # Enter over the box dismisses it; the dialog is still there, and Escape cancels it.
 xdotool mousemove $((X + WIDTH / 2)) $((Y + 5)) key Return
 for _ in $(seq 100); do
-  xdotool search --onlyvisible --name '^Zarmok$' >/dev/null 2>&1 || break
+  xdotool search --onlyvisible --class '^TErrorBox$' >/dev/null 2>&1 || break
   sleep 0.05
 done
-xdotool search --onlyvisible --name '^Zarmok$' >/dev/null 2>&1 && fail "Enter did not close the error box"
+xdotool search --onlyvisible --class '^TErrorBox$' >/dev/null 2>&1 && fail "Enter did not close the error box"
 kill -0 "$pid" 2>/dev/null || fail "the dialog closed with the error box"
 xdotool mousemove 460 250 key Escape
 wait_exit "$pid" 5 || fail "Escape did not close the dialog"

@@ -2,7 +2,8 @@
 # The names of the program's windows read back as their titles: WM_NAME and WM_ICON_NAME
 # (what window managers and tools that know nothing of _NET_WM_NAME read) as well as
 # _NET_WM_NAME, for the settings dialog, its about box and both kinds of error box, whatever
-# the program's locale. "xdotool search --name" finds each window by its exact title.
+# the program's locale. "xdotool search --name" finds each window by its exact title. The
+# dialog and the about box speak Japanese in the Japanese locales and English in every other.
 source "$(dirname "$0")/_lib.sh"
 start_xvfb
 saver=$(install_saver)
@@ -13,7 +14,8 @@ installed=$(locale -a 2>/dev/null | tr 'A-Z' 'a-z')
 for required in c c.utf8 ja_jp.utf8 ja_jp.eucjp; do
   grep -qx "$required" <<<"$installed" || fail "locale $required is not installed"
 done
-locales=(C C.UTF-8 ja_JP.UTF-8 ja_JP.eucJP)
+# en_US and de_DE need not be installed: the language follows the names alone.
+locales=(C C.UTF-8 en_US.UTF-8 de_DE.UTF-8 ja_JP.UTF-8 ja_JP.eucJP)
 
 # The readers decode in a UTF-8 locale, as a desktop showing Japanese titles does.
 reader() { LC_ALL=C.UTF-8 "$@"; }
@@ -38,14 +40,12 @@ expect_names() {
     fail "$what in $locale: xdotool search --name '$title' does not find window $window"
 }
 
-# wait_for_box [DIALOG]: prints the id of the error box once it is shown. Found by anything but
-# its name: it has FLTK's own window class, or the dialog's when the dialog shows it.
+# wait_for_box: prints the id of the error box once it is shown, found by its class.
 wait_for_box() {
-  local dialog=${1:-} id=""
+  local id
+  id=$(wait_for_window TErrorBox 5) || return 1
   for _ in $(seq 100); do
-    id=$(xdotool search --onlyvisible --class '^(FLTK|TBugsPramSet)$' 2>/dev/null |
-      grep -vx "${dialog:-none}" | head -n1 || true)
-    if [ -n "$id" ]; then echo "$id"; return 0; fi
+    xwininfo -id "$id" 2>/dev/null | grep -q 'Map State: IsViewable' && { echo "$id"; return 0; }
     sleep 0.05
   done
   return 1
@@ -70,15 +70,19 @@ wait_gone() {
 mkdir -p "$(settings_file)"
 
 for locale in "${locales[@]}"; do
+  case $locale in
+    ja_*) dialog_title='Zarmok パラメータ設定' about_title='ﾊﾞｰｼﾞｮﾝ情報' ;;
+    *) dialog_title='Zarmok Settings' about_title='About Zarmok' ;;
+  esac
   # The dialog, the box of a refused write and the about box.
   LC_ALL=$locale LANG=$locale "$saver" /c 2>"$WORK/stderr" &
   pid=$!
   CLEANUP_PIDS+=("$pid")
   dialog=$(wait_for_window TBugsPramSet) || fail "no dialog in $locale: $(cat "$WORK/stderr")"
-  expect_names "$dialog" 'Zarmok パラメータ設定' "the dialog"
+  expect_names "$dialog" "$dialog_title" "the dialog"
 
   press_over "$dialog" Return
-  box=$(wait_for_box "$dialog") || fail "no error box for the refused write in $locale"
+  box=$(wait_for_box) || fail "no error box for the refused write in $locale"
   expect_names "$box" 'Zarmok' "the error box of the refused write"
   press_over "$box" Return
   wait_gone "$box" || fail "Enter did not close the error box in $locale"
@@ -89,14 +93,15 @@ for locale in "${locales[@]}"; do
   eval "$(xdotool getwindowgeometry --shell "$dialog")"
   xdotool mousemove $((X + 440 + 24)) $((Y + 216 + 8)) click 1
   about=$(wait_for_window TAboutBox 5) || fail "no about box in $locale"
-  expect_names "$about" 'ﾊﾞｰｼﾞｮﾝ情報' "the about box"
+  expect_names "$about" "$about_title" "the about box"
   press_over "$about" Return
   wait_gone "$about" || fail "Enter did not close the about box in $locale"
   press_over "$dialog" Escape
   wait_exit "$pid" 5 || fail "Escape did not close the dialog in $locale"
   [ "$EXIT_CODE" = 0 ] || fail "dialog exit code $EXIT_CODE in $locale: $(cat "$WORK/stderr")"
 
-  # The unhandled-error box of a preview handle that is not an integer.
+  # The unhandled-error box of a preview handle that is not an integer: the report is the
+  # product's Japanese in every locale.
   LC_ALL=$locale LANG=$locale "$saver" /p abc 2>"$WORK/stderr" &
   pid=$!
   CLEANUP_PIDS+=("$pid")

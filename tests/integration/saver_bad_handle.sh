@@ -3,6 +3,8 @@
 # after the unhandled-error report: the message on stderr and in a box titled
 # "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", which waits for the user.
 source "$(dirname "$0")/_lib.sh"
+# The report's Japanese is the Japanese locale's.
+export LANG=ja_JP.UTF-8 LC_ALL= LC_MESSAGES= LANGUAGE=
 start_xvfb 640x480
 SAVER=$(install_saver)
 
@@ -13,7 +15,7 @@ expect_report() {
   start_saver "$@"
   local box=""
   for _ in $(seq 100); do
-    box=$(xdotool search --class '^FLTK$' 2>/dev/null | head -n1 || true)
+    box=$(xdotool search --class '^TErrorBox$' 2>/dev/null | head -n1 || true)
     [ -n "$box" ] && break
     kill -0 "$SAVER_PID" 2>/dev/null || break
     sleep 0.05

@@ -43,7 +43,7 @@ save_refused() {
   xdotool mousemove 460 250 key Return
   local box=
   for _ in $(seq 100); do
-    box=$(xdotool search --onlyvisible --name '^Zarmok$' 2>/dev/null | head -n1 || true)
+    box=$(xdotool search --onlyvisible --class '^TErrorBox$' 2>/dev/null | head -n1 || true)
     [ -n "$box" ] && break
     sleep 0.05
   done

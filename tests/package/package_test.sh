@@ -35,9 +35,23 @@ done
 for page in "$source_dir"/docs/man/*.1; do
   installed="$root/usr/share/man/man1/$(basename "$page").gz"
   [ -f "$installed" ] || fail "$(basename "$page") is not installed"
-  warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$installed" 2>&1 >/dev/null)
-  [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
+  for locale in C C.UTF-8; do
+    warnings=$(LC_ALL=$locale MANWIDTH=80 man --warnings -l "$installed" 2>&1 >/dev/null)
+    [ -z "$warnings" ] || fail "$(basename "$page") in $locale: $warnings"
+  done
+  # One date form in every page.
+  grep -q '^\.TH [^ ]* 1 "[A-Z][a-z]* [0-9]\{4\}" ' "$page" || fail "$(basename "$page")'s date"
 done
+# zarmok(1) shows its Japanese names where the locale can show them, and where it cannot leaves
+# neither a gap nor empty parentheses behind.
+man_in() { LC_ALL=$1 MANWIDTH=80 man -l "$root/usr/share/man/man1/zarmok.1.gz"; }
+man_in C.UTF-8 | grep -qF 'Complex (複雑).' || fail "zarmok(1) lacks its Japanese in C.UTF-8"
+man_in C | grep -q 'Simple to Complex\.' || fail "zarmok(1) in C: $(man_in C | grep Simple)"
+! man_in C | grep -qP '[^\x00-\x7F]|\(\s*\)|Panel\\\\' ||
+  fail "zarmok(1) in C keeps Japanese, empty parentheses or a doubled backslash"
+[ "$(dpkg-deb -f "$deb" Recommends)" = "fonts-ipafont-gothic | fonts-noto-cjk" ] ||
+  fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
+grep -qx 'Name\[ja\]=Zarmok' "$root/usr/share/applications/zarmok.desktop" || fail "Name[ja]"
 grep -qx 'Exec=zarmok /c' "$root/usr/share/applications/zarmok.desktop" || fail "desktop entry Exec"
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libx11-6 libfltk1.3 libpng16-16; do

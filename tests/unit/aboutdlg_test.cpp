@@ -14,9 +14,9 @@ bool Inside(const TRect& r, int32_t width, int32_t height) {
 
 TEST(AboutBoxTest, ShowsTheNameAndVersionInsideThePanelAboveItsOkButton) {
   const TAboutBoxLayout& box = kAboutBox;
-  EXPECT_STREQ(box.caption, "ﾊﾞｰｼﾞｮﾝ情報");
-  EXPECT_EQ(std::string(box.version.caption), "Version  1.04");
-  EXPECT_STREQ(box.product_name.caption, "Zarmok");
+  EXPECT_STREQ(Text(box.caption, TLanguage::Japanese), "ﾊﾞｰｼﾞｮﾝ情報");
+  EXPECT_STREQ(Text(box.version.caption, TLanguage::Japanese), "Version  1.04");
+  EXPECT_STREQ(Text(box.product_name.caption, TLanguage::Japanese), "Zarmok");
   EXPECT_TRUE(Inside(box.panel, box.client_width, box.client_height));
   EXPECT_TRUE(Inside(box.product_name.rect, box.panel.width, box.panel.height));
   EXPECT_TRUE(Inside(box.version.rect, box.panel.width, box.panel.height));

@@ -5,6 +5,8 @@
 # why on stderr; with one (XWayland's, here an Xvfb) the X11 back end serves them. A session
 # whose compositor cannot be reached is X11's.
 source "$(dirname "$0")/_lib.sh"
+# The report's Japanese is the Japanese locale's.
+export LANG=ja_JP.UTF-8 LC_ALL= LC_MESSAGES= LANGUAGE=
 start_sway
 write_settings '[Zarmok]'
 created='ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました'

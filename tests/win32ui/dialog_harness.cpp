@@ -15,6 +15,7 @@
 
 #include "errors.h"
 #include "platform.h"
+#include "texts.h"
 #include "win32/profile_win32.h"
 #include "win32_controls.h"
 #include "win32_ui.h"
@@ -57,7 +58,8 @@ int main(int argc, char** argv) {
   int code = 1;
   zarmok::TWin32Profile profile;
   try {
-    code = zarmok::RunSettingsDialogWin32(profile, argv[1], owner);
+    code = zarmok::RunSettingsDialogWin32(
+        profile, argv[1], owner, zarmok::LanguageFromWindowsLanguageId(GetUserDefaultUILanguage()));
     std::printf("exit %d\n", code);
   } catch (const zarmok::EZarmokError& error) {
     std::printf("error %s\n", error.what());

@@ -20,8 +20,10 @@
 
 #include "AboutDlg.h"
 #include "BugsSet.h"
+#include "texts.h"
 #include "win32/win32_text.h"
 #include "win32_controls.h"
+#include "win32_internal.h"
 
 namespace {
 
@@ -246,6 +248,46 @@ TRect AtDpi(const TRect& r, int dpi) {
   return {AtDpi(r.left, dpi), AtDpi(r.top, dpi), AtDpi(r.width, dpi), AtDpi(r.height, dpi)};
 }
 
+// The language the dialog speaks here: the user's, as the program chooses it.
+TLanguage UserLanguage() {
+  return LanguageFromWindowsLanguageId(GetUserDefaultUILanguage());
+}
+const char* Caption(TTextId id) {
+  return zarmok::Text(id, UserLanguage());
+}
+
+// A text's extent in the dialog's font at `dpi`, the font made as the dialog makes it.
+SIZE Extent(const std::string& text, int dpi) {
+  HFONT font = MakeFont(kDialogFont, UserLanguage() == TLanguage::Japanese, dpi);
+  HDC dc = GetDC(nullptr);
+  HGDIOBJ before = SelectObject(dc, font);
+  const std::wstring wide = Wide(text);
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, wide.c_str(), static_cast<int>(wide.size()), &extent);
+  SelectObject(dc, before);
+  ReleaseDC(nullptr, dc);
+  DeleteObject(font);
+  return extent;
+}
+int32_t TableWidth(const std::string& text, int dpi) {
+  return TablePixels(Extent(text, dpi).cx, dpi / 96.0) + 1;
+}
+
+// Where the core's rules put the bars, their labels and the check boxes for the texts as they
+// measure at `dpi`.
+TScrollBarPlaces ExpectedBar(const TScrollBarLayout& bar, int dpi) {
+  return PlaceScrollBar(bar, TableWidth(Caption(bar.left_label.caption), dpi),
+                        TableWidth(Caption(bar.right_label.caption), dpi),
+                        TablePixels(Extent("M", dpi).cy, dpi / 96.0));
+}
+TCheckBoxPlaces ExpectedBoxes(int dpi) {
+  int32_t widths[kCheckBoxCount];
+  for (const TCheckBoxLayout& box : kCheckBoxes) {
+    widths[static_cast<int>(box.id)] = TableWidth(Caption(box.caption), dpi);
+  }
+  return PlaceCheckBoxes(widths, kCheckMarkWidth);
+}
+
 // The dialog is open and settled, its corner and client area at `dpi`.
 bool DialogPlaced(HWND dialog, int dpi) {
   Check(dialog != nullptr, "the dialog opens");
@@ -260,6 +302,8 @@ bool DialogPlaced(HWND dialog, int dpi) {
   return true;
 }
 
+void CheckScaledDialog(HWND dialog, int dpi, const std::string& when);
+
 // ---- The cases ----
 
 void Layout(const std::string& exe, const std::string& folder) {
@@ -268,21 +312,14 @@ void Layout(const std::string& exe, const std::string& folder) {
   THarness harness(exe, ini, nullptr);
   HWND dialog = harness.Dialog();
   if (!DialogPlaced(dialog, 96)) return;
-  Check(Narrow(Text(dialog)) == kBugsPramSetCaption, "the dialog's caption");
+  Check(Narrow(Text(dialog)) == Caption(kBugsPramSetCaption), "the dialog's caption");
+  CheckScaledDialog(dialog, 96, "");
 
   for (const TScrollBarLayout& bar : kScrollBars) {
-    CheckRect(dialog, ScrollGroupId(bar.id), bar.group, bar.group_name);
-    CheckText(dialog, ScrollGroupId(bar.id), bar.group_caption, bar.group_name);
-    CheckRect(dialog, ScrollBarId(bar.id), InGroup(bar.bar, bar.group), bar.name);
-    CheckRect(dialog, LeftLabelId(bar.id),
-              InGroup({bar.left_label.left, bar.left_label.top, 0, 0}, bar.group),
-              std::string(bar.name) + "'s left label", false);
-    CheckText(dialog, LeftLabelId(bar.id), bar.left_label.caption,
+    CheckText(dialog, ScrollGroupId(bar.id), Caption(bar.group_caption), bar.group_name);
+    CheckText(dialog, LeftLabelId(bar.id), Caption(bar.left_label.caption),
               std::string(bar.name) + "'s left label");
-    CheckRect(dialog, RightLabelId(bar.id),
-              InGroup({bar.right_label.left, bar.right_label.top, 0, 0}, bar.group),
-              std::string(bar.name) + "'s right label", false);
-    CheckText(dialog, RightLabelId(bar.id), bar.right_label.caption,
+    CheckText(dialog, RightLabelId(bar.id), Caption(bar.right_label.caption),
               std::string(bar.name) + "'s right label");
     HWND control = GetDlgItem(dialog, ScrollBarId(bar.id));
     int low = 0;
@@ -290,26 +327,21 @@ void Layout(const std::string& exe, const std::string& folder) {
     GetScrollRange(control, SB_CTL, &low, &high);
     Check(low == bar.min && high == bar.max, std::string(bar.name) + "'s range");
   }
-  CheckRect(dialog, kStopGroupId, kStopGroupBox.rect, kStopGroupBox.name);
-  CheckText(dialog, kStopGroupId, kStopGroupBox.caption, kStopGroupBox.name);
+  CheckText(dialog, kStopGroupId, Caption(kStopGroupBox.caption), kStopGroupBox.name);
   for (const TCheckBoxLayout& box : kCheckBoxes) {
-    CheckRect(dialog, CheckBoxId(box.id), InGroup(box.rect, kStopGroupBox.rect), box.name);
-    CheckText(dialog, CheckBoxId(box.id), box.caption, box.name);
+    CheckText(dialog, CheckBoxId(box.id), Caption(box.caption), box.name);
   }
   for (const TButtonLayout* button : {&kOkBtn, &kCancelBtn, &kAboutBtn}) {
     const int id = button == &kOkBtn       ? kOkBtnId
                    : button == &kCancelBtn ? kCancelBtnId
                                            : kAboutBtnId;
-    CheckRect(dialog, id, button->rect, button->name);
-    CheckText(dialog, id, button->caption, button->name);
+    CheckText(dialog, id, Caption(button->caption), button->name);
   }
   const LONG_PTR ok_style = GetWindowLongPtrW(GetDlgItem(dialog, kOkBtnId), GWL_STYLE);
   Check((ok_style & BS_TYPEMASK) == BS_DEFPUSHBUTTON, "OK is the default button");
-  CheckRect(dialog, kRadioGroupId, kBugsTypeRG.rect, kBugsTypeRG.name);
-  CheckText(dialog, kRadioGroupId, kBugsTypeRG.caption, kBugsTypeRG.name);
+  CheckText(dialog, kRadioGroupId, Caption(kBugsTypeRG.caption), kBugsTypeRG.name);
   for (int i = 0; i < 2; ++i) {
-    CheckRect(dialog, RadioItemId(i), RadioItemRect(kBugsTypeRG, i), kBugsTypeRG.items[i]);
-    CheckText(dialog, RadioItemId(i), kBugsTypeRG.items[i], kBugsTypeRG.items[i]);
+    CheckText(dialog, RadioItemId(i), Caption(kBugsTypeRG.items[i]), Caption(kBugsTypeRG.items[i]));
   }
 
   // The defaults, as the dialog shows them without a settings file.
@@ -583,7 +615,7 @@ void About(const std::string& exe, const std::string& folder) {
   Check(about != nullptr, "About opens the about box");
   if (about) {
     Pump(300);
-    Check(Narrow(Text(about)) == kAboutBox.caption, "the about box's caption");
+    Check(Narrow(Text(about)) == Caption(kAboutBox.caption), "the about box's caption");
     CheckClientSize(about, kAboutBox.client_width, kAboutBox.client_height, "the about box");
     RECT outer{};
     GetWindowRect(about, &outer);
@@ -596,9 +628,9 @@ void About(const std::string& exe, const std::string& folder) {
     const TRect& panel = kAboutBox.panel;
     CheckRect(about, kPanelId, panel, kAboutBox.panel_name);
     CheckRect(about, kProductNameId, InGroup(kAboutBox.product_name.rect, panel), "ProductName");
-    CheckText(about, kProductNameId, kAboutBox.product_name.caption, "ProductName");
+    CheckText(about, kProductNameId, Caption(kAboutBox.product_name.caption), "ProductName");
     CheckRect(about, kVersionId, InGroup(kAboutBox.version.rect, panel), "Version");
-    CheckText(about, kVersionId, kAboutBox.version.caption, "Version");
+    CheckText(about, kVersionId, Caption(kAboutBox.version.caption), "Version");
     CheckRect(about, kAboutOkId, kAboutBox.ok, kAboutBox.ok_name);
     Check(GetDlgCtrlID(Focus(about)) == kAboutOkId, "the about box's OK has the focus");
     Activate(about);
@@ -632,29 +664,35 @@ void Screenshot(const std::string& folder, const std::string& name) {
   Check(taken, "the screenshot " + name + " was taken");
 }
 
-// Every control of the dialog at `dpi`: places and sizes from the table, each label at its
-// table corner and at least as high as the scaled font, and clear of its bar.
+// Every control of the dialog at `dpi`: places and sizes from the table, where the texts need it
+// as the core's rules move them, each label holding its text, as high as the font, beside its bar.
 void CheckScaledDialog(HWND dialog, int dpi, const std::string& when) {
   for (const TScrollBarLayout& bar : kScrollBars) {
+    const TScrollBarPlaces places = ExpectedBar(bar, dpi);
     CheckRect(dialog, ScrollGroupId(bar.id), AtDpi(bar.group, dpi), when + bar.group_name);
-    const TRect scaled_bar = AtDpi(InGroup(bar.bar, bar.group), dpi);
+    const TRect scaled_bar = AtDpi(InGroup(places.bar, bar.group), dpi);
     CheckRect(dialog, ScrollBarId(bar.id), scaled_bar, when + bar.name);
     for (const bool left : {true, false}) {
-      const TEndLabel& label = left ? bar.left_label : bar.right_label;
+      const TRect& label = left ? places.left_label : places.right_label;
       const int id = left ? LeftLabelId(bar.id) : RightLabelId(bar.id);
       const std::string name = when + bar.name + (left ? "'s left label" : "'s right label");
       CheckRect(dialog, id, AtDpi(InGroup({label.left, label.top, 0, 0}, bar.group), dpi), name,
                 false);
       const TRect got = ClientRect(dialog, GetDlgItem(dialog, id));
       Check(got.height >= AtDpi(kDialogFont.pixels, dpi), name + " as high as its font");
+      const int text = Extent(Narrow(Text(GetDlgItem(dialog, id))), dpi).cx;
+      Check(got.width >= text, name + " holds its text of " + std::to_string(text));
       const bool clear = left ? got.left + got.width <= scaled_bar.left
                               : got.left >= scaled_bar.left + scaled_bar.width;
       Check(clear && got.width > AtDpi(kDialogFont.pixels, dpi),
             name + " holds its text beside the bar: " + Show(got));
     }
   }
+  CheckRect(dialog, kStopGroupId, AtDpi(kStopGroupBox.rect, dpi), when + kStopGroupBox.name);
+  const TCheckBoxPlaces boxes = ExpectedBoxes(dpi);
   for (const TCheckBoxLayout& box : kCheckBoxes) {
-    CheckRect(dialog, CheckBoxId(box.id), AtDpi(InGroup(box.rect, kStopGroupBox.rect), dpi),
+    CheckRect(dialog, CheckBoxId(box.id),
+              AtDpi(InGroup(boxes.boxes[static_cast<int>(box.id)], kStopGroupBox.rect), dpi),
               when + box.name);
   }
   CheckRect(dialog, kOkBtnId, AtDpi(kOkBtn.rect, dpi), when + "OkBtn");
@@ -663,7 +701,7 @@ void CheckScaledDialog(HWND dialog, int dpi, const std::string& when) {
   CheckRect(dialog, kRadioGroupId, AtDpi(kBugsTypeRG.rect, dpi), when + "BugsTypeRG");
   for (int i = 0; i < 2; ++i) {
     CheckRect(dialog, RadioItemId(i), AtDpi(RadioItemRect(kBugsTypeRG, i), dpi),
-              when + kBugsTypeRG.items[i]);
+              when + Caption(kBugsTypeRG.items[i]));
   }
 }
 

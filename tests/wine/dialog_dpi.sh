@@ -43,7 +43,11 @@ dialog_case_with_shots() {
 set_dpi 144
 start_xvfb 1280x1024
 install_dialog
-dialog_case_with_shots dpi
+# English at 150 %, then Japanese, each text fitting its place at that scale.
+for LANG in en_US.UTF-8 ja_JP.UTF-8; do
+  export LANG LC_ALL=
+  dialog_case_with_shots dpi
+done
 set_dpi 96
 dialog_case_with_shots dpi-change
 echo "ok"

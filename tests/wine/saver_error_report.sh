@@ -4,6 +4,8 @@
 # with exit code 1 once it is dismissed: a preview handle that is not an integer, an empty
 # one, and one that names no window.
 source "$(dirname "$0")/_lib.sh"
+# The report's Japanese is a Japanese user's (Wine's user language follows LANG).
+export LANG=ja_JP.UTF-8 LC_ALL=
 start_xvfb 800x600
 install_saver
 

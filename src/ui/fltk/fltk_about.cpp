@@ -9,12 +9,13 @@ namespace zarmok::ui {
 
 namespace {
 
-Fl_Box* AddLabel(const TLabelLayout& layout, int32_t panel_left, int32_t panel_top, Fl_Font font) {
-  const TRect r = Offset(layout.rect, panel_left, panel_top);
-  auto* label = new Fl_Box(r.left, r.top, r.width, r.height, layout.caption);
+Fl_Box* AddLabel(const TLook& look, const TLabelLayout& layout, int32_t panel_left,
+                 int32_t panel_top, Fl_Font font) {
+  const TRect r = look.Px(Offset(layout.rect, panel_left, panel_top));
+  auto* label = new Fl_Box(r.left, r.top, r.width, r.height, look.Caption(layout.caption));
   label->box(FL_NO_BOX);
   label->labelfont(font);
-  label->labelsize(layout.font->pixels);
+  label->labelsize(look.Px(layout.font->pixels));
   label->labelcolor(FL_BLACK);
   label->align(FL_ALIGN_INSIDE |
                (layout.align == TTextAlign::Center ? FL_ALIGN_CENTER : FL_ALIGN_LEFT));
@@ -30,24 +31,24 @@ void CloseBox(Fl_Widget* widget, void*) {
 
 }  // namespace
 
-void ShowAboutBoxModal() {
+void ShowAboutBoxModal(const TLook& look) {
   const TAboutBoxLayout& layout = kAboutBox;
   Fl_Widget* const focus_before = Fl::focus();
-  const TPoint origin = CenteredOrigin(Fl::w(), Fl::h(), layout.client_width, layout.client_height);
-  auto* box = new Fl_Double_Window(origin.x, origin.y, layout.client_width, layout.client_height,
-                                   layout.caption);
+  const int width = look.Px(layout.client_width);
+  const int height = look.Px(layout.client_height);
+  const TPoint origin = CenteredOrigin(Fl::w(), Fl::h(), width, height);
+  auto* box = new Fl_Double_Window(origin.x, origin.y, width, height, look.Caption(layout.caption));
   box->xclass("TAboutBox");
-  auto* panel =
-      new Fl_Box(layout.panel.left, layout.panel.top, layout.panel.width, layout.panel.height);
+  const TRect panel_rect = look.Px(layout.panel);
+  auto* panel = new Fl_Box(panel_rect.left, panel_rect.top, panel_rect.width, panel_rect.height);
   panel->box(FL_THIN_DOWN_BOX);
-  AddLabel(layout.product_name, layout.panel.left, layout.panel.top,
+  AddLabel(look, layout.product_name, layout.panel.left, layout.panel.top,
            layout.product_name.font == &kProductNameFont ? kProductNameFontId : kGothicFont);
-  AddLabel(layout.version, layout.panel.left, layout.panel.top, kGothicFont);
-  auto* ok = new TPushButton(layout.ok, layout.ok_caption, true);
+  AddLabel(look, layout.version, layout.panel.left, layout.panel.top, kGothicFont);
+  auto* ok = new TPushButton(look, look.Px(layout.ok), look.Caption(layout.ok_caption), true);
   ok->callback(CloseWithOk);
   box->end();
-  box->size_range(layout.client_width, layout.client_height, layout.client_width,
-                  layout.client_height);
+  box->size_range(width, height, width, height);
   box->callback(CloseBox);
   box->set_modal();
   ShowDialogWindow(*box);

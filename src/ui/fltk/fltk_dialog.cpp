@@ -28,31 +28,20 @@ void Dispatch(Fl_Widget*, void* data) {
   (*static_cast<std::function<void()>*>(data))();
 }
 
-Fl_Box* AddEndLabel(const TEndLabel& label, int32_t group_left, int32_t group_top) {
-  fl_font(kGothicFont, kDialogFont.pixels);
-  const int width = static_cast<int>(fl_width(label.caption)) + 1;
-  auto* box =
-      new Fl_Box(group_left + label.left, group_top + label.top, width, fl_height(), label.caption);
-  box->box(FL_NO_BOX);
-  box->labelfont(kGothicFont);
-  box->labelsize(kDialogFont.pixels);
-  box->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
-  return box;
-}
-
 // The dialog window with its controls, laid out from the control table in tab order.
 class TDialogWindow : public IBugsPramSetView, private IDialogLayoutBuilder {
  public:
-  TDialogWindow() {
-    window_ = std::make_unique<Fl_Double_Window>(kBugsPramSetLeft, kBugsPramSetTop,
-                                                 kBugsPramSetClientWidth, kBugsPramSetClientHeight,
-                                                 kBugsPramSetCaption);
+  explicit TDialogWindow(const TLook& look) : look_(look) {
+    const int width = look_.Px(kBugsPramSetClientWidth);
+    const int height = look_.Px(kBugsPramSetClientHeight);
+    window_ =
+        std::make_unique<Fl_Double_Window>(look_.Px(kBugsPramSetLeft), look_.Px(kBugsPramSetTop),
+                                           width, height, look_.Caption(kBugsPramSetCaption));
     window_->xclass("TBugsPramSet");
     LayOutDialog(*this);
     window_->end();
     // A dialog border: the size is fixed.
-    window_->size_range(kBugsPramSetClientWidth, kBugsPramSetClientHeight, kBugsPramSetClientWidth,
-                        kBugsPramSetClientHeight);
+    window_->size_range(width, height, width, height);
     // Escape and the window's close box act as the Cancel button.
     window_->callback(Dispatch, &handlers_[kCancelHandler]);
   }
@@ -88,7 +77,7 @@ class TDialogWindow : public IBugsPramSetView, private IDialogLayoutBuilder {
     boxes_[Index(box)]->value(checked ? 1 : 0);
   }
   void Close() override { window_->hide(); }
-  void ShowAboutBoxModal() override { ui::ShowAboutBoxModal(); }
+  void ShowAboutBoxModal() override { ui::ShowAboutBoxModal(look_); }
 
  private:
   enum { kOkHandler, kCancelHandler, kAboutHandler, kHandlerCount };
@@ -98,30 +87,56 @@ class TDialogWindow : public IBugsPramSetView, private IDialogLayoutBuilder {
     return static_cast<int>(id);
   }
 
+  // A rectangle of the table inside the group box `group`, in the window's pixels.
+  TRect InGroup(const TRect& r, const TRect& group) const {
+    return look_.Px(Offset(r, group.left, group.top));
+  }
+
   void AddScrollBarGroup(const TScrollBarLayout& layout) override {
-    auto* group = new TGroupBox(layout.group, layout.group_caption);
-    AddEndLabel(layout.left_label, layout.group.left, layout.group.top);
-    bars_[Index(layout.id)] = new TScrollBar(
-        Offset(layout.bar, layout.group.left, layout.group.top), layout.min, layout.max);
-    AddEndLabel(layout.right_label, layout.group.left, layout.group.top);
+    const char* left_text = look_.Caption(layout.left_label.caption);
+    const char* right_text = look_.Caption(layout.right_label.caption);
+    fl_font(kGothicFont, look_.FontSize());
+    const TScrollBarPlaces places =
+        PlaceScrollBar(layout, look_.TableWidth(left_text) + 1, look_.TableWidth(right_text) + 1,
+                       TablePixels(fl_height(), look_.scale));
+    auto* group = new TGroupBox(look_, look_.Px(layout.group), look_.Caption(layout.group_caption));
+    const TRect left = InGroup(places.left_label, layout.group);
+    AddTextLabel(look_, left_text, left.left, left.top);
+    const TRect bar = InGroup(places.bar, layout.group);
+    bars_[Index(layout.id)] = new TScrollBar(bar, layout.min, layout.max);
+    const TRect right = InGroup(places.right_label, layout.group);
+    AddTextLabel(look_, right_text, right.left, right.top);
     group->end();
+  }
+
+  // The check box's mark and the gaps around it: FLTK draws the mark as high as the label's
+  // size, two pixels in from the box's frame, and the text as far again after it.
+  int32_t CheckMarkTableWidth() const {
+    return TablePixels(look_.FontSize() + 2 * (Fl::box_dx(FL_NO_BOX) + 2), look_.scale);
   }
 
   void AddStopGroup(const TGroupBoxLayout& stop_group) override {
     const TRect& g = stop_group.rect;
-    auto* group = new TGroupBox(g, stop_group.caption);
+    auto* group = new TGroupBox(look_, look_.Px(g), look_.Caption(stop_group.caption));
+    int32_t widths[kCheckBoxCount];
     for (const TCheckBoxLayout& layout : kCheckBoxes) {
-      const TRect r = Offset(layout.rect, g.left, g.top);
-      auto* box = new Fl_Check_Button(r.left, r.top, r.width, r.height, layout.caption);
+      widths[Index(layout.id)] = look_.TableWidth(look_.Caption(layout.caption)) + 1;
+    }
+    const TCheckBoxPlaces places = PlaceCheckBoxes(widths, CheckMarkTableWidth());
+    for (const TCheckBoxLayout& layout : kCheckBoxes) {
+      const TRect r = InGroup(places.boxes[Index(layout.id)], g);
+      auto* box =
+          new Fl_Check_Button(r.left, r.top, r.width, r.height, look_.Caption(layout.caption));
       box->labelfont(kGothicFont);
-      box->labelsize(kDialogFont.pixels);
+      box->labelsize(look_.FontSize());
       boxes_[Index(layout.id)] = box;
     }
     group->end();
   }
 
   void AddButton(const TButtonLayout& layout) override {
-    auto* button = new TPushButton(layout.rect, layout.caption, layout.is_default);
+    auto* button = new TPushButton(look_, look_.Px(layout.rect), look_.Caption(layout.caption),
+                                   layout.is_default);
     const int handler = &layout == &kOkBtn       ? kOkHandler
                         : &layout == &kCancelBtn ? kCancelHandler
                                                  : kAboutHandler;
@@ -129,18 +144,21 @@ class TDialogWindow : public IBugsPramSetView, private IDialogLayoutBuilder {
   }
 
   void AddRadioGroup(const TRadioGroupLayout& radio_group) override {
-    auto* group = new TGroupBox(radio_group.rect, radio_group.caption);
+    auto* group =
+        new TGroupBox(look_, look_.Px(radio_group.rect), look_.Caption(radio_group.caption));
     for (int i = 0; i < 2; ++i) {
-      const TRect r = RadioItemRect(radio_group, i);
-      auto* item = new Fl_Round_Button(r.left, r.top, r.width, r.height, radio_group.items[i]);
+      const TRect r = look_.Px(RadioItemRect(radio_group, i));
+      auto* item = new Fl_Round_Button(r.left, r.top, r.width, r.height,
+                                       look_.Caption(radio_group.items[i]));
       item->type(FL_RADIO_BUTTON);
       item->labelfont(kGothicFont);
-      item->labelsize(kDialogFont.pixels);
+      item->labelsize(look_.FontSize());
       items_[i] = item;
     }
     group->end();
   }
 
+  const TLook look_;
   std::unique_ptr<Fl_Double_Window> window_;
   std::array<TScrollBar*, kScrollBarCount> bars_{};
   std::array<Fl_Check_Button*, kCheckBoxCount> boxes_{};
@@ -165,7 +183,7 @@ int TFltkUi::RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_
                                uintptr_t owner) {
   // Start-up has the display open by now; without one the dialog's window is never asked for.
   if (!Open()) throw EZarmokError(kWindowCreateMessage);
-  TDialogWindow view;
+  TDialogWindow view(TLook{language_, scale_});
   TBugsPramSet dialog(view, profile, ini_path);
   view.Bind(dialog, *this);
   dialog.FormCreate();

@@ -212,6 +212,18 @@ class TWindowManagerHeldBack {
   TWindowManagerHeldBack& operator=(const TWindowManagerHeldBack&) = delete;
 };
 
+// The scale the desktop asks of X programs: its text resolution, Xft.dpi in the resource
+// database (192 on a desktop at 200 %), over the 96 dots per inch the control table is drawn
+// for. Never below 1: the table's pixels are the smallest the texts are readable in.
+double DesktopScale(Display* display) {
+  const char* dpi = XGetDefault(display, "Xft", "dpi");
+  if (dpi == nullptr) return 1.0;
+  char* end = nullptr;
+  const double value = std::strtod(dpi, &end);
+  if (end == dpi || !(value > 96.0) || value > 96.0 * 8) return 1.0;
+  return value / 96.0;
+}
+
 }  // namespace
 
 void ShowDialogWindow(Fl_Window& window) {
@@ -246,7 +258,8 @@ bool TFltkUi::Open() {
                   InstalledFace(kProductNameFont);
   Fl::set_font(kGothicFont, gothic_name_.c_str());
   Fl::set_font(kProductNameFontId, product_name_.c_str());
-  FL_NORMAL_SIZE = kDialogFont.pixels;
+  scale_ = DesktopScale(display);
+  FL_NORMAL_SIZE = TLook{language_, scale_}.FontSize();
   opened_ = true;
   return true;
 }

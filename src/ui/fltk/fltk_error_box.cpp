@@ -39,34 +39,39 @@ void CloseWindow(Fl_Widget* widget, void*) {
 
 void TFltkUi::ShowError(const std::string& title, const std::string& message) {
   if (!Open()) return;
-  constexpr int kMargin = 12;
-  constexpr int kIcon = 32;
-  constexpr int kButtonWidth = 75;
-  constexpr int kButtonHeight = 23;
-  fl_font(kGothicFont, kDialogFont.pixels);
+  const TLook look{language_, scale_};
+  const int margin = look.Px(12);
+  const int icon = look.Px(32);
+  const int button_width = look.Px(75);
+  const int button_height = look.Px(23);
+  fl_font(kGothicFont, look.FontSize());
   int text_width = 0;
   int text_height = 0;
   fl_measure(message.c_str(), text_width, text_height, 0);
-  const int content_height = std::max(kIcon, text_height);
+  // FLTK draws a box's text three pixels in from each side.
+  text_width += 6;
+  const int content_height = std::max(icon, text_height);
   const int width =
-      std::max(kMargin + kIcon + kMargin + text_width + kMargin, kButtonWidth + 2 * kMargin);
-  const int height = kMargin + content_height + kMargin + kButtonHeight + kMargin;
+      std::max(margin + icon + margin + text_width + margin, button_width + 2 * margin);
+  const int height = margin + content_height + margin + button_height + margin;
   const TPoint origin = CenteredOrigin(Fl::w(), Fl::h(), width, height);
 
   // Kept alive while shown: FLTK refers to the label texts it was given.
   const std::string title_text = title;
   const std::string message_text = message;
   Fl_Double_Window box(origin.x, origin.y, width, height, title_text.c_str());
-  new TErrorIcon(kMargin, kMargin + (content_height - kIcon) / 2, kIcon);
-  auto* text = new Fl_Box(kMargin + kIcon + kMargin, kMargin, text_width, content_height,
-                          message_text.c_str());
+  box.xclass(kErrorBoxClass);
+  new TErrorIcon(margin, margin + (content_height - icon) / 2, icon);
+  auto* text =
+      new Fl_Box(margin + icon + margin, margin, text_width, content_height, message_text.c_str());
   text->box(FL_NO_BOX);
   text->labelfont(kGothicFont);
-  text->labelsize(kDialogFont.pixels);
+  text->labelsize(look.FontSize());
   text->align(FL_ALIGN_LEFT | FL_ALIGN_INSIDE);
   auto* ok = new TPushButton(
-      {(width - kButtonWidth) / 2, height - kMargin - kButtonHeight, kButtonWidth, kButtonHeight},
-      "OK", true);
+      look,
+      {(width - button_width) / 2, height - margin - button_height, button_width, button_height},
+      look.Caption(TTextId::OkButton), true);
   ok->callback(CloseWindow);
   box.end();
   box.size_range(width, height, width, height);

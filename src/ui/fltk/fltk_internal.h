@@ -9,6 +9,7 @@
 #include <FL/Fl_Window.H>
 
 #include "BugsSet.h"
+#include "texts.h"
 
 namespace zarmok::ui {
 
@@ -33,10 +34,31 @@ inline constexpr Fl_Font kProductNameFontId = FL_FREE_FONT;
 // The face chosen for a font on this machine (fontconfig decides what is installed).
 const char* InstalledFace(const TFontRequest& font);
 
-// A group box: an etched frame whose caption interrupts its top edge at the left.
+// How this run draws the dialog and its boxes: the language of their texts, and the scale of
+// the control table's pixels on this display (2 where the desktop asks for 192 dots per inch).
+struct TLook {
+  TLanguage language = TLanguage::Japanese;
+  double scale = 1.0;
+
+  const char* Caption(TTextId id) const { return Text(id, language); }
+  int Px(int32_t pixels) const { return ScaleLength(pixels, scale); }
+  TRect Px(const TRect& r) const { return ScaleRect(r, scale); }
+  // The dialog font at this scale.
+  int FontSize() const { return Px(kDialogFont.pixels); }
+  // A text's width in the dialog font, in device pixels and in the table's.
+  int TextWidth(const char* text) const;
+  int32_t TableWidth(const char* text) const { return TablePixels(TextWidth(text), scale); }
+};
+
+// A label whose text starts at its left edge, as wide as the text (one pixel more for the last
+// glyph's overhang), at a place in window coordinates.
+Fl_Widget* AddTextLabel(const TLook& look, const char* text, int left, int top);
+
+// A group box: an etched frame whose caption interrupts its top edge at the left. `r` is in
+// the window's pixels.
 class TGroupBox : public Fl_Group {
  public:
-  TGroupBox(const TRect& r, const char* caption);
+  TGroupBox(const TLook& look, const TRect& r, const char* caption);
 
  protected:
   void draw() override;
@@ -46,7 +68,7 @@ class TGroupBox : public Fl_Group {
 // focus is on a control that is not a button; the default button shows a dark frame.
 class TPushButton : public Fl_Button {
  public:
-  TPushButton(const TRect& r, const char* caption, bool is_default);
+  TPushButton(const TLook& look, const TRect& r, const char* caption, bool is_default);
   int handle(int event) override;
 
  protected:
@@ -86,6 +108,6 @@ class TScrollBar : public Fl_Valuator {
 TRect Offset(const TRect& r, int32_t parent_left, int32_t parent_top);
 
 // Shows the about box modally over the dialog and returns when it has closed.
-void ShowAboutBoxModal();
+void ShowAboutBoxModal(const TLook& look);
 
 }  // namespace zarmok::ui

@@ -6,15 +6,23 @@
 
 #include "errors.h"
 #include "platform.h"
+#include "texts.h"
 #include "x11_display.h"
 
 namespace zarmok::ui {
+
+// The X11 class of the program's message boxes, by which scripts and window managers find them
+// as they find the dialog (TBugsPramSet), the about box (TAboutBox) and the saver
+// (TDesktopWindow).
+inline constexpr const char* kErrorBoxClass = "TErrorBox";
 
 // The front end on the program's X connection, set up at its first use: the dialog's fonts and
 // FLTK's own options, once.
 class TFltkUi final : public IErrorBox {
  public:
-  explicit TFltkUi(x11::TX11Connection& connection) : connection_(connection) {}
+  // Every text in `language`.
+  TFltkUi(x11::TX11Connection& connection, TLanguage language)
+      : connection_(connection), language_(language) {}
   TFltkUi(const TFltkUi&) = delete;
   TFltkUi& operator=(const TFltkUi&) = delete;
 
@@ -33,6 +41,9 @@ class TFltkUi final : public IErrorBox {
 
   x11::TX11Connection& connection_;
   bool opened_ = false;
+  TLanguage language_;
+  // The display's, known once it is open.
+  double scale_ = 1.0;
   // FLTK keeps the pointers it is given to the face names.
   std::string gothic_name_;
   std::string product_name_;

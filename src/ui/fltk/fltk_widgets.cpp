@@ -1,6 +1,7 @@
 #include <FL/Fl.H>
 #include <FL/fl_draw.H>
 #include <algorithm>
+#include <cmath>
 
 #include "fltk_internal.h"
 
@@ -10,11 +11,41 @@ TRect Offset(const TRect& r, int32_t parent_left, int32_t parent_top) {
   return {parent_left + r.left, parent_top + r.top, r.width, r.height};
 }
 
-TGroupBox::TGroupBox(const TRect& r, const char* caption)
+int TLook::TextWidth(const char* text) const {
+  fl_font(kGothicFont, FontSize());
+  return static_cast<int>(std::ceil(fl_width(text)));
+}
+
+namespace {
+
+// Draws its text from its left edge, where the table places it; FLTK's own boxes leave a margin.
+class TTextLabel : public Fl_Widget {
+ public:
+  TTextLabel(int x, int y, int w, int h, const char* text) : Fl_Widget(x, y, w, h, text) {}
+
+ protected:
+  void draw() override {
+    fl_font(labelfont(), labelsize());
+    fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
+    fl_draw(label(), x(), y() + fl_height() - fl_descent());
+  }
+};
+
+}  // namespace
+
+Fl_Widget* AddTextLabel(const TLook& look, const char* text, int left, int top) {
+  fl_font(kGothicFont, look.FontSize());
+  auto* label = new TTextLabel(left, top, look.TextWidth(text) + 1, fl_height(), text);
+  label->labelfont(kGothicFont);
+  label->labelsize(look.FontSize());
+  return label;
+}
+
+TGroupBox::TGroupBox(const TLook& look, const TRect& r, const char* caption)
     : Fl_Group(r.left, r.top, r.width, r.height, caption) {
   box(FL_NO_BOX);
   labelfont(kGothicFont);
-  labelsize(kDialogFont.pixels);
+  labelsize(look.FontSize());
   // The caption is drawn by draw() on the frame; FLTK must not draw it beside the group.
   align(FL_ALIGN_INSIDE | FL_ALIGN_TOP_LEFT);
 }
@@ -28,7 +59,7 @@ void TGroupBox::draw() {
     const int frame_top = y() + text_height / 2;
     fl_draw_box(FL_ENGRAVED_FRAME, x(), frame_top, w(), h() - (frame_top - y()), color());
     if (label() && *label()) {
-      const int text_left = x() + 8;
+      const int text_left = x() + labelsize() * 2 / 3;
       const int text_width = static_cast<int>(fl_width(label()));
       fl_rectf(text_left - 1, y(), text_width + 2, text_height, color());
       fl_color(active_r() ? labelcolor() : fl_inactive(labelcolor()));
@@ -38,10 +69,10 @@ void TGroupBox::draw() {
   draw_children();
 }
 
-TPushButton::TPushButton(const TRect& r, const char* caption, bool is_default)
+TPushButton::TPushButton(const TLook& look, const TRect& r, const char* caption, bool is_default)
     : Fl_Button(r.left, r.top, r.width, r.height, caption), is_default_(is_default) {
   labelfont(kGothicFont);
-  labelsize(kDialogFont.pixels);
+  labelsize(look.FontSize());
   box(FL_UP_BOX);
   down_box(FL_DOWN_BOX);
 }
@@ -83,11 +114,13 @@ constexpr double kNextRepeat = 0.05;
 void DrawArrow(int x, int y, int w, int h, bool left, bool active) {
   const int cx = x + w / 2;
   const int cy = y + h / 2;
+  // Two pixels deep at the table's 17, and as much larger as the bar is.
+  const int d = std::max(2, h / 8);
   fl_color(active ? FL_BLACK : fl_inactive(FL_BLACK));
   if (left) {
-    fl_polygon(cx - 2, cy, cx + 2, cy - 4, cx + 2, cy + 4);
+    fl_polygon(cx - d, cy, cx + d, cy - 2 * d, cx + d, cy + 2 * d);
   } else {
-    fl_polygon(cx + 2, cy, cx - 2, cy - 4, cx - 2, cy + 4);
+    fl_polygon(cx + d, cy, cx - d, cy - 2 * d, cx - d, cy + 2 * d);
   }
 }
 

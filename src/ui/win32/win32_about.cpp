@@ -52,7 +52,7 @@ class TAboutWindow {
  private:
   INT_PTR InitDialog(HWND hwnd) {
     const TAboutBoxLayout& layout = kAboutBox;
-    SetWindowTextW(hwnd, Wide(layout.caption).c_str());
+    SetWindowTextW(hwnd, Wide(Caption(layout.caption)).c_str());
     children_.Start(hwnd);
     const int width = children_.Scale(layout.client_width);
     const int height = children_.Scale(layout.client_height);
@@ -60,34 +60,44 @@ class TAboutWindow {
     const TPoint origin = CenteredOrigin(GetSystemMetrics(SM_CXSCREEN),
                                          GetSystemMetrics(SM_CYSCREEN), outer.cx, outer.cy);
     PlaceDialog(hwnd, origin.x, origin.y, width, height);
-    const int font = children_.AddFont(*layout.font, true);
+    const bool japanese = language_ == TLanguage::Japanese;
+    const int font = children_.AddFont(*layout.font, japanese);
     const int product_font = children_.AddFont(*layout.product_name.font, false);
-    const int version_font = children_.AddFont(*layout.version.font, true);
+    const int version_font = children_.AddFont(*layout.version.font, japanese);
     // The labels come before the panel among the dialog's children, so that they lie above it
     // and the panel, clipped by its siblings, never paints over them.
-    children_.AddControl(L"STATIC", layout.product_name.caption, Style(layout.product_name),
-                         InPanel(layout.product_name.rect), kProductNameId, product_font);
-    children_.AddControl(L"STATIC", layout.version.caption, Style(layout.version),
+    children_.AddControl(L"STATIC", Caption(layout.product_name.caption),
+                         Style(layout.product_name), InPanel(layout.product_name.rect),
+                         kProductNameId, product_font);
+    children_.AddControl(L"STATIC", Caption(layout.version.caption), Style(layout.version),
                          InPanel(layout.version.rect), kVersionId, version_font);
     children_.AddControl(L"STATIC", "", SS_SUNKEN | WS_CLIPSIBLINGS, layout.panel, kPanelId, font);
     HWND ok =
-        children_.AddControl(L"BUTTON", layout.ok_caption, BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP,
-                             layout.ok, kAboutOkId, font);
+        children_.AddControl(L"BUTTON", Caption(layout.ok_caption),
+                             BS_DEFPUSHBUTTON | WS_TABSTOP | WS_GROUP, layout.ok, kAboutOkId, font);
     SetFocus(ok);
     return FALSE;
   }
+
+  const char* Caption(TTextId id) const { return Text(id, language_); }
 
   static DWORD Style(const TLabelLayout& label) {
     return SS_NOPREFIX | (label.align == TTextAlign::Center ? SS_CENTER : SS_LEFT);
   }
 
   TScaledChildren children_;
+
+ public:
+  explicit TAboutWindow(TLanguage language) : language_(language) {}
+
+ private:
+  TLanguage language_;
 };
 
 }  // namespace
 
-void ShowAboutBoxModal(HWND owner) {
-  TAboutWindow window;
+void ShowAboutBoxModal(HWND owner, TLanguage language) {
+  TAboutWindow window(language);
   RunModalDialog(kAboutBoxClass, owner, TAboutWindow::Procedure, reinterpret_cast<LPARAM>(&window));
 }
 

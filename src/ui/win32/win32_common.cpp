@@ -85,12 +85,11 @@ int WindowDpi(HWND window) {
 }
 
 int ScaleToDpi(int pixels, int dpi) {
-  return dpi == kTableDpi ? pixels : MulDiv(pixels, dpi, kTableDpi);
+  return ScaleLength(pixels, dpi / double{kTableDpi});
 }
 
 TRect ScaleToDpi(const TRect& r, int dpi) {
-  return {ScaleToDpi(r.left, dpi), ScaleToDpi(r.top, dpi), ScaleToDpi(r.width, dpi),
-          ScaleToDpi(r.height, dpi)};
+  return ScaleRect(r, dpi / double{kTableDpi});
 }
 
 TScaledChildren::~TScaledChildren() {
@@ -137,22 +136,42 @@ HWND TScaledChildren::AddLabel(const std::string& text, DWORD style, int32_t lef
   return window;
 }
 
+SIZE TextExtent(HWND window, HFONT font, const std::wstring& text) {
+  HDC dc = GetDC(window);
+  HGDIOBJ before = SelectObject(dc, font);
+  SIZE extent{};
+  GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+  SelectObject(dc, before);
+  ReleaseDC(window, dc);
+  return extent;
+}
+
+int32_t TScaledChildren::TableTextWidth(const std::string& text, int font) const {
+  return TablePixels(TextExtent(dialog_, Font(font), Wide(text)).cx, dpi_ / double{kTableDpi});
+}
+
+int32_t TScaledChildren::TableTextHeight(int font) const {
+  return TablePixels(TextExtent(dialog_, Font(font), L"M").cy, dpi_ / double{kTableDpi});
+}
+
 TRect TScaledChildren::Place(const TChild& child) const {
   if (!child.measured) return ScaleToDpi(child.rect, dpi_);
   wchar_t text[256] = {};
   const int length = child.window ? GetWindowTextW(child.window, text, 256) : 0;
-  HDC dc = GetDC(dialog_);
-  HGDIOBJ before = SelectObject(dc, Font(child.font));
-  SIZE extent{};
-  GetTextExtentPoint32W(dc, text, length, &extent);
-  SelectObject(dc, before);
-  ReleaseDC(dialog_, dc);
+  const SIZE extent = TextExtent(dialog_, Font(child.font), std::wstring(text, length));
   // One pixel more than the text, so the last glyph's overhang is not cut off.
   return {ScaleToDpi(child.rect.left, dpi_), ScaleToDpi(child.rect.top, dpi_), extent.cx + 1,
           extent.cy};
 }
 
-void TScaledChildren::ChangeDpi(int dpi, const RECT& suggested) {
+void TScaledChildren::Move(HWND child, const TRect& r) {
+  for (TChild& c : children_) {
+    if (c.window == child) c.rect = r;
+  }
+}
+
+void TScaledChildren::ChangeDpi(int dpi, const RECT& suggested,
+                                const std::function<void()>& refit) {
   if (dpi <= 0) return;
   dpi_ = dpi;
   std::vector<HFONT> old;
@@ -163,6 +182,7 @@ void TScaledChildren::ChangeDpi(int dpi, const RECT& suggested) {
   if (!fonts_.empty()) {
     SendMessageW(dialog_, WM_SETFONT, reinterpret_cast<WPARAM>(fonts_[0].handle), FALSE);
   }
+  if (refit) refit();
   for (const TChild& child : children_) {
     if (child.font >= 0) {
       SendMessageW(child.window, WM_SETFONT, reinterpret_cast<WPARAM>(Font(child.font)), FALSE);

@@ -25,8 +25,8 @@ TRect Offset(const TRect& r, const TRect& parent) {
 // the dialog manager moves the focus through the dialog's children in the order they were made.
 class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialogLayoutBuilder {
  public:
-  TDialogWindow(IPrivateProfile& profile, const std::string& ini_path)
-      : dialog_(*this, profile, ini_path) {}
+  TDialogWindow(IPrivateProfile& profile, const std::string& ini_path, TLanguage language)
+      : dialog_(*this, profile, ini_path), language_(language) {}
 
   static INT_PTR CALLBACK Procedure(HWND hwnd, UINT message, WPARAM wparam, LPARAM lparam) {
     if (message == WM_INITDIALOG) {
@@ -48,7 +48,8 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
         SetWindowLongPtrW(hwnd, DWLP_MSGRESULT, 0);
         return TRUE;
       case WM_DPICHANGED:
-        self->children_.ChangeDpi(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam));
+        self->children_.ChangeDpi(LOWORD(wparam), *reinterpret_cast<const RECT*>(lparam),
+                                  [self] { self->PlaceFittedControls(); });
         return TRUE;
       default:
         return FALSE;
@@ -82,7 +83,7 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
                  0);
   }
   void Close() override { EndDialog(hwnd_, IDOK); }
-  void ShowAboutBoxModal() override { win32ui::ShowAboutBoxModal(hwnd_); }
+  void ShowAboutBoxModal() override { win32ui::ShowAboutBoxModal(hwnd_, language_); }
 
   // The application's handler of an error in an event: its box belongs to the dialog, which
   // takes no input until the box is dismissed.
@@ -92,15 +93,16 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
 
  private:
   HWND Bar(TScrollBarId bar) const { return bars_[static_cast<int>(bar)]; }
+  const char* Caption(TTextId id) const { return Text(id, language_); }
 
   INT_PTR InitDialog(HWND hwnd) {
     hwnd_ = hwnd;
-    SetWindowTextW(hwnd, Wide(kBugsPramSetCaption).c_str());
+    SetWindowTextW(hwnd, Wide(Caption(kBugsPramSetCaption)).c_str());
     children_.Start(hwnd);
     PlaceDialog(hwnd, children_.Scale(kBugsPramSetLeft), children_.Scale(kBugsPramSetTop),
                 children_.Scale(kBugsPramSetClientWidth),
                 children_.Scale(kBugsPramSetClientHeight));
-    font_ = children_.AddFont(kDialogFont, true);
+    font_ = children_.AddFont(kDialogFont, language_ == TLanguage::Japanese);
     LayOutDialog(*this);
     RunEventHandler([this] { dialog_.FormCreate(); }, *this);
     // The first control in tab order takes the keys when the dialog opens.
@@ -108,51 +110,91 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
     return FALSE;
   }
 
-  void AddLabel(const TEndLabel& label, const TRect& group, int id) {
-    children_.AddLabel(label.caption, SS_LEFT | SS_NOPREFIX, group.left + label.left,
-                       group.top + label.top, id, font_);
+  // Where a bar and its labels go for the labels' widths in the dialog's font now: the labels
+  // as wide as the label controls make themselves, the text and one pixel more.
+  TScrollBarPlaces FittedPlaces(const TScrollBarLayout& layout) const {
+    return PlaceScrollBar(layout,
+                          children_.TableTextWidth(Caption(layout.left_label.caption), font_) + 1,
+                          children_.TableTextWidth(Caption(layout.right_label.caption), font_) + 1,
+                          children_.TableTextHeight(font_));
+  }
+  TCheckBoxPlaces FittedCheckBoxes() const {
+    int32_t widths[kCheckBoxCount];
+    for (const TCheckBoxLayout& layout : kCheckBoxes) {
+      widths[static_cast<int>(layout.id)] =
+          children_.TableTextWidth(Caption(layout.caption), font_) + 1;
+    }
+    return PlaceCheckBoxes(widths, kCheckMarkWidth);
+  }
+
+  // The texts measure differently in the fonts of another scale: their places follow.
+  void PlaceFittedControls() {
+    for (const TScrollBarLayout& layout : kScrollBars) {
+      const TScrollBarPlaces places = FittedPlaces(layout);
+      children_.Move(GetDlgItem(hwnd_, LeftLabelId(layout.id)),
+                     Offset(places.left_label, layout.group));
+      children_.Move(Bar(layout.id), Offset(places.bar, layout.group));
+      children_.Move(GetDlgItem(hwnd_, RightLabelId(layout.id)),
+                     Offset(places.right_label, layout.group));
+    }
+    const TCheckBoxPlaces boxes = FittedCheckBoxes();
+    for (int i = 0; i < kCheckBoxCount; ++i) {
+      children_.Move(boxes_[i], Offset(boxes.boxes[i], kStopGroupBox.rect));
+    }
+  }
+
+  void AddLabel(const char* text, const TRect& place, const TRect& group, int id) {
+    children_.AddLabel(text, SS_LEFT | SS_NOPREFIX, group.left + place.left, group.top + place.top,
+                       id, font_);
   }
 
   void AddScrollBarGroup(const TScrollBarLayout& layout) override {
+    const TScrollBarPlaces places = FittedPlaces(layout);
     // Each control of the group is a child of the dialog, not of the group box, so that the
     // dialog manager sees it and its notifications reach the dialog.
-    children_.AddControl(L"BUTTON", layout.group_caption, BS_GROUPBOX, layout.group,
+    children_.AddControl(L"BUTTON", Caption(layout.group_caption), BS_GROUPBOX, layout.group,
                          ScrollGroupId(layout.id), font_);
-    AddLabel(layout.left_label, layout.group, LeftLabelId(layout.id));
+    AddLabel(Caption(layout.left_label.caption), places.left_label, layout.group,
+             LeftLabelId(layout.id));
     HWND bar = children_.AddControl(L"SCROLLBAR", "", SBS_HORZ | WS_TABSTOP | WS_GROUP,
-                                    Offset(layout.bar, layout.group), ScrollBarId(layout.id), -1);
+                                    Offset(places.bar, layout.group), ScrollBarId(layout.id), -1);
     SetScrollRange(bar, SB_CTL, layout.min, layout.max, FALSE);
     SetScrollPos(bar, SB_CTL, layout.min, FALSE);
     bars_[static_cast<int>(layout.id)] = bar;
-    AddLabel(layout.right_label, layout.group, RightLabelId(layout.id));
+    AddLabel(Caption(layout.right_label.caption), places.right_label, layout.group,
+             RightLabelId(layout.id));
   }
 
   void AddStopGroup(const TGroupBoxLayout& group) override {
-    children_.AddControl(L"BUTTON", group.caption, BS_GROUPBOX, group.rect, kStopGroupId, font_);
+    children_.AddControl(L"BUTTON", Caption(group.caption), BS_GROUPBOX, group.rect, kStopGroupId,
+                         font_);
+    const TCheckBoxPlaces places = FittedCheckBoxes();
     for (const TCheckBoxLayout& layout : kCheckBoxes) {
-      boxes_[static_cast<int>(layout.id)] =
-          children_.AddControl(L"BUTTON", layout.caption, BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP,
-                               Offset(layout.rect, group.rect), CheckBoxId(layout.id), font_);
+      const int i = static_cast<int>(layout.id);
+      boxes_[i] = children_.AddControl(
+          L"BUTTON", Caption(layout.caption), BS_AUTOCHECKBOX | WS_TABSTOP | WS_GROUP,
+          Offset(places.boxes[i], group.rect), CheckBoxId(layout.id), font_);
     }
   }
 
   void AddButton(const TButtonLayout& layout) override {
     const int id = layout.is_default ? kOkBtnId : layout.is_cancel ? kCancelBtnId : kAboutBtnId;
     children_.AddControl(
-        L"BUTTON", layout.caption,
+        L"BUTTON", Caption(layout.caption),
         (layout.is_default ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON) | WS_TABSTOP | WS_GROUP, layout.rect,
         id, font_);
   }
 
   void AddRadioGroup(const TRadioGroupLayout& group) override {
-    children_.AddControl(L"BUTTON", group.caption, BS_GROUPBOX, group.rect, kRadioGroupId, font_);
+    children_.AddControl(L"BUTTON", Caption(group.caption), BS_GROUPBOX, group.rect, kRadioGroupId,
+                         font_);
     // One tab stop for the group; the arrow keys move between its items. The dialog checks
     // them itself: an automatic radio button checks itself when the focus merely passes
     // through it, and Tab would then change the drawing style, or check one where the
     // settings checked none.
     for (int i = 0; i < 2; ++i) {
       items_[i] =
-          children_.AddControl(L"BUTTON", group.items[i],
+          children_.AddControl(L"BUTTON", Caption(group.items[i]),
                                BS_RADIOBUTTON | BS_NOTIFY | (i == 0 ? WS_TABSTOP | WS_GROUP : 0),
                                RadioItemRect(group, i), RadioItemId(i), font_);
     }
@@ -238,6 +280,7 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
   }
 
   TBugsPramSet dialog_;
+  TLanguage language_;
   HWND hwnd_ = nullptr;
   TScaledChildren children_;
   int font_ = 0;
@@ -250,11 +293,11 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
 }  // namespace
 
 int RunSettingsDialogWin32(IPrivateProfile& profile, const std::string& ini_path,
-                           TWindowHandle owner) {
+                           TWindowHandle owner, TLanguage language) {
   HWND owner_window = reinterpret_cast<HWND>(owner);
   // A handle that names no window is the host's mistake: the dialog then stands alone.
   if (owner_window && !IsWindow(owner_window)) owner_window = nullptr;
-  TDialogWindow window(profile, ini_path);
+  TDialogWindow window(profile, ini_path, language);
   const INT_PTR result = RunModalDialog(kBugsPramSetClass, owner_window, TDialogWindow::Procedure,
                                         reinterpret_cast<LPARAM>(&window));
   if (result == -1) throw EZarmokError(kWindowCreateMessage);

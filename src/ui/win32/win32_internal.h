@@ -4,10 +4,12 @@
 
 #include <windows.h>
 
+#include <functional>
 #include <string>
 #include <vector>
 
 #include "BugsSet.h"
+#include "texts.h"
 
 namespace zarmok::win32ui {
 
@@ -49,10 +51,17 @@ class TScaledChildren {
                   int id, int font);
   // A label as wide and as high as its text in `font`, its corner at the table's (left, top).
   HWND AddLabel(const std::string& text, DWORD style, int32_t left, int32_t top, int id, int font);
+  // The width and the line height of a text in `font`, in the table's pixels.
+  int32_t TableTextWidth(const std::string& text, int font) const;
+  int32_t TableTextHeight(int font) const;
 
-  // WM_DPICHANGED: every font made again and every child placed again at `dpi`, the dialog
-  // at the rectangle the system suggests.
-  void ChangeDpi(int dpi, const RECT& suggested);
+  // A child's place in the table, from now on (a measured label's corner).
+  void Move(HWND child, const TRect& r);
+
+  // WM_DPICHANGED: every font made again, `refit` given its chance to Move the children whose
+  // places follow their texts' widths in the new fonts, and every child placed again at `dpi`,
+  // the dialog at the rectangle the system suggests.
+  void ChangeDpi(int dpi, const RECT& suggested, const std::function<void()>& refit = {});
 
  private:
   struct TFont {
@@ -91,7 +100,11 @@ SIZE DialogOuterSize(HWND dialog, int client_width, int client_height);
 // A modal message box with the error icon and one OK button, owned by `owner`.
 void ShowErrorBox(HWND owner, const std::string& title, const std::string& text);
 
-// Shows the about box modally over `owner` and returns when it has closed.
-void ShowAboutBoxModal(HWND owner);
+// Shows the about box in `language` modally over `owner` and returns when it has closed.
+void ShowAboutBoxModal(HWND owner, TLanguage language);
+
+// A check box's mark and the gap before its text, in the table's pixels: the system draws a
+// mark of 13 at 96 dots per inch.
+inline constexpr int32_t kCheckMarkWidth = 19;
 
 }  // namespace zarmok::win32ui

@@ -5,13 +5,15 @@
 #include <string>
 
 #include "platform.h"
+#include "texts.h"
 
 namespace zarmok {
 
-// Runs the settings dialog on the settings file `ini_path` until it closes, modal to `owner`
-// when that names a window (the host's window of "/c:<handle>"; 0 for none). Returns the exit
-// code. Throws EZarmokError(kWindowCreateMessage) when the dialog's window cannot be made.
+// Runs the settings dialog, its texts in `language`, on the settings file `ini_path` until it
+// closes, modal to `owner` when that names a window (the host's window of "/c:<handle>"; 0 for
+// none). Returns the exit code. Throws EZarmokError(kWindowCreateMessage) when the dialog's window
+// cannot be made.
 int RunSettingsDialogWin32(IPrivateProfile& profile, const std::string& ini_path,
-                           TWindowHandle owner);
+                           TWindowHandle owner, TLanguage language);
 
 }  // namespace zarmok

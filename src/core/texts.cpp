@@ -1,0 +1,184 @@
+#include "texts.h"
+
+#include <array>
+
+namespace zarmok {
+
+namespace {
+
+struct TCatalogueEntry {
+  TTextId id;
+  const char* japanese;
+  const char* english;
+};
+
+// The English of each control says what its setting does to the swarm, and the ASCII texts the
+// product always had stay as they are in both languages.
+constexpr TCatalogueEntry kCatalogue[] = {
+    {TTextId::BugsPramSetCaption, "Zarmok パラメータ設定", "Zarmok Settings"},
+    {TTextId::SpeedGroup, "Speed", "Speed"},
+    {TTextId::ShapeGroup, "構造", "Shape"},
+    {TTextId::ShapeChangeGroup, "変形周期", "Shape change"},
+    {TTextId::BugCountGroup, "個体数", "Bugs"},
+    {TTextId::SizeGroup, "Size", "Size"},
+    {TTextId::TrailGroup, "影長さ", "Trail length"},
+    {TTextId::StopGroup, "終了条件", "Stop on"},
+    {TTextId::CentreGravityGroup, "特異点-G", "Centre-G"},
+    {TTextId::BugGravityGroup, "Bug-G", "Bug-G"},
+    {TTextId::WallGravityGroup, "Wall-G", "Wall-G"},
+    {TTextId::BugsTypeGroup, "BugsTypeRG", "BugsTypeRG"},
+    {TTextId::FastLabel, "高速", "Fast"},
+    {TTextId::SlowLabel, "低速", "Slow"},
+    {TTextId::SimpleLabel, "単純", "Simple"},
+    {TTextId::ComplexLabel, "複雑", "Complex"},
+    {TTextId::FewLabel, "少数", "Few"},
+    {TTextId::ManyLabel, "多数", "Many"},
+    {TTextId::SmallLabel, "Small", "Small"},
+    {TTextId::BigLabel, "Big", "Big"},
+    {TTextId::LowLabel, "Low", "Low"},
+    {TTextId::HeavyLabel, "Heavy", "Heavy"},
+    {TTextId::StopOnKeyBox, "キー操作", "Key press"},
+    {TTextId::StopOnMouseMoveBox, "マウス移動", "Mouse move"},
+    {TTextId::StopOnMouseClickBox, "マウスボタン", "Mouse click"},
+    {TTextId::TypeAItem, "Type_A", "Type_A"},
+    {TTextId::TypeBItem, "Type_B", "Type_B"},
+    {TTextId::OkButton, "OK", "OK"},
+    {TTextId::CancelButton, "Cancel", "Cancel"},
+    {TTextId::AboutButton, "About", "About"},
+    {TTextId::AboutCaption, "ﾊﾞｰｼﾞｮﾝ情報", "About Zarmok"},
+    {TTextId::ProductName, "Zarmok", "Zarmok"},
+    {TTextId::VersionLine, "Version  1.04", "Version  1.04"},
+    {TTextId::ApplicationTitle, "Zarmok", "Zarmok"},
+    {TTextId::UnhandledErrorTitle, "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ", "Application Error"},
+    {TTextId::NotAnInteger, "'%s' は整数ではありません", "'%s' is not an integer"},
+    {TTextId::NotSeconds, "'%s' は秒数ではありません", "'%s' is not a number of seconds"},
+    {TTextId::WindowCreateFailed, "ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました",
+     "The window could not be created"},
+    {TTextId::CannotWrite, "%s に書き込めません", "Cannot write to %s"},
+    {TTextId::XDisplayNotOpened, "X ディスプレイ '%s' を開けません",
+     "Cannot open the X display '%s'"},
+    {TTextId::XDisplayNotPrepared, "X ディスプレイの準備ができません",
+     "The X display cannot be made ready"},
+    {TTextId::XConnectionLost, "X サーバーとの接続が切れました",
+     "The connection to the X server was lost"},
+    {TTextId::XNoIdleTime, "X サーバーがアイドル時間を知らせません (MIT-SCREEN-SAVER)",
+     "The X server does not tell the idle time (MIT-SCREEN-SAVER)"},
+    {TTextId::XNoImage, "X: 画像を作成できません", "X: cannot create an image"},
+    {TTextId::WaylandProtocolError, "Wayland プロトコルエラー: %s", "Wayland protocol error: %s"},
+    {TTextId::WaylandConnectionLost, "Wayland コンポジターとの接続が切れました",
+     "The connection to the Wayland compositor was lost"},
+    {TTextId::FileDescription, "Zarmok スクリーン セーバー", "Zarmok screen saver"},
+    {TTextId::VersionText, "zarmok 1.04", "zarmok 1.04"},
+    {TTextId::HelpText,
+     "使い方: zarmok [/s | /c | /p <id> | /a | --wallpaper | --idle 秒数]\n"
+     "スクリーン セーバー: 色の移ろう左右対称の虫の群れが、薄れてゆく影を引いて飛び回ります。\n"
+     "\n"
+     "  /s, -s, 引数なし    全画面のセーバー (キー、クリック、マウス移動で終了)\n"
+     "  /c, -c              設定ダイアログ\n"
+     "  /p <id>, /p:<id>    ウィンドウ <id> の中のプレビュー (10 進数、または $ と 16 進数)\n"
+     "  /a                  ホストのパスワード変更\n"
+     "  --wallpaper         デスクトップの背景に群れを描く (SIGTERM で終了)\n"
+     "  --idle 秒数         操作のないまま秒数が過ぎるたびに全画面のセーバーを起動する\n"
+     "  --help              この説明\n"
+     "  --version           バージョン\n"
+     "\n"
+     "設定ファイル: ${XDG_CONFIG_HOME:-~/.config}/zarmok/zarmok.ini\n"
+     "パスワードの有無: ${XDG_CONFIG_HOME:-~/.config}/zarmok/host.ini\n"
+     "詳しくは man zarmok",
+     "Usage: zarmok [/s | /c | /p <id> | /a | --wallpaper | --idle SECONDS]\n"
+     "A screen saver: a swarm of symmetric, colour-shifting bugs with fading trails.\n"
+     "\n"
+     "  /s, -s, nothing     the saver full-screen (a key, click or mouse movement ends it)\n"
+     "  /c, -c              the settings dialog\n"
+     "  /p <id>, /p:<id>    the preview inside window <id> (decimal, or $ and hex digits)\n"
+     "  /a                  the host's password change\n"
+     "  --wallpaper         the swarm on the desktop's background (SIGTERM ends it)\n"
+     "  --idle SECONDS      the full-screen saver after every SECONDS without input\n"
+     "  --help              this text\n"
+     "  --version           the version\n"
+     "\n"
+     "Settings: ${XDG_CONFIG_HOME:-~/.config}/zarmok/zarmok.ini\n"
+     "Password in force: ${XDG_CONFIG_HOME:-~/.config}/zarmok/host.ini\n"
+     "More in man zarmok"},
+};
+
+static_assert(std::size(kCatalogue) == static_cast<std::size_t>(kTextCount),
+              "every text id has one catalogue entry");
+
+constexpr bool CatalogueInIdOrder() {
+  for (int i = 0; i < kTextCount; ++i) {
+    if (static_cast<int>(kCatalogue[i].id) != i) return false;
+  }
+  return true;
+}
+static_assert(CatalogueInIdOrder(), "the catalogue lists the ids in their order");
+
+constexpr std::string_view kPlaceholder = "%s";
+
+bool IsJapaneseLocaleName(std::string_view name) {
+  if (!name.starts_with("ja")) return false;
+  return name.size() == 2 || name[2] == '_' || name[2] == '.' || name[2] == '@';
+}
+
+// C and POSIX, with or without an encoding or modifier (C.UTF-8): the locale of no language.
+bool IsCLocaleName(std::string_view name) {
+  const std::string_view base = name.substr(0, name.find_first_of(".@"));
+  return name.empty() || base == "C" || base == "POSIX";
+}
+
+}  // namespace
+
+const char* Text(TTextId id, TLanguage language) {
+  const TCatalogueEntry& entry = kCatalogue[static_cast<int>(id)];
+  return language == TLanguage::Japanese ? entry.japanese : entry.english;
+}
+
+std::string FillPlaceholders(std::string_view pattern,
+                             std::initializer_list<std::string_view> arguments) {
+  std::string filled;
+  const std::string_view* next = arguments.begin();
+  std::size_t from = 0;
+  for (std::size_t at = pattern.find(kPlaceholder);
+       at != std::string_view::npos && next != arguments.end();
+       at = pattern.find(kPlaceholder, from)) {
+    filled.append(pattern.substr(from, at - from));
+    filled.append(*next++);
+    from = at + kPlaceholder.size();
+  }
+  filled.append(pattern.substr(from));
+  return filled;
+}
+
+std::string WordText(TTextId id, TLanguage language,
+                     std::initializer_list<std::string_view> arguments) {
+  return FillPlaceholders(Text(id, language), arguments);
+}
+
+int PlaceholderCount(std::string_view text) {
+  int count = 0;
+  for (std::size_t at = text.find(kPlaceholder); at != std::string_view::npos;
+       at = text.find(kPlaceholder, at + kPlaceholder.size())) {
+    ++count;
+  }
+  return count;
+}
+
+TLanguage LanguageFromLocale(std::string_view lc_all, std::string_view lc_messages,
+                             std::string_view lang, std::string_view language) {
+  const std::string_view locale = !lc_all.empty()        ? lc_all
+                                  : !lc_messages.empty() ? lc_messages
+                                                         : lang;
+  std::string_view chosen = locale;
+  if (!IsCLocaleName(locale)) {
+    const std::string_view first = language.substr(0, language.find(':'));
+    if (!first.empty()) chosen = first;
+  }
+  return IsJapaneseLocaleName(chosen) ? TLanguage::Japanese : TLanguage::English;
+}
+
+TLanguage LanguageFromWindowsLanguageId(uint16_t language_id) {
+  constexpr uint16_t kPrimaryJapanese = 0x11;  // LANG_JAPANESE
+  return (language_id & 0x3FF) == kPrimaryJapanese ? TLanguage::Japanese : TLanguage::English;
+}
+
+}  // namespace zarmok
