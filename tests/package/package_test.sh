@@ -27,7 +27,8 @@ fi
 for path in usr/bin/zarmok usr/bin/zarmok-render usr/bin/zarmok-hack usr/share/man/man1/zarmok.1.gz \
   usr/share/man/man1/zarmok-render.1.gz usr/share/applications/zarmok.desktop \
   usr/share/doc/zarmok/copyright usr/share/icons/hicolor/48x48/apps/zarmok.png \
-  usr/share/icons/hicolor/64x64/apps/zarmok.png usr/share/icons/hicolor/128x128/apps/zarmok.png; do
+  usr/share/icons/hicolor/64x64/apps/zarmok.png usr/share/icons/hicolor/128x128/apps/zarmok.png \
+  usr/share/doc/zarmok/examples/zarmok-idle.desktop; do
   [ -f "$root/$path" ] || fail "the package has no $path"
 done
 [ -d "$root/usr/lib/zarmok/host" ] || fail "the package has no host-library folder"
@@ -39,6 +40,8 @@ for page in "$source_dir"/docs/man/*.1; do
   [ -z "$warnings" ] || fail "$(basename "$page"): $warnings"
 done
 grep -qx 'Exec=zarmok /c' "$root/usr/share/applications/zarmok.desktop" || fail "desktop entry Exec"
+grep -qx 'Exec=zarmok --idle 600' "$root/usr/share/doc/zarmok/examples/zarmok-idle.desktop" ||
+  fail "autostart entry Exec"
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libx11-6 libfltk1.3 libpng16-16; do
   grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
