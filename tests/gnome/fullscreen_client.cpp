@@ -1,21 +1,25 @@
 // zarmok-fullscreen-test-client: a plain Wayland client as the benches of desktops without the
 // layer shell see one, a full-screen xdg_toplevel filled with one colour.
 //
-//   zarmok-fullscreen-test-client [--output N] [--redraw] R G B
+//   zarmok-fullscreen-test-client [--output N] [--redraw [--square N]] R G B
 //
 // --output N asks for the N-th output the compositor announced (from 0), else the compositor
 // chooses. --redraw draws the whole window again at every frame the compositor offers, as an
-// animation at the display's pace does. Prints "configured W H" for each size the compositor
-// gives, "shown" once the first picture is on screen, "keyboard" when the keyboard comes to it,
-// and, at the first key, "key CODE" and "frames N" (the pictures it drew), then exits 0.
+// animation at the display's pace does, and prints "frames N" (the pictures drawn so far) once
+// a second; --square N draws only an N x N square of it each time, at a new place. Prints
+// "configured W H" for each size the compositor gives, "shown" once the first picture is on screen,
+// "keyboard" when the keyboard comes to it, and, at the first key, "key CODE" and "frames N" (the
+// pictures it drew), then exits 0.
 #include <sys/mman.h>
 #include <unistd.h>
 #include <wayland-client.h>
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -23,7 +27,10 @@
 
 namespace {
 
+struct TClient;
+
 struct TBuffer {
+  TClient* client = nullptr;
   wl_buffer* buffer = nullptr;
   uint32_t* pixels = nullptr;
   bool busy = false;
@@ -39,18 +46,22 @@ struct TClient {
   wl_surface* surface = nullptr;
   uint32_t color = 0;
   bool redraw = false;
+  int32_t square = 0;
   int32_t width = 0;
   int32_t height = 0;
   TBuffer buffers[2];
   bool shown = false;
   bool frame_pending = false;
   long frames = 0;
+  time_t second = 0;
 };
 
 void Say(const std::string& line) {
   std::printf("%s\n", line.c_str());
   std::fflush(stdout);
 }
+
+void Draw(TClient& c);
 
 void MakeBuffers(TClient& c) {
   const size_t bytes = static_cast<size_t>(c.width) * c.height * 4;
@@ -64,13 +75,16 @@ void MakeBuffers(TClient& c) {
         wl_shm_pool_create_buffer(pool, 0, c.width, c.height, c.width * 4, WL_SHM_FORMAT_XRGB8888);
     wl_shm_pool_destroy(pool);
     close(fd);
-    static constexpr wl_buffer_listener kRelease{
-        [](void* data, wl_buffer*) { static_cast<TBuffer*>(data)->busy = false; }};
+    b.client = &c;
+    // A frame that came while both buffers were the compositor's is drawn once one comes back.
+    static constexpr wl_buffer_listener kRelease{[](void* data, wl_buffer*) {
+      TBuffer& buffer = *static_cast<TBuffer*>(data);
+      buffer.busy = false;
+      if (buffer.client->redraw) Draw(*buffer.client);
+    }};
     wl_buffer_add_listener(b.buffer, &kRelease, &b);
   }
 }
-
-void Draw(TClient& c);
 
 constexpr wl_callback_listener kFrame{[](void* data, wl_callback* callback, uint32_t) {
   wl_callback_destroy(callback);
@@ -82,19 +96,32 @@ constexpr wl_callback_listener kFrame{[](void* data, wl_callback* callback, uint
 }};
 
 // Every picture differs from the one before in each pixel's lowest bit, so that a redraw is a
-// whole new picture to the compositor, and the colour stays the one asked for to the eye.
+// new picture to the compositor, and the colour stays the one asked for to the eye. With a
+// square, each buffer is filled whole once and then only the square, somewhere else each time.
 void Draw(TClient& c) {
   TBuffer* free_buffer = !c.buffers[0].busy ? &c.buffers[0] : &c.buffers[1];
   if (free_buffer->busy || c.frame_pending) return;
   const uint32_t pixel = c.color ^ static_cast<uint32_t>(c.frames & 1);
-  for (size_t i = 0; i < static_cast<size_t>(c.width) * c.height; ++i)
-    free_buffer->pixels[i] = pixel;
+  const bool whole = c.square <= 0 || c.frames < 2;
+  const int32_t side_x = whole ? c.width : std::min(c.square, c.width);
+  const int32_t side_y = whole ? c.height : std::min(c.square, c.height);
+  const int32_t left = whole ? 0 : static_cast<int32_t>(c.frames * 7 % (c.width - side_x + 1));
+  const int32_t top = whole ? 0 : static_cast<int32_t>(c.frames * 5 % (c.height - side_y + 1));
+  for (int32_t y = top; y < top + side_y; ++y) {
+    std::fill_n(free_buffer->pixels + static_cast<size_t>(y) * c.width + left, side_x, pixel);
+  }
   wl_surface_attach(c.surface, free_buffer->buffer, 0, 0);
-  wl_surface_damage_buffer(c.surface, 0, 0, c.width, c.height);
+  wl_surface_damage_buffer(c.surface, left, top, side_x, side_y);
   wl_callback_add_listener(wl_surface_frame(c.surface), &kFrame, &c);
   c.frame_pending = true;
   free_buffer->busy = true;
   ++c.frames;
+  if (c.redraw) {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    if (now.tv_sec != c.second) Say("frames " + std::to_string(c.frames));
+    c.second = now.tv_sec;
+  }
   wl_surface_commit(c.surface);
 }
 
@@ -158,13 +185,16 @@ int main(int argc, char** argv) {
       output = std::atoi(argv[++i]);
     } else if (argument == "--redraw") {
       c.redraw = true;
+    } else if (argument == "--square" && i + 1 < argc) {
+      c.square = std::atoi(argv[++i]);
     } else {
       rgb.push_back(static_cast<uint32_t>(std::atoi(argv[i])) & 0xFF);
     }
   }
   wl_display* display = wl_display_connect(nullptr);
   if (rgb.size() != 3 || display == nullptr) {
-    std::fprintf(stderr, "usage: %s [--output N] [--redraw] R G B (in a Wayland session)\n",
+    std::fprintf(stderr,
+                 "usage: %s [--output N] [--redraw [--square N]] R G B (in a Wayland session)\n",
                  argv[0]);
     return 2;
   }

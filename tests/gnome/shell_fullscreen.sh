@@ -22,10 +22,10 @@ covered() {
 }
 
 start_client red --output 0 200 40 40
-wait_line 10 red shown
+wait_line 20 red shown
 start_client green --output 1 40 160 40
 green_pid=$CLIENT_PID
-wait_line 10 green shown
+wait_line 20 green shown
 [ "$(size red)" != "$(size green)" ] || fail "both clients are on one monitor"
 covered red 200,40,40
 covered green 40,160,40
