@@ -182,6 +182,9 @@ start_weston() {
   wait_for 10 "weston has not two outputs" weston_windows
   # Its outputs lie side by side; their windows are made in that order, at the same place.
   xdotool windowmove "${WESTON_WINDOWS[1]}" 800 0
+  # weston draws its pointer into the output it is on, across the edge too: it starts in the
+  # middle of the first, where a client on that output can hide it.
+  xdotool mousemove 400 300
 }
 
 weston_windows() {

@@ -42,6 +42,7 @@ struct TClient {
   xdg_wm_base* wm_base = nullptr;
   wl_seat* seat = nullptr;
   wl_keyboard* keyboard = nullptr;
+  wl_pointer* pointer = nullptr;
   std::vector<wl_output*> outputs;
   wl_surface* surface = nullptr;
   uint32_t color = 0;
@@ -140,6 +141,22 @@ constexpr wl_keyboard_listener kKeyboard{
     [](void*, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t, uint32_t) {},
     [](void*, wl_keyboard*, int32_t, int32_t) {}};
 
+// No pointer over the window, as over the saver's: a compositor that draws it into its outputs
+// (weston's X11 back end) leaves it out of their pictures then.
+constexpr wl_pointer_listener kPointer{
+    [](void*, wl_pointer* pointer, uint32_t serial, wl_surface*, wl_fixed_t, wl_fixed_t) {
+      wl_pointer_set_cursor(pointer, serial, nullptr, 0, 0);
+    },
+    [](void*, wl_pointer*, uint32_t, wl_surface*) {},
+    [](void*, wl_pointer*, uint32_t, wl_fixed_t, wl_fixed_t) {},
+    [](void*, wl_pointer*, uint32_t, uint32_t, uint32_t, uint32_t) {},
+    [](void*, wl_pointer*, uint32_t, uint32_t, wl_fixed_t) {},
+    [](void*, wl_pointer*) {},
+    [](void*, wl_pointer*, uint32_t) {},
+    [](void*, wl_pointer*, uint32_t, uint32_t) {},
+    [](void*, wl_pointer*, uint32_t, int32_t) {},
+    nullptr};
+
 // The seat of a compositor whose input is injected has no keyboard until the first injection.
 constexpr wl_seat_listener kSeat{
     [](void* data, wl_seat* seat, uint32_t capabilities) {
@@ -147,6 +164,10 @@ constexpr wl_seat_listener kSeat{
       if ((capabilities & WL_SEAT_CAPABILITY_KEYBOARD) != 0 && c.keyboard == nullptr) {
         c.keyboard = wl_seat_get_keyboard(seat);
         wl_keyboard_add_listener(c.keyboard, &kKeyboard, &c);
+      }
+      if ((capabilities & WL_SEAT_CAPABILITY_POINTER) != 0 && c.pointer == nullptr) {
+        c.pointer = wl_seat_get_pointer(seat);
+        wl_pointer_add_listener(c.pointer, &kPointer, &c);
       }
     },
     [](void*, wl_seat*, const char*) {}};
