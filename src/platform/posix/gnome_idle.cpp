@@ -165,7 +165,7 @@ void TGnomeIdle::Begin(int64_t wanted_ms) {
   RemoveWatch(news_.idle_watch);
   RemoveWatch(news_.active_watch);
   news_ = TNews{};
-  // An interval of 0 would be a watch that never fires.
+  // The monitor takes no idle watch of 0 ms.
   news_.idle_watch = AddWatch("AddIdleWatch", std::max<int64_t>(wanted_ms, 1));
   news_.active_watch = AddWatch("AddUserActiveWatch", 0);
 }
