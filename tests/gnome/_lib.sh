@@ -139,7 +139,7 @@ EOF
   wait_for 30 "GNOME Shell did not start" grep -q "GNOME Shell started" "$WORK/shell.log"
   SESSION_BUS=$(cat "$WORK/run/session-bus-address")
   WL_NAME=gnome-test
-  SHELL_PID=$(pgrep -P "$SESSION_PID" -x gnome-shell)
+  SHELL_PID=$(pgrep -P "$SESSION_PID" -x gnome-shell) || fail "GNOME Shell is not the session's program"
   as_user gdbus call --session --dest org.gnome.Shell --object-path /org/gnome/Shell \
     --method org.freedesktop.DBus.Properties.Set org.gnome.Shell OverviewActive '<false>' >/dev/null
   wait_for 10 "the shell stays in its overview" overview_left
