@@ -1,6 +1,7 @@
 # The Debian package of the Linux build: `cpack -G DEB` in a Release build (scripts/package.sh
 # does it all) gives zarmok_<version>-1_amd64.deb with the programs, their manual pages, the
-# desktop entry with its icon, the copyright file and the empty host-library folder.
+# desktop entry with its icon, the copyright file, an idle watch's autostart entry as an
+# example and the empty host-library folder.
 set(ZARMOK_PACKAGING_DIR ${CMAKE_SOURCE_DIR}/packaging)
 set(ZARMOK_PACKAGE_BUILD_DIR ${CMAKE_BINARY_DIR}/package-files)
 
@@ -54,6 +55,10 @@ add_custom_target(zarmok_package_files ALL
 
 install(FILES ${ZARMOK_PACKAGING_DIR}/zarmok.desktop DESTINATION share/applications)
 install(FILES ${ZARMOK_PACKAGING_DIR}/copyright ${zarmok_changelog} DESTINATION share/doc/zarmok)
+# The autostart entry of an idle watch, for a user who wants one (docs/gnome.md): an example to
+# copy into ~/.config/autostart, not an entry in /etc/xdg/autostart that would start a saver in
+# every session of every user, chosen or not.
+install(FILES ${ZARMOK_PACKAGING_DIR}/zarmok-idle.desktop DESTINATION share/doc/zarmok/examples)
 # The host's password libraries go here (see zarmok(1)); the package ships none.
 install(DIRECTORY DESTINATION lib/zarmok/host)
 

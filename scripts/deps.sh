@@ -6,10 +6,12 @@ packages=(
   googletest libgtest-dev libgmock-dev
   libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxss-dev libpng-dev libsimpleini-dev libfltk1.3-dev libfontconfig-dev
   libwayland-dev libwayland-bin wayland-protocols librust-wayland-protocols-dev plasma-wayland-protocols
+  libsystemd-dev
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   xvfb xserver-xephyr xauth xdotool x11-utils x11-xserver-utils imagemagick
   python3 xscreensaver xsecurelock xss-lock openbox fluxbox wmctrl dbus-daemon python3-dbusmock
   sway swayidle grim wtype
+  mutter gnome-shell weston python3-gi gir1.2-glib-2.0 libglib2.0-bin procps
   fonts-ipafont-gothic fonts-liberation locales
   dpkg-dev lintian file man-db
 )

@@ -27,7 +27,8 @@ fi
 for path in usr/bin/zarmok usr/bin/zarmok-render usr/bin/zarmok-hack usr/share/man/man1/zarmok.1.gz \
   usr/share/man/man1/zarmok-render.1.gz usr/share/applications/zarmok.desktop \
   usr/share/doc/zarmok/copyright usr/share/icons/hicolor/48x48/apps/zarmok.png \
-  usr/share/icons/hicolor/64x64/apps/zarmok.png usr/share/icons/hicolor/128x128/apps/zarmok.png; do
+  usr/share/icons/hicolor/64x64/apps/zarmok.png usr/share/icons/hicolor/128x128/apps/zarmok.png \
+  usr/share/doc/zarmok/examples/zarmok-idle.desktop; do
   [ -f "$root/$path" ] || fail "the package has no $path"
 done
 [ -d "$root/usr/lib/zarmok/host" ] || fail "the package has no host-library folder"
@@ -53,6 +54,8 @@ man_in C | grep -q 'Simple to Complex\.' || fail "zarmok(1) in C: $(man_in C | g
   fail "Recommends: $(dpkg-deb -f "$deb" Recommends)"
 grep -qx 'Name\[ja\]=Zarmok' "$root/usr/share/applications/zarmok.desktop" || fail "Name[ja]"
 grep -qx 'Exec=zarmok /c' "$root/usr/share/applications/zarmok.desktop" || fail "desktop entry Exec"
+grep -qx 'Exec=zarmok --idle 600' "$root/usr/share/doc/zarmok/examples/zarmok-idle.desktop" ||
+  fail "autostart entry Exec"
 depends=$(dpkg-deb -f "$deb" Depends)
 for library in libc6 libx11-6 libfltk1.3 libpng16-16; do
   grep -q "$library" <<<"$depends" || fail "Depends lacks $library: $depends"
