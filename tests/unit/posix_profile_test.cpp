@@ -1,5 +1,8 @@
 // The Linux private-profile service: how it reads what people write by hand, and how it
 // replaces a file without ever tearing or losing it.
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -8,6 +11,7 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -107,6 +111,44 @@ TEST(PosixProfile, ReadStopsAtAnEmbeddedNul) {
   EXPECT_EQ(Profile().GetString(ini, "Zarmok", "MaxBugs", "", 1024), "12");
 }
 
+// The reader gives what the INI library gives, also where the conventions are at their
+// strangest: a header whose name is on a later line, a header that never closes (it takes the
+// line it reaches with it and ends the section before it), a "]" alone, comments after blanks,
+// CR-only line ends, keys before any header, an empty header, a key without a value and a value
+// without a key, a key twice.
+TEST(PosixProfile, ReadsEveryTextAsTheIniLibraryDoes) {
+  const char* const texts[] = {
+      "[\n  Zarmok ]\nMaxBugs=7\n",
+      "[Zarmok]\nMaxBugs=1\n[\nMaxBugs=2\nSpeed=3\n",
+      "[Zarmok]\n[Zarmok\nMaxBugs=1\n]\nSpeed=2\n",
+      "MaxBugs=5\n[Zarmok]\nSpeed=2",
+      "[Zarmok]\r MaxBugs=7\r\r  ; Speed=4\r Speed = 3 \t",
+      "[Zarmok]\n=9\nMaxBugs\nMaxBugs=8\n\t#MaxBugs=1\n",
+      "; file comment\n;more\n\n  # note\n[Zarmok]\nMaxBugs = 7 = 8\n",
+      "[Zarmok] trailing\nMaxBugs=7\n[]\nSpeed=1\n[ \t]\nA=2\n",
+      "\xEF\xBB\xBF; c\r\n[Zarmok]\r\nmaxbugs=6\r\nMAXBUGS=4\n\r[Other]\nA=1\n",
+      "[Other]\nA=1\n[ \n\n Zarmok ]\nSpeed=2\n[Zarmok]]\nMaxBugs=9\n",
+  };
+  const std::pair<const char*, const char*> names[] = {
+      {"Zarmok", "MaxBugs"}, {"Zarmok", "Speed"},    {"", "MaxBugs"}, {"", "A"},
+      {"Other", "A"},        {"Zarmok]", "MaxBugs"},
+  };
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  for (const char* text : texts) {
+    WriteBytes(ini, text);
+    CSimpleIniA library;
+    library.SetQuotes(false);
+    library.SetMultiLine(false);
+    ASSERT_GE(library.LoadData(text, std::strlen(text)), 0);
+    for (const auto& [section, key] : names) {
+      EXPECT_EQ(Profile().GetString(ini, section, key, "none", 1024),
+                library.GetValue(section, key, "none"))
+          << "[" << section << "] " << key << " of " << text;
+    }
+  }
+}
+
 struct TWriteCase {
   const char* before;
   const char* section;
@@ -187,6 +229,50 @@ TEST(PosixProfile, WriteThatWouldNotReadBackIsRefused) {
   WriteBytes(ini, body);
   EXPECT_FALSE(Profile().WriteString(ini, "Zarmok", "MaxBugs", "7"));
   EXPECT_EQ(ReadBytes(ini), body);
+}
+
+// A save is one edit of the file: keys that have lines get their new values there, the others
+// are added after the section's last line in their order; a key named twice keeps its last value.
+TEST(PosixProfile, WritesSeveralKeysInOneEdit) {
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  WriteBytes(ini, "[Zarmok]\r\nSpeed=1\r\nMaxBugs=3\r\n[Other]\r\nA=1\r\n");
+  EXPECT_EQ(Profile().WriteStrings(ini, "Zarmok",
+                                   {{"MaxBugs", "7"},
+                                    {"BugSize", "30"},
+                                    {"speed", "2"},
+                                    {"StopOnKey", "1"},
+                                    {"stoponkey", "0"}}),
+            TProfileWrite::Written);
+  EXPECT_EQ(ReadBytes(ini),
+            "[Zarmok]\r\nSpeed=2\r\nMaxBugs=7\r\nBugSize=30\r\nStopOnKey=0\r\n"
+            "[Other]\r\nA=1\r\n");
+  EXPECT_EQ(Profile().GetStrings(ini, "zarmok", {"speed", "BugSize", "Missing"}, "d", 1024),
+            (std::vector<std::string>{"2", "30", "d"}));
+}
+
+// What is no INI file (binary data, text whose edit would not read back as written) or is far
+// too large for a settings file is left byte for byte, and the write says which it was; reading
+// such a file gives what can be read, the defaults at worst.
+TEST(PosixProfile, FilesThatAreNoSettingsFilesAreLeftAndSaidSo) {
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  const std::string not_ini[] = {
+      std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR[Zarmok]\nMaxBugs=3\n", 30),
+      // The open header at the end would take the added section's header for its name.
+      "[Other]\nA=1\n[  ",
+  };
+  for (const std::string& body : not_ini) {
+    WriteBytes(ini, body);
+    EXPECT_EQ(Profile().WriteStrings(ini, "Zarmok", {{"MaxBugs", "7"}}), TProfileWrite::NotProfile);
+    EXPECT_EQ(ReadBytes(ini), body);
+  }
+
+  WriteBytes(ini, "[Zarmok]\nMaxBugs=7\n");
+  ASSERT_EQ(truncate(ini.c_str(), 16 * 1024 * 1024 + 1), 0);
+  EXPECT_EQ(Profile().WriteStrings(ini, "Zarmok", {{"MaxBugs", "9"}}), TProfileWrite::TooLarge);
+  EXPECT_EQ(std::filesystem::file_size(ini), 16u * 1024 * 1024 + 1);
+  EXPECT_EQ(Profile().GetString(ini, "Zarmok", "MaxBugs", "d", 1024), "d");
 }
 
 TEST(PosixProfile, FailedReplaceLeavesNoTemporaryFileBehind) {

@@ -117,6 +117,37 @@ TEST(SaveSettings, RefusedFirstWriteLeavesNoFile) {
   EXPECT_FALSE(profile.HasFile(kIni));
 }
 
+// A profile service that left the file alone says why, and the save names the file, the cause
+// and the way out instead of a refusal to write.
+TEST(SaveSettings, AFileLeftAloneIsNamedWithItsCause) {
+  struct TLeavingProfile : TMemoryProfile {
+    TProfileWrite answer = TProfileWrite::NotProfile;
+    TProfileWrite WriteStrings(const std::string&, const std::string&,
+                               const std::vector<TProfileEntry>&) override {
+      return answer;
+    }
+  };
+  const std::pair<TProfileWrite, std::string> cases[] = {
+      {TProfileWrite::NotProfile, kIni +
+                                      " は設定ファイルではないため、そのままにしました。\n"
+                                      "このファイルを別の場所へ移すと、既定の設定から始められます"},
+      {TProfileWrite::TooLarge, kIni +
+                                    " は設定ファイルとしては大きすぎるため、そのままにしました。\n"
+                                    "このファイルを別の場所へ移すと、既定の設定から始められます"},
+      {TProfileWrite::Refused, kIni + " に書き込めません"},
+  };
+  for (const auto& [answer, message] : cases) {
+    TLeavingProfile profile;
+    profile.answer = answer;
+    try {
+      SaveSettings(profile, kIni, UnusualSettings());
+      ADD_FAILURE() << message;
+    } catch (const EZarmokError& error) {
+      EXPECT_EQ(error.what(), message);
+    }
+  }
+}
+
 TEST(HoldToSafeLimits, HoldsOnlyTheArraySizesAndBugSize) {
   struct TCase {
     int32_t TSaverSettings::*field;
