@@ -19,11 +19,11 @@ cmake --build "$dir" -j 2
 # once. A target without seeds starts from nothing.
 seed_settings_fuzz() {
   local corpus=$1
-  printf '\0040x1E' >"$corpus/seed-hex"
+  printf '\0030x1E' >"$corpus/seed-hex"
   printf '\001 30\n0\n$1E\n-2147483648\n2\n' >"$corpus/seed-values"
   printf '\002\xEF\xBB\xBF; comment\r\n[Zarmok]\r\nMaxBugs = 7\r\n[Other]\r\nA=1\r\n' \
     >"$corpus/seed-file"
-  printf '\003[\n Zarmok ]\rMaxBugs=7\n; c\n[Other\nA = 1 \n=2\nB\n[]\nC=3' >"$corpus/seed-reader"
+  printf '\002[\n Zarmok ]\rMaxBugs=7\n; c\n[Other\nA = 1 \n=2\nB\n[]\nC=3' >"$corpus/seed-reader"
 }
 
 failed=()

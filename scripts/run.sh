@@ -4,7 +4,7 @@
 # display (DISPLAY); any key, a click or a mouse movement ends it. With neither it says so and
 # renders a picture of the swarm with the headless renderer instead. Only the packages that
 # building and running need are installed, through sudo when the caller is not root; the build
-# and the saver are the caller's own, run in the caller's session.
+# and the saver are the caller's own, run in the caller's session: run it as yourself.
 #   bash scripts/run.sh [zarmok arguments, default /s]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -12,14 +12,6 @@ root=$PWD
 build="$root/build/release"
 
 bash scripts/deps.sh --saver
-
-# Started through sudo, only the packages need root: a build owned by root would lock its caller
-# out of the tree, and a saver run as root would draw on someone else's session.
-if [ "$(id -u)" -eq 0 ] && [ -n "${SUDO_USER:-}" ] && [ "$SUDO_USER" != root ]; then
-  echo "Building and running as $SUDO_USER, who called sudo (sudo passes on few of the session's"
-  echo "variables: run this script as yourself to see the saver on your display)."
-  exec runuser -u "$SUDO_USER" -- bash "$root/scripts/run.sh" "$@"
-fi
 
 cmake -S "$root" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DZARMOK_TESTS=OFF >/dev/null
 cmake --build "$build" -j "$(nproc)" --target zarmok zarmok-render

@@ -201,15 +201,8 @@ TEST(HostStartUp, OutOfMemoryIsSaidInWords) {
   host.in_loop = [](TDesktopWindow&) { throw std::bad_alloc(); };
   EXPECT_EQ(Start(host, {"/s"}), 1);
   EXPECT_EQ(host.reports, Log{"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|メモリが足りません"});
-
-  struct TBox : IErrorBox {
-    Log shown;
-    void ShowError(const std::string& title, const std::string& text) override {
-      shown.push_back(title + "|" + text);
-    }
-  } box;
-  RunEventHandler([] { throw std::bad_alloc(); }, box);
-  EXPECT_EQ(box.shown, Log{"Zarmok|メモリが足りません."});
+  RunEventHandler([] { throw std::bad_alloc(); }, host);
+  EXPECT_EQ(host.error_boxes, Log{"Zarmok|メモリが足りません."});
 }
 
 TEST(HostStartUp, AllowedCloseEndsTheLoopWithExitCodeZero) {
