@@ -23,6 +23,7 @@ seed_settings_fuzz() {
   printf '\001 30\n0\n$1E\n-2147483648\n2\n' >"$corpus/seed-values"
   printf '\002\xEF\xBB\xBF; comment\r\n[Zarmok]\r\nMaxBugs = 7\r\n[Other]\r\nA=1\r\n' \
     >"$corpus/seed-file"
+  printf '\002[\n Zarmok ]\rMaxBugs=7\n; c\n[Other\nA = 1 \n=2\nB\n[]\nC=3' >"$corpus/seed-reader"
 }
 
 failed=()

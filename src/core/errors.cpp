@@ -1,5 +1,7 @@
 #include "errors.h"
 
+#include <new>
+
 #include "texts.h"
 
 namespace zarmok {
@@ -12,8 +14,13 @@ std::string ErrorLine(const std::string& title, const std::string& message) {
   return title + ": " + message;
 }
 
+std::string ErrorMessage(const std::exception& error) {
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return kOutOfMemoryMessage;
+  return error.what();
+}
+
 std::string ApplicationErrorText(const std::exception& error) {
-  return std::string(error.what()) + ".";
+  return ErrorMessage(error) + ".";
 }
 
 void RunEventHandler(const std::function<void()>& handler, IErrorBox& error_box) {

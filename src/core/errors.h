@@ -13,6 +13,9 @@ namespace zarmok {
 
 // The application's title: the caption of the box for an error inside an event handler.
 inline constexpr const char* kApplicationTitle = "Zarmok";
+// What an error says when the program ran out of memory, in place of the exception's own name.
+inline constexpr const char* kOutOfMemoryMessage = "メモリが足りません";
+inline constexpr const char* kOutOfMemoryMessageEn = "There is not enough memory";
 
 class EZarmokError : public std::runtime_error {
  public:
@@ -32,6 +35,10 @@ std::string FillPattern(const std::string& pattern, const std::string& argument)
 
 // The line an error leaves on the program's error stream: "<title>: <message>".
 std::string ErrorLine(const std::string& title, const std::string& message);
+
+// What an error says to the user: its own message, or for running out of memory
+// kOutOfMemoryMessage (the library's message is only the exception's name).
+std::string ErrorMessage(const std::exception& error);
 
 // The text the handler shows for an error: its message with "." appended.
 std::string ApplicationErrorText(const std::exception& error);

@@ -240,7 +240,7 @@ int RunProgram(const std::vector<std::string>& arguments, IStartUpHost& host) {
     message = error.what();
     detail = error.Detail();
   } catch (const std::exception& error) {
-    message = error.what();
+    message = ErrorMessage(error);
   } catch (...) {
     // Nothing of ours throws anything else; the report still names the end.
   }

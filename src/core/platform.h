@@ -43,6 +43,24 @@ class IDrawSurface {
   virtual void FillRect(int32_t left, int32_t top, int32_t right, int32_t bottom) = 0;
 };
 
+// One key's value text, for a write of several keys.
+struct TProfileEntry {
+  std::string key;
+  std::string value;
+};
+
+// How a write of several keys went.
+enum class TProfileWrite {
+  Written,
+  // Refused as any write may be: rights, a missing folder, a full disk.
+  Refused,
+  // The file is not one the service can read as a profile (binary data, text it cannot edit
+  // safely); it was left as it was.
+  NotProfile,
+  // The file is far too large to be a profile; it was left as it was.
+  TooLarge,
+};
+
 // The private-profile (INI) service: section and key names match without regard to case.
 class IPrivateProfile {
  public:
@@ -57,6 +75,17 @@ class IPrivateProfile {
   // of the file as it was. False when the write was refused; the file is then unchanged.
   virtual bool WriteString(const std::string& file, const std::string& section,
                            const std::string& key, const std::string& value) = 0;
+  // The values of `keys`, each as GetString gives it. A service that can reads the file once for
+  // all of them; by default each is one GetString.
+  virtual std::vector<std::string> GetStrings(const std::string& file, const std::string& section,
+                                              const std::vector<std::string>& keys,
+                                              const std::string& default_text, size_t buffer_size);
+  // Writes the entries in their order as WriteString would. A service that can writes them in
+  // one update of the file, which then holds all of them or is as it was, and tells why it
+  // refused; by default each is one WriteString, and a refusal stops the writes there, leaving
+  // the keys before it written.
+  virtual TProfileWrite WriteStrings(const std::string& file, const std::string& section,
+                                     const std::vector<TProfileEntry>& entries);
 };
 
 }  // namespace zarmok

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "errors.h"
 #include "integer_text.h"
@@ -46,15 +47,20 @@ int32_t ReadProfileInteger(IPrivateProfile& profile, const std::string& ini_path
 }
 
 TSaverSettings LoadSettings(IPrivateProfile& profile, const std::string& ini_path) {
+  std::vector<std::string> names;
+  for (const TSettingKey& key : kSettingKeys) names.emplace_back(key.name);
+  // One read of the file for all keys: a file of many megabytes still opens the dialog at once.
+  const std::vector<std::string> texts =
+      profile.GetStrings(ini_path, kSettingsSection, names, "", kValueBufferSize);
   const TSaverSettings defaults;
   TSaverSettings settings;
-  for (const TSettingKey& key : kSettingKeys) {
+  for (int k = 0; k < kSettingKeyCount; ++k) {
+    const TSettingKey& key = kSettingKeys[k];
+    const std::string& text = texts[static_cast<size_t>(k)];
     if (key.is_flag) {
-      const int32_t fallback = (defaults.*key.flag) ? 1 : 0;
-      settings.*key.flag = ReadProfileInteger(profile, ini_path, key.name, fallback) != 0;
+      settings.*key.flag = ParseProfileInteger(text, (defaults.*key.flag) ? 1 : 0) != 0;
     } else {
-      settings.*key.integer =
-          ReadProfileInteger(profile, ini_path, key.name, defaults.*key.integer);
+      settings.*key.integer = ParseProfileInteger(text, defaults.*key.integer);
     }
   }
   return settings;
@@ -62,13 +68,42 @@ TSaverSettings LoadSettings(IPrivateProfile& profile, const std::string& ini_pat
 
 void SaveSettings(IPrivateProfile& profile, const std::string& ini_path,
                   const TSaverSettings& settings) {
+  std::vector<TProfileEntry> entries;
   for (const TSettingKey& key : kSettingKeys) {
-    const std::string text = key.is_flag ? std::string(settings.*key.flag ? "1" : "0")
-                                         : std::to_string(settings.*key.integer);
-    if (!profile.WriteString(ini_path, kSettingsSection, key.name, text)) {
-      throw EZarmokError(WordText(TTextId::CannotWrite, TLanguage::Japanese, {ini_path}));
-    }
+    entries.push_back({key.name, key.is_flag ? std::string(settings.*key.flag ? "1" : "0")
+                                             : std::to_string(settings.*key.integer)});
   }
+  switch (profile.WriteStrings(ini_path, kSettingsSection, entries)) {
+    case TProfileWrite::Written:
+      return;
+    case TProfileWrite::NotProfile:
+      throw EZarmokError(FillPattern(kNotSettingsFileMessage, ini_path));
+    case TProfileWrite::TooLarge:
+      throw EZarmokError(FillPattern(kSettingsFileTooLargeMessage, ini_path));
+    case TProfileWrite::Refused:
+      break;
+  }
+  throw EZarmokError(WordText(TTextId::CannotWrite, TLanguage::Japanese, {ini_path}));
+}
+
+std::vector<std::string> IPrivateProfile::GetStrings(const std::string& file,
+                                                     const std::string& section,
+                                                     const std::vector<std::string>& keys,
+                                                     const std::string& default_text,
+                                                     size_t buffer_size) {
+  std::vector<std::string> values;
+  for (const std::string& key : keys) {
+    values.push_back(GetString(file, section, key, default_text, buffer_size));
+  }
+  return values;
+}
+
+TProfileWrite IPrivateProfile::WriteStrings(const std::string& file, const std::string& section,
+                                            const std::vector<TProfileEntry>& entries) {
+  for (const TProfileEntry& entry : entries) {
+    if (!WriteString(file, section, entry.key, entry.value)) return TProfileWrite::Refused;
+  }
+  return TProfileWrite::Written;
 }
 
 TSaverSettings HoldToSafeLimits(const TSaverSettings& loaded) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -191,6 +192,17 @@ TEST(HostStartUp, ErrorInTheLoopTearsTheWindowDownBeforeTheReport) {
     EXPECT_FALSE(host.host.running);
     EXPECT_EQ(host.host.cursor_count, 0);
   }
+}
+
+// Running out of memory is said in words, in start-up's report and in a handler's box alike,
+// not as the library's name for it.
+TEST(HostStartUp, OutOfMemoryIsSaidInWords) {
+  TFakeStartUp host;
+  host.in_loop = [](TDesktopWindow&) { throw std::bad_alloc(); };
+  EXPECT_EQ(Start(host, {"/s"}), 1);
+  EXPECT_EQ(host.reports, Log{"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|メモリが足りません"});
+  RunEventHandler([] { throw std::bad_alloc(); }, host);
+  EXPECT_EQ(host.error_boxes, Log{"Zarmok|メモリが足りません."});
 }
 
 TEST(HostStartUp, AllowedCloseEndsTheLoopWithExitCodeZero) {

@@ -1,5 +1,8 @@
 // The Linux private-profile service: how it reads what people write by hand, and how it
 // replaces a file without ever tearing or losing it.
+#define SI_NO_CONVERSION
+#define SI_IMPLEMENTATION
+#include <SimpleIni.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
@@ -107,6 +110,39 @@ TEST(PosixProfile, ReadStopsAtAnEmbeddedNul) {
   EXPECT_EQ(Profile().GetString(ini, "Zarmok", "MaxBugs", "", 1024), "12");
 }
 
+// The reader gives what the INI library gives where the conventions are at their strangest: a
+// header named on a later line, or never closed (it takes the line it reaches, and ends the
+// section before it), "]" alone, CR-only line ends, keys before any header, an empty header.
+TEST(PosixProfile, ReadsEveryTextAsTheIniLibraryDoes) {
+  const char* const texts[] = {
+      "[\n  Zarmok ]\nMaxBugs=7\n",
+      "[Zarmok]\nMaxBugs=1\n[\nMaxBugs=2\nSpeed=3\n",
+      "[Zarmok]\n[Zarmok\nMaxBugs=1\n]\nSpeed=2\n",
+      "MaxBugs=5\n[Zarmok]\nSpeed=2",
+      "[Zarmok]\r MaxBugs=7\r\r  ; Speed=4\r Speed = 3 \t",
+      "[Zarmok]\n=9\nMaxBugs\nMaxBugs=8\n\t#MaxBugs=1\n[]\nSpeed=1\n[ \t]\nA=2\n",
+      "\xEF\xBB\xBF; c\r\n[Zarmok]\r\nmaxbugs=6\r\nMAXBUGS=4\n\r[Other]\nA=1\n[Zarmok]]\nSpeed=9",
+  };
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  for (const char* text : texts) {
+    WriteBytes(ini, text);
+    CSimpleIniA library;
+    library.SetQuotes(false);
+    library.SetMultiLine(false);
+    ASSERT_GE(library.LoadData(std::string(text)), 0);
+    for (const auto& [section, key] : {std::pair{"Zarmok", "MaxBugs"},
+                                       {"Zarmok", "Speed"},
+                                       {"", "MaxBugs"},
+                                       {"", "A"},
+                                       {"Other", "A"}}) {
+      EXPECT_EQ(Profile().GetString(ini, section, key, "none", 1024),
+                library.GetValue(section, key, "none"))
+          << "[" << section << "] " << key << " of " << text;
+    }
+  }
+}
+
 struct TWriteCase {
   const char* before;
   const char* section;
@@ -187,6 +223,40 @@ TEST(PosixProfile, WriteThatWouldNotReadBackIsRefused) {
   WriteBytes(ini, body);
   EXPECT_FALSE(Profile().WriteString(ini, "Zarmok", "MaxBugs", "7"));
   EXPECT_EQ(ReadBytes(ini), body);
+}
+
+// Keys without lines are added in their order after the section's last line; a key named
+// twice keeps its last value.
+TEST(PosixProfile, WritesSeveralKeysInOneEdit) {
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  WriteBytes(ini, "[Zarmok]\nSpeed=1\n[Other]\nA=1\n");
+  EXPECT_EQ(
+      Profile().WriteStrings(ini, "Zarmok", {{"B", "1"}, {"speed", "2"}, {"b", "3"}, {"C", "4"}}),
+      TProfileWrite::Written);
+  EXPECT_EQ(ReadBytes(ini), "[Zarmok]\nSpeed=2\nB=3\nC=4\n[Other]\nA=1\n");
+}
+
+// No INI file (binary data, text whose edit would not read back as written) and a file far too
+// large for one are left byte for byte, and the write says which; reading gives the defaults.
+TEST(PosixProfile, FilesThatAreNoSettingsFilesAreLeftAndSaidSo) {
+  TScratchFolder folder;
+  const std::string ini = folder.File("zarmok.ini");
+  const std::string not_ini[] = {
+      std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR[Zarmok]\nMaxBugs=3\n", 30),
+      // The open header at the end would take the added section's header for its name.
+      "[Other]\nA=1\n[  ",
+  };
+  for (const std::string& body : not_ini) {
+    WriteBytes(ini, body);
+    EXPECT_EQ(Profile().WriteStrings(ini, "Zarmok", {{"MaxBugs", "7"}}), TProfileWrite::NotProfile);
+    EXPECT_EQ(ReadBytes(ini), body);
+  }
+  WriteBytes(ini, "[Zarmok]\nMaxBugs=7\n");
+  ASSERT_EQ(truncate(ini.c_str(), 16 * 1024 * 1024 + 1), 0);
+  EXPECT_EQ(Profile().WriteStrings(ini, "Zarmok", {{"MaxBugs", "9"}}), TProfileWrite::TooLarge);
+  EXPECT_EQ(std::filesystem::file_size(ini), 16u * 1024 * 1024 + 1);
+  EXPECT_EQ(Profile().GetString(ini, "Zarmok", "MaxBugs", "d", 1024), "d");
 }
 
 TEST(PosixProfile, FailedReplaceLeavesNoTemporaryFileBehind) {

@@ -118,6 +118,31 @@ TEST(SaveSettings, RefusedFirstWriteLeavesNoFile) {
   EXPECT_FALSE(profile.HasFile(kIni));
 }
 
+// A profile service that left the file alone says why, and the save names the file, the cause
+// and the way out instead of a refusal to write.
+TEST(SaveSettings, AFileLeftAloneIsNamedWithItsCause) {
+  struct TLeavingProfile : TMemoryProfile {
+    TProfileWrite answer;
+    TProfileWrite WriteStrings(const std::string&, const std::string&,
+                               const std::vector<TProfileEntry>&) override {
+      return answer;
+    }
+  } profile;
+  const std::string way_out = "。\nこのファイルを別の場所へ移すと、既定の設定から始められます";
+  for (const auto& [answer, cause] :
+       {std::pair{TProfileWrite::NotProfile, " は設定ファイルではないため、そのままにしました"},
+        std::pair{TProfileWrite::TooLarge,
+                  " は設定ファイルとしては大きすぎるため、そのままにしました"}}) {
+    profile.answer = answer;
+    try {
+      SaveSettings(profile, kIni, {});
+      ADD_FAILURE() << cause;
+    } catch (const EZarmokError& error) {
+      EXPECT_EQ(error.what(), kIni + cause + way_out);
+    }
+  }
+}
+
 TEST(HoldToSafeLimits, HoldsOnlyTheArraySizesAndBugSize) {
   struct TCase {
     int32_t TSaverSettings::*field;

@@ -1,8 +1,5 @@
 #include "password_posix.h"
 
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,7 +7,9 @@
 
 #include <cstdlib>
 #include <optional>
+#include <string_view>
 
+#include "ini_text.h"
 #include "settings.h"
 #include "user_config.h"
 
@@ -58,15 +57,20 @@ TPasswordFlag ReadPasswordFlagFrom(const std::string& path) {
   if (path.empty()) return {TPasswordFlagState::KeyMissing, 0};
   const std::optional<std::string> bytes = ReadRegularFile(path);
   if (!bytes) return {TPasswordFlagState::KeyMissing, 0};
-  CSimpleIniA ini;  // names match without regard to case
-  if (ini.LoadData(bytes->data(), bytes->size()) < 0) return {TPasswordFlagState::KeyMissing, 0};
-  if (ini.GetSectionSize(kHostSettingsSection) < 0) return {TPasswordFlagState::KeyMissing, 0};
-  const char* text = ini.GetValue(kHostSettingsSection, kHostPasswordKey, nullptr);
-  if (text == nullptr) return {TPasswordFlagState::Unreadable, 0};
+  bool section_found = false;
+  std::optional<std::string_view> text;
+  TIniEntries reader(*bytes);
+  for (TIniEntry entry; reader.Next(entry);) {
+    if (!IniNamesMatch(entry.section, kHostSettingsSection)) continue;
+    section_found = true;
+    if (!entry.header && IniNamesMatch(entry.key, kHostPasswordKey)) text = entry.value;
+  }
+  if (!section_found) return {TPasswordFlagState::KeyMissing, 0};
+  if (!text) return {TPasswordFlagState::Unreadable, 0};
   // The settings parser gives its default for any text that is not an integer; a text that
   // reads the same under two different defaults is a real value.
-  const int32_t value = ParseProfileInteger(text, 0);
-  if (value != ParseProfileInteger(text, 1)) return {TPasswordFlagState::Unreadable, 0};
+  const int32_t value = ParseProfileInteger(*text, 0);
+  if (value != ParseProfileInteger(*text, 1)) return {TPasswordFlagState::Unreadable, 0};
   return {TPasswordFlagState::Value, value};
 }
 

@@ -1,25 +1,25 @@
-// The private-profile service of the Linux build. Reading goes through SimpleIni, so names match
-// without regard to case, blanks around values are trimmed, CR LF line ends and a UTF-8 BOM are
-// accepted. Writing never re-serialises the user's file: it edits the one line that holds the
-// key (or adds one), keeps every other byte, proves with the same reader that the edit changed
-// exactly that key, and replaces the file atomically (temporary file, fsync, rename). Only a
-// user who may write the file itself saves it; where the folder will not take a temporary file,
-// such a user's file is rewritten in place instead.
-#define SI_NO_CONVERSION
-#define SI_IMPLEMENTATION
-#include <SimpleIni.h>
+// The private-profile service of the Linux build. Reading goes through the INI reader of
+// ini_text.h, so names match without regard to case, blanks around values are trimmed, CR LF line
+// ends and a UTF-8 BOM are accepted. Writing never re-serialises the user's file: it edits the
+// lines that hold the keys (or adds them), keeps every other byte, proves with the same reader
+// that the edit changed exactly those keys, and replaces the file atomically (temporary file,
+// fsync, rename). Only a user who may write the file itself saves it; where the folder will not
+// take a temporary file, such a user's file is rewritten in place instead. Each access reads the
+// file once and walks it once or twice without building a table of it, so a file of many
+// megabytes is read and saved in a moment.
 #include <fcntl.h>
 #include <limits.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
-#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "ini_text.h"
 #include "profile_posix.h"
 #include "user_config.h"
 
@@ -29,9 +29,8 @@ namespace {
 // A settings file is a few hundred bytes; anything far beyond is not one we should rewrite.
 constexpr off_t kLargestFile = 16 * 1024 * 1024;
 constexpr int kLargestLinkChain = 40;
-constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
 
-enum class TFileState { kMissing, kRead, kUnusable };
+enum class TFileState { kMissing, kRead, kUnusable, kTooLarge };
 
 struct TFileBody {
   TFileState state = TFileState::kMissing;
@@ -52,13 +51,16 @@ TFileBody ReadFileBody(const std::string& path) {
   }
   body.state = TFileState::kUnusable;
   struct stat info {};
-  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size <= kLargestFile) {
+  if (fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > kLargestFile) {
+    body.state = TFileState::kTooLarge;
+  } else if (S_ISREG(info.st_mode)) {
     body.mode = info.st_mode & 07777;
     body.uid = info.st_uid;
     body.gid = info.st_gid;
     body.device = info.st_dev;
     body.inode = info.st_ino;
-    char chunk[8192];
+    body.bytes.reserve(static_cast<size_t>(info.st_size));
+    char chunk[65536];
     for (;;) {
       const ssize_t got = read(fd, chunk, sizeof chunk);
       if (got < 0 && errno == EINTR) continue;
@@ -68,53 +70,15 @@ TFileBody ReadFileBody(const std::string& path) {
         break;
       }
       body.bytes.append(chunk, static_cast<size_t>(got));
-      if (body.bytes.size() > static_cast<size_t>(kLargestFile)) break;
+      if (body.bytes.size() > static_cast<size_t>(kLargestFile)) {
+        body.state = TFileState::kTooLarge;  // it grew while it was read
+        break;
+      }
     }
   }
   close(fd);
   if (body.state != TFileState::kRead) body.bytes.clear();
   return body;
-}
-
-bool Parse(CSimpleIniA& ini, const std::string& bytes) {
-  ini.SetQuotes(false);
-  ini.SetMultiLine(false);
-  return ini.LoadData(bytes.data(), bytes.size()) >= 0;
-}
-
-bool NamesMatch(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (size_t i = 0; i < a.size(); ++i) {
-    auto fold = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-    if (fold(a[i]) != fold(b[i])) return false;
-  }
-  return true;
-}
-
-std::string_view Trim(std::string_view text) {
-  const auto blank = [](char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; };
-  while (!text.empty() && blank(text.front())) text.remove_prefix(1);
-  while (!text.empty() && blank(text.back())) text.remove_suffix(1);
-  return text;
-}
-
-struct TLine {
-  size_t begin;  // first byte of the line
-  size_t end;    // one past its last byte, before the line end
-  size_t next;   // first byte of the following line
-};
-
-std::vector<TLine> SplitLines(const std::string& bytes) {
-  std::vector<TLine> lines;
-  size_t at = bytes.compare(0, kUtf8Bom.size(), kUtf8Bom) == 0 ? kUtf8Bom.size() : 0;
-  while (at < bytes.size()) {
-    const size_t newline = bytes.find('\n', at);
-    const size_t stop = newline == std::string::npos ? bytes.size() : newline;
-    const size_t end = stop > at && bytes[stop - 1] == '\r' ? stop - 1 : stop;
-    lines.push_back({at, end, newline == std::string::npos ? bytes.size() : newline + 1});
-    at = lines.back().next;
-  }
-  return lines;
 }
 
 // The file's own line end, so an edited CR LF file stays CR LF throughout.
@@ -123,79 +87,107 @@ std::string LineEnd(const std::string& bytes) {
   return newline != std::string::npos && newline > 0 && bytes[newline - 1] == '\r' ? "\r\n" : "\n";
 }
 
-// The text of `bytes` with `key` of `section` set to `value`: the last line that holds the key
-// gets the new value (the one the reader takes), else a line is added after the section's last
-// entry, else the section is added at the end.
-std::string EditedBody(const std::string& bytes, const std::string& section, const std::string& key,
-                       const std::string& value) {
-  const std::string eol = LineEnd(bytes);
-  std::optional<TLine> key_line;
-  std::optional<TLine> last_entry;
-  bool in_section = false;
-  for (const TLine& line : SplitLines(bytes)) {
-    const std::string_view text =
-        Trim(std::string_view(bytes).substr(line.begin, line.end - line.begin));
-    if (text.empty() || text.front() == ';' || text.front() == '#') continue;
-    if (text.front() == '[') {
-      const size_t close = text.find(']');
-      if (close == std::string_view::npos) continue;
-      in_section = NamesMatch(Trim(text.substr(1, close - 1)), section);
-      if (in_section) last_entry = line;
-      continue;
-    }
-    const size_t equals = text.find('=');
-    if (!in_section || equals == std::string_view::npos || equals == 0) continue;
-    last_entry = line;
-    if (NamesMatch(Trim(text.substr(0, equals)), key)) key_line = line;
-  }
-
-  if (key_line) {
-    const size_t equals = bytes.find('=', key_line->begin);
-    return bytes.substr(0, equals + 1) + value + bytes.substr(key_line->end);
-  }
-  const std::string entry = key + "=" + value + eol;
-  if (last_entry) {
-    std::string edited = bytes.substr(0, last_entry->next);
-    if (last_entry->next == last_entry->end) edited += eol;  // the last line had no line end
-    return edited + entry + bytes.substr(last_entry->next);
-  }
-  std::string edited = bytes;
-  if (!edited.empty() && edited.back() != '\n') edited += eol;
-  return edited + "[" + section + "]" + eol + entry;
+// A name or value as the reader gives it back once written: blanks around it do not count.
+std::string_view AsRead(std::string_view value) {
+  const size_t first = value.find_first_not_of(" \t");
+  if (first == std::string_view::npos) return {};
+  return value.substr(first, value.find_last_not_of(" \t") - first + 1);
 }
 
-// True when `after` reads exactly as `before` except that `section`/`key` now reads `value`.
-bool OnlyKeyChanged(const std::string& before, const std::string& after, const std::string& section,
-                    const std::string& key, const std::string& value) {
-  CSimpleIniA old_ini;
-  CSimpleIniA new_ini;
-  CSimpleIniA expected_ini;
-  const std::string expected_body = "[" + section + "]\n" + key + "=" + value + "\n";
-  if (!Parse(old_ini, before) || !Parse(new_ini, after) || !Parse(expected_ini, expected_body)) {
-    return false;
+// The index of the entry that names `key`, or -1.
+int EntryFor(const std::vector<TProfileEntry>& entries, std::string_view key) {
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (IniNamesMatch(entries[i].key, key)) return static_cast<int>(i);
   }
-  const char* expected = expected_ini.GetValue(section.c_str(), key.c_str(), nullptr);
-  const char* written = new_ini.GetValue(section.c_str(), key.c_str(), nullptr);
-  if (expected == nullptr || written == nullptr || std::strcmp(expected, written) != 0)
-    return false;
+  return -1;
+}
 
-  // Every other entry, in both directions, reads as before.
-  const auto same_elsewhere = [&](const CSimpleIniA& from, const CSimpleIniA& to) {
-    CSimpleIniA::TNamesDepend sections;
-    from.GetAllSections(sections);
-    for (const auto& s : sections) {
-      CSimpleIniA::TNamesDepend keys;
-      from.GetAllKeys(s.pItem, keys);
-      for (const auto& k : keys) {
-        if (NamesMatch(s.pItem, section) && NamesMatch(k.pItem, key)) continue;
-        const char* a = from.GetValue(s.pItem, k.pItem, nullptr);
-        const char* b = to.GetValue(s.pItem, k.pItem, nullptr);
-        if (a == nullptr || b == nullptr || std::strcmp(a, b) != 0) return false;
-      }
-    }
-    return true;
+// The text of `bytes` with each key of `entries` in `section` set to its value: the last line
+// that holds the key gets the new value (the one the reader takes); keys that no line holds are
+// added, in their order, after the section's last line, else with the section at the end.
+std::string EditedBody(const std::string& bytes, const std::string& section,
+                       const std::vector<TProfileEntry>& entries) {
+  const std::string eol = LineEnd(bytes);
+  std::vector<std::optional<TIniEntry>> key_lines(entries.size());
+  std::optional<TIniEntry> last_of_section;
+  TIniEntries reader(bytes);
+  for (TIniEntry entry; reader.Next(entry);) {
+    if (!IniNamesMatch(entry.section, section)) continue;
+    last_of_section = entry;
+    const int index = entry.header ? -1 : EntryFor(entries, entry.key);
+    if (index >= 0) key_lines[static_cast<size_t>(index)] = entry;
+  }
+
+  struct TSplice {
+    size_t begin;
+    size_t end;
+    std::string text;
   };
-  return same_elsewhere(old_ini, new_ini) && same_elsewhere(new_ini, old_ini);
+  std::vector<TSplice> splices;
+  std::string added;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (key_lines[i]) {
+      splices.push_back({key_lines[i]->after_equals, key_lines[i]->line_end, entries[i].value});
+    } else {
+      added += entries[i].key + "=" + entries[i].value + eol;
+    }
+  }
+  if (!added.empty() && last_of_section) {
+    // A last line without a line break gets one first.
+    const bool unbroken = last_of_section->next == last_of_section->line_end;
+    splices.push_back(
+        {last_of_section->next, last_of_section->next, (unbroken ? eol : "") + added});
+  } else if (!added.empty()) {
+    const bool unbroken = !bytes.empty() && bytes.back() != '\n';
+    splices.push_back(
+        {bytes.size(), bytes.size(), (unbroken ? eol : "") + "[" + section + "]" + eol + added});
+  }
+  std::sort(splices.begin(), splices.end(),
+            [](const TSplice& a, const TSplice& b) { return a.begin < b.begin; });
+  std::string edited;
+  edited.reserve(bytes.size() + added.size() + section.size() + 64);
+  size_t copied = 0;
+  for (const TSplice& splice : splices) {
+    edited.append(bytes, copied, splice.begin - copied);
+    edited += splice.text;
+    copied = splice.end;
+  }
+  edited.append(bytes, copied);
+  return edited;
+}
+
+// True when `after` reads exactly as `before` except that each key of `entries` in `section` now
+// reads as its value. The two texts are walked side by side: every entry of `before` must come
+// back unchanged and in order, and the only others allowed are the edit's own, a key of ours with
+// its new value (in place of its old one, or added) and our section's header (added).
+bool ReadsAsEdited(const std::string& before, const std::string& after, const std::string& section,
+                   const std::vector<TProfileEntry>& entries) {
+  TIniEntries old_reader(before);
+  TIniEntries new_reader(after);
+  TIniEntry old_entry;
+  bool old_left = old_reader.Next(old_entry);
+  std::vector<std::optional<std::string_view>> read_back(entries.size());
+  for (TIniEntry entry; new_reader.Next(entry);) {
+    const bool ours = IniNamesMatch(entry.section, section);
+    const int index = ours && !entry.header ? EntryFor(entries, entry.key) : -1;
+    if (index >= 0) read_back[static_cast<size_t>(index)] = entry.value;
+    const auto same = [&entry](const TIniEntry& other) {
+      return other.header == entry.header && other.section == entry.section &&
+             other.key == entry.key;
+    };
+    if (old_left && same(old_entry) && old_entry.value == entry.value) {
+      old_left = old_reader.Next(old_entry);
+    } else if (index >= 0 && entry.value == AsRead(entries[static_cast<size_t>(index)].value)) {
+      if (old_left && same(old_entry)) old_left = old_reader.Next(old_entry);  // a new value
+    } else if (!(ours && entry.header)) {
+      return false;
+    }
+  }
+  if (old_left) return false;
+  for (size_t i = 0; i < entries.size(); ++i) {
+    if (!read_back[i] || *read_back[i] != AsRead(entries[i].value)) return false;
+  }
+  return true;
 }
 
 // The file that a write really replaces: a symbolic link is followed to its final target, so
@@ -346,7 +338,7 @@ bool SaveFile(const std::string& path, const std::string& bytes, const TFileBody
 
 // Names that would change the meaning of the line they stand on are refused.
 bool SafeName(const std::string& name) {
-  const std::string_view trimmed = Trim(name);
+  const std::string_view trimmed = AsRead(name);
   return !trimmed.empty() && trimmed.front() != ';' && trimmed.front() != '#' &&
          name.find_first_of("\r\n\0=[]", 0, 6) == std::string::npos;
 }
@@ -387,40 +379,70 @@ void MakeSettingsFolders(const std::string& file) {
   if (MakeMissingFolder(config)) MakeMissingFolder((config == "/" ? "" : config) + "/zarmok");
 }
 
-// The value of `key` as a GetString caller receives it from a file read as `body`.
-std::string ValueOf(const TFileBody& body, const std::string& section, const std::string& key,
-                    const std::string& default_text, size_t buffer_size) {
-  std::string text = default_text;
-  CSimpleIniA ini;
-  if (body.state == TFileState::kRead && Parse(ini, body.bytes)) {
-    if (const char* value = ini.GetValue(section.c_str(), key.c_str(), nullptr)) text = value;
+// The values of `keys` in `section` as a GetString caller receives each from a file read as
+// `body`.
+std::vector<std::string> ValuesOf(const TFileBody& body, const std::string& section,
+                                  const std::vector<std::string>& keys,
+                                  const std::string& default_text, size_t buffer_size) {
+  std::vector<std::string> values(keys.size(), default_text);
+  if (body.state == TFileState::kRead) {
+    TIniEntries reader(body.bytes);
+    for (TIniEntry entry; reader.Next(entry);) {
+      if (entry.header || !IniNamesMatch(entry.section, section)) continue;
+      for (size_t i = 0; i < keys.size(); ++i) {
+        if (IniNamesMatch(entry.key, keys[i])) values[i] = entry.value;
+      }
+    }
   }
-  text.resize(std::min(text.find('\0'), text.size()));
-  if (buffer_size == 0) return {};
-  if (text.size() > buffer_size - 1) text.resize(buffer_size - 1);
-  return text;
+  for (std::string& text : values) {
+    text.resize(std::min(text.find('\0'), text.size()));
+    if (text.size() + 1 > buffer_size) text.resize(buffer_size == 0 ? 0 : buffer_size - 1);
+  }
+  return values;
 }
 
 // The user's settings file differs from any other in what its first save does: see
 // TUserSettingsProfile.
 enum class TFileKind { kAny, kUserSettings };
 
-bool WriteValue(const std::string& file, const std::string& section, const std::string& key,
-                const std::string& value, TFileKind kind) {
-  if (file.empty() || !SafeName(section) || !SafeName(key) ||
-      value.find_first_of("\r\n\0", 0, 3) != std::string::npos) {
-    return false;
+TProfileWrite WriteValues(const std::string& file, const std::string& section,
+                          const std::vector<TProfileEntry>& wanted, TFileKind kind) {
+  if (file.empty() || !SafeName(section)) return TProfileWrite::Refused;
+  // Two writes of one key leave the later value, in the place of the first.
+  std::vector<TProfileEntry> entries;
+  for (const TProfileEntry& entry : wanted) {
+    if (!SafeName(entry.key) || entry.value.find_first_of("\r\n\0", 0, 3) != std::string::npos) {
+      return TProfileWrite::Refused;
+    }
+    const int earlier = EntryFor(entries, entry.key);
+    if (earlier >= 0) {
+      entries[static_cast<size_t>(earlier)].value = entry.value;
+    } else {
+      entries.push_back(entry);
+    }
   }
   const std::optional<std::string> target = ResolveLinks(file);
-  if (!target) return false;
+  if (!target) return TProfileWrite::Refused;
   const TFileBody body = ReadFileBody(*target);
-  // A file we cannot read whole is left alone rather than replaced by a stranger.
-  if (body.state == TFileState::kUnusable) return false;
-  const std::string edited = EditedBody(body.bytes, section, key, value);
-  if (!OnlyKeyChanged(body.bytes, edited, section, key, value)) return false;
+  switch (body.state) {
+    case TFileState::kUnusable:
+      // A file we cannot read whole is left alone rather than replaced by a stranger.
+      return TProfileWrite::Refused;
+    case TFileState::kTooLarge:
+      return TProfileWrite::TooLarge;
+    case TFileState::kMissing:
+    case TFileState::kRead:
+      break;
+  }
+  // No text holds a NUL, and a reader stops at one: whatever this is, it is no INI file.
+  if (body.bytes.find('\0') != std::string::npos) return TProfileWrite::NotProfile;
+  const std::string edited = EditedBody(body.bytes, section, entries);
+  if (!ReadsAsEdited(body.bytes, edited, section, entries)) return TProfileWrite::NotProfile;
   const bool user_settings = kind == TFileKind::kUserSettings;
   if (user_settings && body.state == TFileState::kMissing) MakeSettingsFolders(file);
-  return SaveFile(*target, edited, body, user_settings ? 0600 : NewFileMode());
+  return SaveFile(*target, edited, body, user_settings ? 0600 : NewFileMode())
+             ? TProfileWrite::Written
+             : TProfileWrite::Refused;
 }
 
 }  // namespace
@@ -428,24 +450,52 @@ bool WriteValue(const std::string& file, const std::string& section, const std::
 std::string TPosixProfile::GetString(const std::string& file, const std::string& section,
                                      const std::string& key, const std::string& default_text,
                                      size_t buffer_size) {
-  return ValueOf(ReadFileBody(file), section, key, default_text, buffer_size);
+  return GetStrings(file, section, {key}, default_text, buffer_size).front();
+}
+
+std::vector<std::string> TPosixProfile::GetStrings(const std::string& file,
+                                                   const std::string& section,
+                                                   const std::vector<std::string>& keys,
+                                                   const std::string& default_text,
+                                                   size_t buffer_size) {
+  return ValuesOf(ReadFileBody(file), section, keys, default_text, buffer_size);
 }
 
 bool TPosixProfile::WriteString(const std::string& file, const std::string& section,
                                 const std::string& key, const std::string& value) {
-  return WriteValue(file, section, key, value, TFileKind::kAny);
+  return WriteStrings(file, section, {{key, value}}) == TProfileWrite::Written;
+}
+
+TProfileWrite TPosixProfile::WriteStrings(const std::string& file, const std::string& section,
+                                          const std::vector<TProfileEntry>& entries) {
+  return WriteValues(file, section, entries, TFileKind::kAny);
 }
 
 std::string TUserSettingsProfile::GetString(const std::string& file, const std::string& section,
                                             const std::string& key, const std::string& default_text,
                                             size_t buffer_size) {
+  return GetStrings(file, section, {key}, default_text, buffer_size).front();
+}
+
+std::vector<std::string> TUserSettingsProfile::GetStrings(const std::string& file,
+                                                          const std::string& section,
+                                                          const std::vector<std::string>& keys,
+                                                          const std::string& default_text,
+                                                          size_t buffer_size) {
   const TFileBody body = file.starts_with('/') ? ReadFileBody(file) : TFileBody{};
-  return ValueOf(body, section, key, default_text, buffer_size);
+  return ValuesOf(body, section, keys, default_text, buffer_size);
 }
 
 bool TUserSettingsProfile::WriteString(const std::string& file, const std::string& section,
                                        const std::string& key, const std::string& value) {
-  return file.starts_with('/') && WriteValue(file, section, key, value, TFileKind::kUserSettings);
+  return WriteStrings(file, section, {{key, value}}) == TProfileWrite::Written;
+}
+
+TProfileWrite TUserSettingsProfile::WriteStrings(const std::string& file,
+                                                 const std::string& section,
+                                                 const std::vector<TProfileEntry>& entries) {
+  if (!file.starts_with('/')) return TProfileWrite::Refused;
+  return WriteValues(file, section, entries, TFileKind::kUserSettings);
 }
 
 }  // namespace zarmok

@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "platform.h"
 
@@ -37,8 +38,13 @@ class TUserSettingsProfile final : public IPrivateProfile {
  public:
   std::string GetString(const std::string& file, const std::string& section, const std::string& key,
                         const std::string& default_text, size_t buffer_size) override;
+  std::vector<std::string> GetStrings(const std::string& file, const std::string& section,
+                                      const std::vector<std::string>& keys,
+                                      const std::string& default_text, size_t buffer_size) override;
   bool WriteString(const std::string& file, const std::string& section, const std::string& key,
                    const std::string& value) override;
+  TProfileWrite WriteStrings(const std::string& file, const std::string& section,
+                             const std::vector<TProfileEntry>& entries) override;
 };
 
 }  // namespace zarmok
