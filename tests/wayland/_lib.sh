@@ -90,7 +90,6 @@ start_sway() {
   done
   [ -n "$socket" ] && [ -n "$SWAYSOCK" ] || fail "sway did not start: $(cat "$WORK/sway.log")"
   WL_NAME=$(basename "$socket")
-  LOCK_FILE="$WORK/run/zarmok-$WL_NAME.lock"
   for i in $(seq 100); do
     if as_user swaymsg -t get_outputs 2>/dev/null | grep -q HEADLESS-2; then return 0; fi
     sleep 0.05
@@ -157,7 +156,8 @@ press_key() {
   as_user wtype -s 300 a
 }
 
-# saver_running: whether a saver holds the session's lock.
+# saver_running: whether a saver holds the session's running flag, a name in the abstract socket
+# namespace for the user and the compositor.
 saver_running() {
-  [ -e "$LOCK_FILE" ] && ! as_user flock -n -s "$LOCK_FILE" true
+  ss -x -l | grep -qF "@zarmok-running-$(as_user id -u)-$WORK/run/$WL_NAME "
 }
