@@ -9,7 +9,7 @@ packages=(
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   xvfb xserver-xephyr xauth xdotool x11-utils x11-xserver-utils imagemagick
   python3 xscreensaver xsecurelock xss-lock openbox fluxbox wmctrl dbus-daemon python3-dbusmock
-  sway swayidle grim wtype
+  sway swayidle grim wtype weston
   fonts-ipafont-gothic fonts-liberation locales
   dpkg-dev lintian file man-db
 )

@@ -5,6 +5,7 @@
 #include <wayland-cursor.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace zarmok::wl {
 
@@ -206,6 +207,14 @@ void TWaylandInput::ShowPointer(TDevices& devices) {
 
 void TWaylandInput::SetPointerVisible(bool visible) {
   pointer_visible_ = visible;
+  arrow_owed_ = visible;
+  if (!visible) {
+    for (const auto& devices : devices_) ShowPointer(*devices);
+  }
+}
+
+void TWaylandInput::ShowOwedArrow() {
+  if (!std::exchange(arrow_owed_, false)) return;
   for (const auto& devices : devices_) ShowPointer(*devices);
 }
 

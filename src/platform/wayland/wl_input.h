@@ -46,8 +46,11 @@ class TWaylandInput {
   // Takes every keyboard and pointer the seats offer now, and lets go of those they no longer
   // offer.
   void Follow();
-  // The pointer's picture over the program's surfaces: the theme's arrow, or none.
+  // The pointer's picture over the program's surfaces: the theme's arrow, or none. The arrow
+  // costs the loading of the cursor theme, tens of milliseconds: it comes with ShowOwedArrow,
+  // so that a run that ends does not wait for an arrow over surfaces about to go.
   void SetPointerVisible(bool visible);
+  void ShowOwedArrow();
   // Where a pointer over one of the saver's windows is; nothing when none is.
   std::optional<TPoint> PointerPosition() const;
   // The surface is about to go: no focus refers to it any longer.
@@ -66,6 +69,7 @@ class TWaylandInput {
   ISaverEvents* events_ = nullptr;
   std::vector<std::unique_ptr<TDevices>> devices_;
   bool pointer_visible_ = true;
+  bool arrow_owed_ = false;
   wl_cursor_theme* theme_ = nullptr;
   wl_surface* arrow_ = nullptr;
   int32_t arrow_x_ = 0;

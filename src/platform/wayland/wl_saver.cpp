@@ -284,6 +284,8 @@ void TWaylandSaverPlatform::LendInput(bool lent) {
   // The host's dialog or the error box goes above the saver and takes the keys: the saver steps
   // down below the windows meanwhile, and comes back over them after.
   lent_ = lent;
+  // The user needs the pointer to answer the dialog.
+  if (lent && input_ != nullptr) input_->ShowOwedArrow();
   for (TWaylandSaverWindow* window : windows_) {
     if (window->shell_ != nullptr && window->kind_ == TWindowKind::Saver) {
       window->shell_->Lend(lent);
@@ -322,7 +324,11 @@ bool TWaylandSaverPlatform::NewsWaiting() const {
 }
 
 void TWaylandSaverPlatform::TakeNews() {
-  if (connection_.TakeSeatsChanged() && input_ != nullptr) input_->Follow();
+  const bool seats_changed = connection_.TakeSeatsChanged();
+  if (input_ != nullptr) {
+    if (seats_changed) input_->Follow();
+    input_->ShowOwedArrow();
+  }
   if (connection_.TakeOutputsChanged()) {
     Deliver(TSaverEvent{TSaverEventKind::MonitorsChanged});
     // A window follows its output's scale, mode and transform by itself.
