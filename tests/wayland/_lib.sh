@@ -174,6 +174,12 @@ saver_running() {
   ss -x -l | grep -qF "@zarmok-running-$(as_user id -u)-$WORK/run/$WL_NAME "
 }
 
+# running_saver: the process id of the saver that holds the running flag, if any.
+running_saver() {
+  ss -x -l -p | grep -F "@zarmok-running-$(as_user id -u)-$WORK/run/$WL_NAME " |
+    grep -o 'pid=[0-9]*' | cut -d= -f2 || true
+}
+
 # start_nested_sway: a second sway whose outputs are windows of the first (its Wayland back
 # end), with one output to begin with. Unlike a headless one, it really loses an output whose
 # window closes. From then on clients, pictures and keys are the nested sway's; OUTER_WL_NAME
