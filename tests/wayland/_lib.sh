@@ -168,17 +168,14 @@ press_key() {
   as_user wtype -s 300 a
 }
 
-# saver_running: whether a saver holds the session's running flag, a name in the abstract socket
-# namespace for the user and the compositor.
-saver_running() {
-  ss -x -l | grep -qF "@zarmok-running-$(as_user id -u)-$WORK/run/$WL_NAME "
-}
-
-# running_saver: the process id of the saver that holds the running flag, if any.
+# running_saver: the process id of the saver that holds the session's running flag (a name in
+# the abstract socket namespace for the user and the compositor), if any; saver_running: whether
+# one does.
 running_saver() {
   ss -x -l -p | grep -F "@zarmok-running-$(as_user id -u)-$WORK/run/$WL_NAME " |
     grep -o 'pid=[0-9]*' | cut -d= -f2 || true
 }
+saver_running() { [ -n "$(running_saver)" ]; }
 
 # start_nested_sway: a second sway whose outputs are windows of the first (its Wayland back
 # end), with one output to begin with. Unlike a headless one, it really loses an output whose
@@ -203,10 +200,7 @@ start_nested_sway() {
   [ -n "$socket" ] && [ -n "$ipc" ] || fail "the nested sway did not start: $(cat "$WORK/nested.log")"
   WL_NAME=$(basename "$socket")
   SWAYSOCK=$ipc
-  for i in $(seq 100); do
-    [ -n "$(outputs)" ] && return 0
-    sleep 0.05
-  done
+  for i in $(seq 100); do [ -n "$(outputs)" ] && return 0 || sleep 0.05; done
   fail "the nested sway has no output"
 }
 
@@ -218,22 +212,13 @@ outputs() {
 # lose_outputs: closes the windows of the nested sway's outputs, and waits until it has none.
 lose_outputs() {
   WL_NAME=$OUTER_WL_NAME SWAYSOCK=$OUTER_SWAYSOCK as_user swaymsg '[app_id=wlroots] kill' >/dev/null
-  local i
-  for i in $(seq 100); do
-    [ -z "$(outputs)" ] && return 0
-    sleep 0.05
-  done
+  for i in $(seq 100); do [ -z "$(outputs)" ] && return 0 || sleep 0.05; done
   fail "the nested sway kept its outputs: $(outputs)"
 }
 
-# add_output: a new output of the nested sway; sets OUTPUT to its name.
+# add_output: a new output of the nested sway, which has none; sets OUTPUT to its name.
 add_output() {
   as_user swaymsg create_output >/dev/null
-  local i
-  for i in $(seq 100); do
-    OUTPUT=$(outputs | head -n1)
-    [ -n "$OUTPUT" ] && return 0
-    sleep 0.05
-  done
+  for i in $(seq 100); do OUTPUT=$(outputs) && [ -n "$OUTPUT" ] && return 0 || sleep 0.05; done
   fail "the nested sway made no output"
 }
