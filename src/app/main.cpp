@@ -7,6 +7,7 @@
 #include <string_view>
 #include <vector>
 
+#include "errors.h"
 #include "fltk_ui.h"
 #include "host.h"
 #include "posix/password_posix.h"
@@ -33,22 +34,27 @@ std::string_view Variable(const char* name) {
 }
 
 #ifdef ZARMOK_WAYLAND
-// Whether the Wayland back end serves this start. ZARMOK_BACKEND=x11 or =wayland forces one.
-// The settings dialog and a preview's pane are X windows: where the session has an X display
-// (XWayland) they are X11's, forced or not. Otherwise Wayland serves a session whose compositor
-// offers the layer shell (sway, Hyprland, river, labwc, Wayfire, KDE Plasma, COSMIC), and X11 a
-// session without one (GNOME: the saver then runs through XWayland).
-bool UseWayland(const std::vector<std::string>& arguments,
-                zarmok::wl::TWaylandConnection& wayland) {
+// Whether the Wayland back end serves this start; else `why_not` says why not, when Wayland
+// could have. ZARMOK_BACKEND=x11 or =wayland forces one. The settings dialog and a preview's
+// pane are X windows: where the session has an X display (XWayland) they are X11's, forced or
+// not. Otherwise Wayland serves a session whose compositor offers the layer shell (sway,
+// Hyprland, river, labwc, Wayfire, KDE Plasma, COSMIC), and X11 a session without one (GNOME:
+// the saver then runs through XWayland).
+bool UseWayland(const std::vector<std::string>& arguments, zarmok::wl::TWaylandConnection& wayland,
+                std::string& why_not) {
   const std::string_view forced = Variable("ZARMOK_BACKEND");
   if (forced == "x11") return false;
   const zarmok::TSaverMode mode = zarmok::ChooseStartUpMode(arguments, false, true, true);
   const bool x_window = mode == zarmok::TSaverMode::Settings || mode == zarmok::TSaverMode::Preview;
   if (x_window && !Variable("DISPLAY").empty()) return false;
   if (forced == "wayland") return true;
-  if (Variable("WAYLAND_DISPLAY").empty()) return false;
+  if (Variable("WAYLAND_DISPLAY").empty() && Variable("WAYLAND_SOCKET").empty()) {
+    why_not = zarmok::kWaylandNoDisplayMessage;
+    return false;
+  }
+  why_not = wayland.Unusable();
   // Without an X display, the Wayland side says why a dialog or a pane cannot be had.
-  return wayland.Open() && (x_window || wayland.LayerShell() != nullptr);
+  return why_not.empty() || x_window;
 }
 #endif
 
@@ -74,12 +80,21 @@ int main(int argc, char** argv) {
   };
 #ifdef ZARMOK_WAYLAND
   zarmok::wl::TWaylandConnection wayland;
-  if (UseWayland(arguments, wayland)) {
+  std::string why_not_wayland;
+  if (UseWayland(arguments, wayland, why_not_wayland)) {
     // Error boxes are FLTK's, on XWayland where the session has it; else the error stream's
     // line is the whole report.
     zarmok::wl::TWaylandDesktop desktop(wayland,
                                         {profile, passwords, error_box, LoopStatsWanted()});
     return zarmok::RunProgram(arguments, desktop);
+  }
+  // Where X11 cannot serve either, the report says why each back end could not.
+  if (!why_not_wayland.empty()) {
+    try {
+      connection.Open();
+    } catch (const zarmok::EZarmokError&) {
+      std::fprintf(stderr, "%s\n", why_not_wayland.c_str());
+    }
   }
 #endif
   zarmok::x11::TX11Desktop desktop(connection,

@@ -60,9 +60,11 @@ make_owned() {
   chmod 0700 "$1"
 }
 
-# start_sway: the compositor, ready to take clients; copies the programs where the user can
-# run them.
+# start_sway [MODE...]: the compositor, ready to take clients, with one output per mode side by
+# side (two of 800x600 by default); copies the programs where the user can run them.
 start_sway() {
+  local -a modes=("${@:-800x600}")
+  [ $# -gt 0 ] || modes+=(800x600)
   make_owned "$WORK/run"
   make_owned "$WORK/home"
   make_owned "$WORK/home/.config"
@@ -73,13 +75,17 @@ start_sway() {
   if [ -n "${ZARMOK_WL_SEEDED:-}" ]; then cp "$ZARMOK_WL_SEEDED" "$WORK/bin/seeded"; fi
   chmod -R a+rX "$WORK/bin"
   SAVER="$WORK/bin/zarmok"
-  printf 'output HEADLESS-1 mode 800x600 position 0 0\noutput HEADLESS-2 mode 800x600 position 800 0\n' \
-    >"$WORK/sway.config"
+  local i x=0
+  : >"$WORK/sway.config"
+  for i in "${!modes[@]}"; do
+    echo "output HEADLESS-$((i + 1)) mode ${modes[i]} position $x 0" >>"$WORK/sway.config"
+    x=$((x + ${modes[i]%x*}))
+  done
   chmod a+r "$WORK/sway.config"
   as_user exec_user env WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
-    WLR_HEADLESS_OUTPUTS=2 sway -c "$WORK/sway.config" >"$WORK/sway.log" 2>&1 &
+    WLR_HEADLESS_OUTPUTS=${#modes[@]} sway -c "$WORK/sway.config" >"$WORK/sway.log" 2>&1 &
   SWAY_PID=$!
-  local i socket=
+  local socket=
   # sway names its sockets itself, in the runtime folder that is the test's alone.
   for i in $(seq 200); do
     socket=$(find "$WORK/run" -maxdepth 1 -type s -name 'wayland-*' | head -n1)
@@ -90,12 +96,11 @@ start_sway() {
   done
   [ -n "$socket" ] && [ -n "$SWAYSOCK" ] || fail "sway did not start: $(cat "$WORK/sway.log")"
   WL_NAME=$(basename "$socket")
-  LOCK_FILE="$WORK/run/zarmok-$WL_NAME.lock"
   for i in $(seq 100); do
-    if as_user swaymsg -t get_outputs 2>/dev/null | grep -q HEADLESS-2; then return 0; fi
+    if as_user swaymsg -t get_outputs 2>/dev/null | grep -q "HEADLESS-${#modes[@]}"; then return 0; fi
     sleep 0.05
   done
-  fail "sway has no second output"
+  fail "sway has not all its outputs"
 }
 
 # write_settings LINE...: the saver's settings file.
@@ -130,15 +135,21 @@ lit_pixels() {
     -format '%[fx:round(mean*w*h)]' info:
 }
 
+# now_ms: the clock in milliseconds.
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
 # wait_background PIXELS TIMEOUT_S WHAT OUTPUT...: waits until each output shows PIXELS pixels of
-# the background, and fails saying WHAT otherwise.
+# the background ("all": nothing else), and fails saying WHAT otherwise.
 wait_background() {
-  local pixels=$1 timeout=$2 what=$3 output left
+  local pixels=$1 timeout=$2 what=$3 output left file wanted
   shift 3
-  local deadline=$((SECONDS + timeout))
+  local deadline=$(($(now_ms) + timeout * 1000))
   for output in "$@"; do
-    until left=$(background_pixels "$(shot "$output")") && [ "$left" = "$pixels" ]; do
-      [ $SECONDS -lt $deadline ] || fail "$what on $output ($left pixels of the background)"
+    until file=$(shot "$output") && left=$(background_pixels "$file") &&
+      wanted=$pixels && if [ "$pixels" = all ]; then
+        wanted=$(convert "$file" -format '%[fx:w*h]' info:)
+      fi && [ "$left" = "$wanted" ]; do
+      [ "$(now_ms)" -lt $deadline ] || fail "$what on $output ($left pixels of the background)"
       sleep 0.05
     done
   done
@@ -148,7 +159,7 @@ wait_background() {
 wait_covered() { wait_background 0 "$1" "the background still shows" "${@:2}"; }
 
 # wait_uncovered TIMEOUT_S OUTPUT...: waits until the outputs show only the background.
-wait_uncovered() { wait_background $((800 * 600)) "$1" "a surface is left" "${@:2}"; }
+wait_uncovered() { wait_background all "$1" "a surface is left" "${@:2}"; }
 
 # press_key: one key, as a user types it: wtype makes a keyboard of its own for it, which the
 # seat offers only from then on; the key comes 300 ms later, once clients have taken that
@@ -157,7 +168,57 @@ press_key() {
   as_user wtype -s 300 a
 }
 
-# saver_running: whether a saver holds the session's lock.
-saver_running() {
-  [ -e "$LOCK_FILE" ] && ! as_user flock -n -s "$LOCK_FILE" true
+# running_saver: the process id of the saver that holds the session's running flag (a name in
+# the abstract socket namespace for the user and the compositor), if any; saver_running: whether
+# one does.
+running_saver() {
+  ss -x -l -p | grep -F "@zarmok-running-$(as_user id -u)-$WORK/run/$WL_NAME " |
+    grep -o 'pid=[0-9]*' | cut -d= -f2 || true
+}
+saver_running() { [ -n "$(running_saver)" ]; }
+
+# start_nested_sway: a second sway whose outputs are windows of the first (its Wayland back
+# end), with one output to begin with. Unlike a headless one, it really loses an output whose
+# window closes. From then on clients, pictures and keys are the nested sway's; OUTER_WL_NAME
+# and OUTER_SWAYSOCK name the first.
+start_nested_sway() {
+  OUTER_WL_NAME=$WL_NAME
+  OUTER_SWAYSOCK=$SWAYSOCK
+  : >"$WORK/nested.config"
+  chmod a+r "$WORK/nested.config"
+  as_user exec_user env WLR_BACKENDS=wayland WLR_RENDERER=pixman WLR_WL_OUTPUTS=1 \
+    sway -c "$WORK/nested.config" >"$WORK/nested.log" 2>&1 &
+  CLEANUP_PIDS+=($!)
+  local i socket= ipc=
+  for i in $(seq 200); do
+    socket=$(find "$WORK/run" -maxdepth 1 -type s -name 'wayland-*' ! -name "$OUTER_WL_NAME" | head -n1)
+    ipc=$(find "$WORK/run" -maxdepth 1 -type s -name 'sway-ipc.*.sock' ! -path "$OUTER_SWAYSOCK" |
+      head -n1)
+    if [ -n "$socket" ] && [ -n "$ipc" ]; then break; fi
+    sleep 0.05
+  done
+  [ -n "$socket" ] && [ -n "$ipc" ] || fail "the nested sway did not start: $(cat "$WORK/nested.log")"
+  WL_NAME=$(basename "$socket")
+  SWAYSOCK=$ipc
+  for i in $(seq 100); do [ -n "$(outputs)" ] && return 0 || sleep 0.05; done
+  fail "the nested sway has no output"
+}
+
+# outputs: the names of the compositor's outputs, one a line.
+outputs() {
+  as_user swaymsg -t get_outputs 2>/dev/null | grep -o '"name": "[^"]*"' | cut -d'"' -f4 || true
+}
+
+# lose_outputs: closes the windows of the nested sway's outputs, and waits until it has none.
+lose_outputs() {
+  WL_NAME=$OUTER_WL_NAME SWAYSOCK=$OUTER_SWAYSOCK as_user swaymsg '[app_id=wlroots] kill' >/dev/null
+  for i in $(seq 100); do [ -z "$(outputs)" ] && return 0 || sleep 0.05; done
+  fail "the nested sway kept its outputs: $(outputs)"
+}
+
+# add_output: a new output of the nested sway, which has none; sets OUTPUT to its name.
+add_output() {
+  as_user swaymsg create_output >/dev/null
+  for i in $(seq 100); do OUTPUT=$(outputs) && [ -n "$OUTPUT" ] && return 0 || sleep 0.05; done
+  fail "the nested sway made no output"
 }

@@ -2,8 +2,10 @@
 # Which back end serves a start in a Wayland session. The compositor has the layer shell: the
 # full-screen saver is Wayland's; ZARMOK_BACKEND=x11 forces X11. A preview and the settings
 # dialog are X windows: without an X display they end with the window-creation report and say
-# why on stderr; with one (XWayland's, here an Xvfb) the X11 back end serves them. A session
-# whose compositor cannot be reached is X11's.
+# why on stderr; with one (XWayland's, here an Xvfb) the X11 back end serves them. A start that
+# Wayland cannot serve (no runtime folder to find the socket in, no compositor at the socket, a
+# compositor without the layer shell: weston) and X11 cannot either says why each could not,
+# one line each.
 source "$(dirname "$0")/_lib.sh"
 # The report's Japanese is the Japanese locale's.
 export LANG=ja_JP.UTF-8 LC_ALL= LC_MESSAGES= LANGUAGE=
@@ -11,24 +13,41 @@ start_sway
 write_settings '[Zarmok]'
 created='ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました'
 
-# expect_error WHAT PATTERN ARGS...: the program ends with 1 and PATTERN on stderr.
+# expect_error WHAT PATTERN... -- ARGS...: the program ends with 1, each PATTERN on stderr. The
+# reports are the Japanese ones.
 expect_error() {
-  local what=$1 pattern=$2
-  shift 2
-  local code=0
-  as_user "$@" 2>"$WORK/err" || code=$?
+  local what=$1 pattern code=0
+  local -a patterns=()
+  shift
+  while [ "$1" != -- ]; do patterns+=("$1"); shift; done
+  shift
+  as_user env LANG=ja_JP.UTF-8 "$@" 2>"$WORK/err" || code=$?
   [ "$code" = 1 ] || fail "$what: exit $code"
-  grep -q -- "$pattern" "$WORK/err" || fail "$what: stderr lacks '$pattern': $(cat "$WORK/err")"
-  echo "$what: exit 1, $(tail -n1 "$WORK/err")"
+  for pattern in "${patterns[@]}"; do
+    grep -qF -- "$pattern" "$WORK/err" || fail "$what: stderr lacks '$pattern': $(cat "$WORK/err")"
+  done
+  echo "$what: exit 1, $(tr '\n' '|' <"$WORK/err")"
 }
 
-expect_error "preview without an X display" "no preview pane" "$SAVER" /p 1234
-grep -q -- "$created" "$WORK/err" || fail "the preview's refusal is not the window-creation report"
-expect_error "dialog without an X display" "needs an X display" "$SAVER" /c
-expect_error "x11 forced" "X ディスプレイ" env ZARMOK_BACKEND=x11 "$SAVER" /s
-expect_error "no compositor" "X ディスプレイ" env WAYLAND_DISPLAY=no-such-compositor "$SAVER" /s
-expect_error "wayland forced, no compositor" "no compositor answers" \
+expect_error "preview without an X display" "$created" "Wayland にはプレビューを描く枠がありません" -- \
+  "$SAVER" /p 1234
+expect_error "dialog without an X display" "$created" "設定ダイアログは X のウィンドウです" -- "$SAVER" /c
+expect_error "x11 forced" "X ディスプレイ" -- env ZARMOK_BACKEND=x11 "$SAVER" /s
+expect_error "no runtime folder" "Wayland: XDG_RUNTIME_DIR" "X ディスプレイ" -- \
+  env -u XDG_RUNTIME_DIR "$SAVER" /s
+expect_error "no compositor" "Wayland: コンポジター '$WORK/run/no-such-compositor' に接続できません" \
+  "X ディスプレイ" -- env WAYLAND_DISPLAY=no-such-compositor "$SAVER" /s
+expect_error "wayland forced, no compositor" "$created" "'$WORK/run/no-such-compositor'" -- \
   env ZARMOK_BACKEND=wayland WAYLAND_DISPLAY=no-such-compositor "$SAVER" /s
+
+# A compositor without the layer shell.
+as_user exec_user weston --backend=headless-backend.so --socket=weston-test --idle-time=0 \
+  >"$WORK/weston.log" 2>&1 &
+CLEANUP_PIDS+=($!)
+for i in $(seq 100); do [ -S "$WORK/run/weston-test" ] && break; sleep 0.05; done
+[ -S "$WORK/run/weston-test" ] || fail "weston did not start: $(cat "$WORK/weston.log")"
+expect_error "weston" "'$WORK/run/weston-test' は zwlr_layer_shell_v1 を提供していません" \
+  "X ディスプレイ" -- env WAYLAND_DISPLAY=weston-test "$SAVER" /s
 : >"$WORK/err"
 
 # With an X display the preview is X11's, in the window named (here the root window).

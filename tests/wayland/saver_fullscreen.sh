@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # zarmok /s on a compositor with the layer shell: one surface per output covers it whole, each
-# output with a swarm of its own; a second start while it runs ends at once with 0; a key ends
-# it with 0 and leaves no surface and no lock behind. An output that appears is covered too.
+# output with a swarm of its own; a second start while it runs ends at once with 0, however it
+# names the compositor and whether or not it has a runtime folder; a key ends it with 0 and
+# leaves no surface and no running flag behind. An output that appears is covered too. A flag
+# that another user's program holds cannot keep the saver away: it says so and runs.
 source "$(dirname "$0")/_lib.sh"
 start_sway
 write_settings '[Zarmok]' MaxBugs=8
@@ -21,10 +23,13 @@ echo "lit pixels: HEADLESS-1 $lit_one, HEADLESS-2 $lit_two"
 [ "$(compare -metric AE "$WORK/one.png" "$two" null: 2>&1 || true)" != 0 ] ||
   fail "both outputs show the same picture"
 
-as_user "$SAVER" /s 2>"$WORK/err2" &
-second=$!
-wait_exit "$second" 5 || fail "a second start did not end at once"
-[ "$EXIT_CODE" = 0 ] || fail "a second start ended with $EXIT_CODE"
+for how in "" "env -u XDG_RUNTIME_DIR WAYLAND_DISPLAY=$WORK/run/$WL_NAME"; do
+  # shellcheck disable=SC2086
+  as_user $how "$SAVER" /s 2>"$WORK/err2" &
+  second=$!
+  wait_exit "$second" 5 || fail "a second start ($how) did not end at once"
+  [ "$EXIT_CODE" = 0 ] || fail "a second start ($how) ended with $EXIT_CODE"
+done
 
 # An output that appears gets a window of its own.
 as_user swaymsg create_output >/dev/null
@@ -35,5 +40,20 @@ press_key
 wait_exit "$SAVER_PID" 5 || fail "a key did not end the saver"
 [ "$EXIT_CODE" = 0 ] || fail "exit $EXIT_CODE after a key"
 wait_uncovered 5 HEADLESS-1 HEADLESS-2
-saver_running && fail "the lock outlived the saver"
+saver_running && fail "the running flag outlived the saver"
+
+if [ "$(id -u)" = 0 ]; then
+  flag="zarmok-running-$(as_user id -u)-$WORK/run/$WL_NAME"
+  coproc SQUATTER { python3 -c 'import socket, sys
+s = socket.socket(socket.AF_UNIX); s.bind(b"\0" + sys.argv[1].encode()); s.listen()
+print("bound", flush=True); sys.stdin.read()' "$flag"; }
+  CLEANUP_PIDS+=("$SQUATTER_PID")
+  read -r -t 10 answer <&"${SQUATTER[0]}" && [ "$answer" = bound ] || fail "no squatter"
+  start_saver /s
+  wait_covered 10 HEADLESS-1
+  grep -qF "@$flag: Address already in use" "$WORK/err" || fail "the saver did not say why"
+  press_key
+  wait_exit "$SAVER_PID" 5 || fail "a key did not end the saver"
+  echo "a flag held by another user: the saver ran and said $(cat "$WORK/err")"
+fi
 echo "PASS"

@@ -16,7 +16,6 @@ pointer() {
 }
 
 pointer move 400 300
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 start_saver /s
 started=$(now_ms)
 wait_covered 10 HEADLESS-1 HEADLESS-2

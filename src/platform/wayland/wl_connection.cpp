@@ -1,18 +1,23 @@
 #include "wl_connection.h"
 
 #include <poll.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <cstddef>
 #include <cstdlib>
 #include <cstring>
+#include <string_view>
 #include <utility>
 
 #include "errors.h"
 #include "ext-idle-notify-v1-client-protocol.h"
 #include "host.h"
 #include "idle-client-protocol.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
 
@@ -49,15 +54,21 @@ void OutputMode(void* data, wl_output*, uint32_t flags, int32_t width, int32_t h
   OutputOf(data).mode_height = height;
 }
 
+void OutputDone(void* data, wl_output*) {
+  // Each done ends a consistent description: a new output, or a change of one.
+  OutputOf(data).done = true;
+  OutputOf(data).connection->NoteOutputsChanged();
+}
+
 void OutputScale(void* data, wl_output*, int32_t factor) {
   OutputOf(data).scale = std::max(factor, 1);
 }
 
-void OutputName(void* data, wl_output*, const char* name) {
-  OutputOf(data).connector = name;
-}
-
+void OutputName(void*, wl_output*, const char*) {}
 void OutputDescription(void*, wl_output*, const char*) {}
+
+constexpr wl_output_listener kOutputListener{OutputGeometry, OutputMode, OutputDone,
+                                             OutputScale,    OutputName, OutputDescription};
 
 void XdgPosition(void* data, zxdg_output_v1*, int32_t x, int32_t y) {
   OutputOf(data).logical_x = x;
@@ -77,25 +88,32 @@ void XdgDescription(void*, zxdg_output_v1*, const char*) {}
 constexpr zxdg_output_v1_listener kXdgOutputListener{XdgPosition, XdgSize, XdgDone, XdgName,
                                                      XdgDescription};
 
-}  // namespace
-
-TWindowRect TOutput::PixelArea() const {
-  int32_t width = mode_width;
-  int32_t height = mode_height;
-  // Odd transforms turn the output a quarter: its picture is as high as its mode is wide.
-  if ((transform & 1) != 0) std::swap(width, height);
-  int32_t left = x;
-  int32_t top = y;
-  if (has_logical) {
-    left = logical_x;
-    top = logical_y;
-    // The layout's size, in whole pixels of the buffer scale: under a fractional scale the
-    // compositor shrinks that picture to the output.
-    width = logical_width * scale;
-    height = logical_height * scale;
-  }
-  return TWindowRect{left, top, left + std::max(width, 1), top + std::max(height, 1)};
+void SeatCapabilities(void* data, wl_seat*, uint32_t capabilities) {
+  auto& seat = *static_cast<TSeat*>(data);
+  seat.capabilities = capabilities;
+  seat.connection->NoteSeatsChanged();
 }
+
+void SeatName(void*, wl_seat*, const char*) {}
+
+constexpr wl_seat_listener kSeatListener{SeatCapabilities, SeatName};
+
+std::string EnvironmentValue(const char* name) {
+  const char* value = std::getenv(name);
+  return value != nullptr ? value : "";
+}
+
+// The socket $WAYLAND_DISPLAY names, as the client library finds it: "wayland-0" when it is
+// unset, a name in $XDG_RUNTIME_DIR unless it is a path of its own.
+std::string SocketNamed() {
+  std::string name = EnvironmentValue("WAYLAND_DISPLAY");
+  if (name.empty()) name = "wayland-0";
+  if (name.front() == '/') return name;
+  const std::string folder = EnvironmentValue("XDG_RUNTIME_DIR");
+  return folder.empty() ? name : folder + "/" + name;
+}
+
+}  // namespace
 
 TWaylandConnection::~TWaylandConnection() {
   if (display_ == nullptr) return;
@@ -105,6 +123,7 @@ TWaylandConnection::~TWaylandConnection() {
   }
   for (const auto& seat : seats_) wl_seat_release(seat->seat);
   if (xdg_outputs_ != nullptr) zxdg_output_manager_v1_destroy(xdg_outputs_);
+  if (viewporter_ != nullptr) wp_viewporter_destroy(viewporter_);
   if (idle_notifier_ != nullptr) ext_idle_notifier_v1_destroy(idle_notifier_);
   if (kde_idle_ != nullptr) org_kde_kwin_idle_destroy(kde_idle_);
   if (layer_shell_ != nullptr) zwlr_layer_shell_v1_destroy(layer_shell_);
@@ -114,16 +133,35 @@ TWaylandConnection::~TWaylandConnection() {
   wl_display_disconnect(display_);
 }
 
-std::string TWaylandConnection::SocketNameFromEnvironment() {
-  const char* name = std::getenv("WAYLAND_DISPLAY");
-  return name != nullptr && name[0] != '\0' ? name : "wayland-0";
+std::string TWaylandConnection::SocketPath() const {
+  if (display_ != nullptr) {
+    sockaddr_un address{};
+    socklen_t length = sizeof address;
+    if (getpeername(wl_display_get_fd(display_), reinterpret_cast<sockaddr*>(&address), &length) ==
+            0 &&
+        address.sun_family == AF_UNIX && length > offsetof(sockaddr_un, sun_path) + 1) {
+      const size_t size = length - offsetof(sockaddr_un, sun_path);
+      std::string path(address.sun_path, size);
+      // A name of Linux's abstract namespace begins with a NUL, which ss(8) shows as "@".
+      if (path.front() == '\0') return "@" + path.substr(1);
+      return std::string(path.c_str());
+    }
+  }
+  return SocketNamed();
 }
 
-bool TWaylandConnection::Open() {
-  if (display_ != nullptr) return true;
-  socket_name_ = SocketNameFromEnvironment();
+std::string TWaylandConnection::Connect() {
+  const std::string named = EnvironmentValue("WAYLAND_DISPLAY");
+  const bool given = !EnvironmentValue("WAYLAND_SOCKET").empty();
+  if (!given && (named.empty() || named.front() != '/') &&
+      EnvironmentValue("XDG_RUNTIME_DIR").empty()) {
+    return FillPattern(kWaylandNoRuntimeDirMessage, named.empty() ? "wayland-0" : named);
+  }
   display_ = wl_display_connect(nullptr);
-  if (display_ == nullptr) return false;
+  if (display_ == nullptr) {
+    const int error = errno;
+    return FillPattern(kWaylandConnectMessage, SocketPath()) + ": " + std::strerror(error);
+  }
   static constexpr wl_registry_listener kRegistryListener{Global, GlobalRemove};
   registry_ = wl_display_get_registry(display_);
   wl_registry_add_listener(registry_, &kRegistryListener, this);
@@ -131,7 +169,31 @@ bool TWaylandConnection::Open() {
   Roundtrip();
   Roundtrip();
   TakeOutputsChanged();
-  return true;
+  TakeSeatsChanged();
+  return {};
+}
+
+const std::string& TWaylandConnection::Unusable() {
+  if (checked_) return unusable_;
+  checked_ = true;
+  unusable_ = Connect();
+  if (!unusable_.empty()) return unusable_;
+  std::string lacks;
+  for (const auto& [global, name] :
+       {std::pair<const void*, const char*>{compositor_, "wl_compositor"},
+        {shm_, "wl_shm"},
+        {layer_shell_, "zwlr_layer_shell_v1"}}) {
+    if (global != nullptr) continue;
+    lacks += lacks.empty() ? name : std::string(", ") + name;
+  }
+  if (!lacks.empty())
+    unusable_ = FillPattern(FillPattern(kWaylandLacksMessage, SocketPath()), lacks);
+  return unusable_;
+}
+
+TWaylandConnection& TWaylandConnection::Require() {
+  if (!Unusable().empty()) throw EZarmokError(kWindowCreateMessage, Unusable());
+  return *this;
 }
 
 void TWaylandConnection::Global(void* data, wl_registry* registry, uint32_t name,
@@ -151,6 +213,8 @@ void TWaylandConnection::Global(void* data, wl_registry* registry, uint32_t name
     self.xdg_outputs_ = Bind<zxdg_output_manager_v1>(
         registry, name, &zxdg_output_manager_v1_interface, version, kXdgOutputVersion);
     for (const auto& output : self.outputs_) self.WatchLogical(*output);
+  } else if (which == wp_viewporter_interface.name) {
+    self.viewporter_ = Bind<wp_viewporter>(registry, name, &wp_viewporter_interface, version, 1);
   } else if (which == ext_idle_notifier_v1_interface.name) {
     self.idle_notifier_ =
         Bind<ext_idle_notifier_v1>(registry, name, &ext_idle_notifier_v1_interface, version, 1);
@@ -160,42 +224,28 @@ void TWaylandConnection::Global(void* data, wl_registry* registry, uint32_t name
   } else if (which == wl_output_interface.name) {
     self.AddOutput(name, version);
   } else if (which == wl_seat_interface.name) {
-    auto seat = std::make_unique<TSeat>();
-    seat->name = name;
-    seat->changed = &self.seats_changed_;
-    seat->seat = Bind<wl_seat>(registry, name, &wl_seat_interface, version, kSeatVersion);
-    static constexpr wl_seat_listener kSeatListener{
-        [](void* data, wl_seat*, uint32_t capabilities) {
-          auto* seat = static_cast<TSeat*>(data);
-          seat->capabilities = capabilities;
-          *seat->changed = true;
-        },
-        [](void*, wl_seat*, const char*) {}};
-    wl_seat_add_listener(seat->seat, &kSeatListener, seat.get());
-    self.seats_.push_back(std::move(seat));
-    self.seats_changed_ = true;
+    self.AddSeat(name, version);
   }
 }
 
 void TWaylandConnection::AddOutput(uint32_t name, uint32_t version) {
   auto output = std::make_unique<TOutput>();
   output->name = name;
-  output->changed = &outputs_changed_;
+  output->connection = this;
   output->output = Bind<wl_output>(registry_, name, &wl_output_interface, version, kOutputVersion);
-  static constexpr wl_output_listener kOutputListener{OutputGeometry,
-                                                      OutputMode,
-                                                      [](void* data, wl_output*) {
-                                                        OutputOf(data).done = true;
-                                                        // Each done ends a consistent description:
-                                                        // a new output, or a change of one.
-                                                        *OutputOf(data).changed = true;
-                                                      },
-                                                      OutputScale,
-                                                      OutputName,
-                                                      OutputDescription};
   wl_output_add_listener(output->output, &kOutputListener, output.get());
   WatchLogical(*output);
   outputs_.push_back(std::move(output));
+}
+
+void TWaylandConnection::AddSeat(uint32_t name, uint32_t version) {
+  auto seat = std::make_unique<TSeat>();
+  seat->name = name;
+  seat->connection = this;
+  seat->seat = Bind<wl_seat>(registry_, name, &wl_seat_interface, version, kSeatVersion);
+  wl_seat_add_listener(seat->seat, &kSeatListener, seat.get());
+  seats_.push_back(std::move(seat));
+  seats_changed_ = true;
 }
 
 void TWaylandConnection::WatchLogical(TOutput& output) {
@@ -227,35 +277,16 @@ void TWaylandConnection::GlobalRemove(void* data, wl_registry*, uint32_t name) {
 std::vector<const TOutput*> TWaylandConnection::Outputs() const {
   std::vector<const TOutput*> ready;
   for (const auto& output : outputs_) {
-    if (output->done && output->mode_width > 0) ready.push_back(output.get());
+    if (output->done && output->mode_width > 0 && output->mode_height > 0) {
+      ready.push_back(output.get());
+    }
   }
   return ready;
 }
 
-TWaylandConnection& TWaylandConnection::Require() {
-  if (!Open()) {
-    throw EZarmokError(kWindowCreateMessage,
-                       "Wayland: no compositor answers at '" + socket_name_ + "'");
-  }
-  if (layer_shell_ == nullptr || compositor_ == nullptr || shm_ == nullptr) {
-    throw EZarmokError(kWindowCreateMessage,
-                       "Wayland: the compositor offers no layer shell (zwlr_layer_shell_v1)");
-  }
-  return *this;
-}
-
-std::vector<TMonitor> TWaylandConnection::Monitors() const {
-  std::vector<TMonitor> monitors;
-  for (const TOutput* output : Outputs()) {
-    monitors.push_back(TMonitor{output->name, output->PixelArea()});
-  }
-  if (monitors.empty()) throw EZarmokError(kWindowCreateMessage, "Wayland: no output to cover");
-  return monitors;
-}
-
 const TOutput* TWaylandConnection::OutputNamed(uint32_t name) const {
   for (const auto& output : outputs_) {
-    if (output->name == name) return output.get();
+    if (output->name == name && output->done) return output.get();
   }
   return nullptr;
 }
@@ -269,41 +300,47 @@ bool TWaylandConnection::TakeSeatsChanged() {
 }
 
 void TWaylandConnection::RaiseError() {
+  if (display_ == nullptr) return;
   const int error = wl_display_get_error(display_);
   if (error == 0) return;
   const wl_interface* interface = nullptr;
   uint32_t id = 0;
   const uint32_t code = wl_display_get_protocol_error(display_, &interface, &id);
   if (error == EPROTO) {
-    throw EZarmokError(std::string("Wayland プロトコルエラー: ") +
-                       (interface != nullptr ? interface->name : "?") + " #" + std::to_string(id) +
-                       ", code " + std::to_string(code));
+    throw EZarmokError(FillPattern(kWaylandProtocolErrorMessage,
+                                   std::string(interface != nullptr ? interface->name : "?") +
+                                       " #" + std::to_string(id) + ", code " +
+                                       std::to_string(code)));
   }
-  throw EZarmokError("Wayland コンポジターとの接続が切れました", std::strerror(error));
+  throw EZarmokError(kWaylandConnectionLostMessage, std::strerror(error));
 }
 
-bool TWaylandConnection::Pump(int32_t timeout_ms, int other_fd) {
+void TWaylandConnection::Read() {
   RaiseError();
-  int handled = 0;
   while (wl_display_prepare_read(display_) != 0) {
-    const int count = wl_display_dispatch_pending(display_);
-    if (count < 0) RaiseError();
-    handled += count;
+    if (wl_display_dispatch_pending(display_) < 0) RaiseError();
   }
-  // What was already queued may be just what the caller waits for.
-  if (handled > 0) timeout_ms = 0;
+  // The socket is read without waiting: nothing there is no error.
+  if (wl_display_read_events(display_) < 0) RaiseError();
+  if (wl_display_dispatch_pending(display_) < 0) RaiseError();
+  wl_display_flush(display_);
+}
+
+TWaylandConnection::TReady TWaylandConnection::Wait(int32_t timeout_ms, int other_fd) {
+  RaiseError();
+  // Events read and not yet handled (a roundtrip reads the replies that came before its own)
+  // are there already.
+  if (wl_display_prepare_read(display_) != 0) return TReady{true, false};
   std::array<pollfd, 2> watch{pollfd{wl_display_get_fd(display_), POLLIN, 0},
                               pollfd{other_fd, POLLIN, 0}};
   if (wl_display_flush(display_) < 0 && errno == EAGAIN) watch[0].events |= POLLOUT;
   const int ready = poll(watch.data(), other_fd >= 0 ? 2 : 1, timeout_ms);
-  if (ready > 0 && (watch[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0) {
-    if (wl_display_read_events(display_) < 0) RaiseError();
-  } else {
-    wl_display_cancel_read(display_);
-  }
-  if (wl_display_dispatch_pending(display_) < 0) RaiseError();
-  wl_display_flush(display_);
-  return ready > 0 && other_fd >= 0 && (watch[1].revents & POLLIN) != 0;
+  wl_display_cancel_read(display_);
+  if (ready <= 0) return TReady{};
+  // A socket that took what was waiting to be sent has nothing for us yet.
+  const bool compositor = (watch[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0;
+  if ((watch[0].revents & POLLOUT) != 0) wl_display_flush(display_);
+  return TReady{compositor, other_fd >= 0 && (watch[1].revents & POLLIN) != 0};
 }
 
 void TWaylandConnection::Roundtrip() {

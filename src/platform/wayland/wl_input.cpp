@@ -5,6 +5,7 @@
 #include <wayland-cursor.h>
 
 #include <algorithm>
+#include <utility>
 
 namespace zarmok::wl {
 
@@ -19,9 +20,7 @@ struct TWaylandInput::TDevices {
   double x = 0;
   double y = 0;
 
-  void Note(TSaverEventKind kind, wl_surface* surface) {
-    owner->notes_.push_back(TInputNote{kind, surface, x, y});
-  }
+  void Note(TSaverEventKind kind, wl_surface* surface) { owner->Deliver(kind, surface, x, y); }
 };
 
 namespace {
@@ -31,7 +30,7 @@ TWaylandInput::TDevices& DevicesOf(void* data) {
 }
 
 void Keymap(void*, wl_keyboard*, uint32_t, int32_t fd, uint32_t) {
-  // Which key it was never matters: any key ends the saver.
+  // Every key goes to the session alike: which one it was is not needed.
   close(fd);
 }
 
@@ -111,9 +110,8 @@ const wl_pointer_listener TWaylandInput::kPointerListener{
     AxisDiscrete,
     AxisValue120};
 
-TWaylandInput::TWaylandInput(TWaylandConnection& connection) : connection_(connection) {
-  // Room for a burst of input: noting it allocates nothing while the saver runs.
-  notes_.reserve(256);
+TWaylandInput::TWaylandInput(TWaylandConnection& connection, const ISurfaceWindows& windows)
+    : connection_(connection), windows_(windows) {
   Follow();
 }
 
@@ -209,29 +207,42 @@ void TWaylandInput::ShowPointer(TDevices& devices) {
 
 void TWaylandInput::SetPointerVisible(bool visible) {
   pointer_visible_ = visible;
+  arrow_owed_ = visible;
+  if (!visible) {
+    for (const auto& devices : devices_) ShowPointer(*devices);
+  }
+}
+
+void TWaylandInput::ShowOwedArrow() {
+  if (!std::exchange(arrow_owed_, false)) return;
   for (const auto& devices : devices_) ShowPointer(*devices);
 }
 
-bool TWaylandInput::PointerAt(wl_surface*& surface, double& x, double& y) const {
-  for (const auto& devices : devices_) {
-    if (devices->pointer_focus != nullptr) {
-      surface = devices->pointer_focus;
-      x = devices->x;
-      y = devices->y;
-      return true;
-    }
+void TWaylandInput::Deliver(TSaverEventKind kind, wl_surface* surface, double x, double y) {
+  if (events_ == nullptr) return;
+  const IPlatformWindow* window = windows_.WindowOf(surface);
+  TSaverEvent event{kind};
+  event.Window = window;
+  if (kind == TSaverEventKind::MouseMove) {
+    // A place on no window of the saver's tells nothing of where the pointer is.
+    if (window == nullptr) return;
+    event.Position = windows_.ScreenAt(*window, x, y);
   }
-  return false;
+  events_->Deliver(event);
+}
+
+std::optional<TPoint> TWaylandInput::PointerPosition() const {
+  for (const auto& devices : devices_) {
+    const IPlatformWindow* window = windows_.WindowOf(devices->pointer_focus);
+    if (window != nullptr) return windows_.ScreenAt(*window, devices->x, devices->y);
+  }
+  return std::nullopt;
 }
 
 void TWaylandInput::Forget(wl_surface* surface) {
   for (const auto& devices : devices_) {
     if (devices->keyboard_focus == surface) devices->keyboard_focus = nullptr;
     if (devices->pointer_focus == surface) devices->pointer_focus = nullptr;
-  }
-  // A key pressed there still counts; where the pointer was on it no longer means anything.
-  for (TInputNote& note : notes_) {
-    if (note.surface == surface) note.surface = nullptr;
   }
 }
 

@@ -3,42 +3,51 @@
 #include <sys/mman.h>
 #include <unistd.h>
 
+#include <climits>
 #include <cstring>
+
+#include "viewporter-client-protocol.h"
 
 namespace zarmok::wl {
 
-TWaylandPresenter::TWaylandPresenter(wl_shm* shm) : shm_(shm) {
-  damage_.SetBounds(canvas_.Width(), canvas_.Height());
-  pending_.SetBounds(canvas_.Width(), canvas_.Height());
-}
-
 TWaylandPresenter::~TWaylandPresenter() {
-  Attach(nullptr, 1);
+  Detach();
   FreeBuffers();
 }
 
-void TWaylandPresenter::Attach(wl_surface* surface, int32_t scale) {
-  if (frame_ != nullptr) wl_callback_destroy(frame_);
-  frame_ = nullptr;
+void TWaylandPresenter::Attach(wl_surface* surface, wp_viewport* viewport,
+                               const TSurfaceLayout& layout) {
+  if (surface != surface_ && frame_ != nullptr) {
+    wl_callback_destroy(frame_);
+    frame_ = nullptr;
+  }
   surface_ = surface;
-  scale_ = scale;
-  committed_scale_ = 0;
-  shown_ = false;
-  owed_whole_ = true;
+  viewport_ = viewport;
+  layout_ = layout;
+  layout_sent_ = false;
+  if (!(layout.pixels == buffer_size_)) FreeBuffers();
+  pending_.SetBounds(layout.pixels.width, layout.pixels.height);
+  OweWhole();
+  Commit();
 }
 
-void TWaylandPresenter::Resize(int32_t width, int32_t height) {
-  canvas_.Resize(width, height);
-  damage_.SetBounds(width, height);
-  pending_.SetBounds(width, height);
-  FreeBuffers();
+void TWaylandPresenter::OweWhole() {
   owed_whole_ = true;
+  for (TBuffer& buffer : buffers_) buffer.whole = true;
 }
 
-void TWaylandPresenter::TakeDamage() {
-  canvas_.TakeDirty();  // the damage record is finer; the canvas's own is only reset
-  std::array<TDirtyRect, TDamage::kMaxRects> rects;
-  const int count = damage_.Take(rects);
+bool TWaylandPresenter::Fits() const {
+  return picture_ != nullptr && picture_->Width() == layout_.pixels.width &&
+         picture_->Height() == layout_.pixels.height;
+}
+
+void TWaylandPresenter::Blit(const TRasterCanvas& picture, const TDirtyRect* rects, int count) {
+  picture_ = &picture;
+  if (!Fits()) {
+    // Drawn at another size than the surface's: only a whole picture of the right size helps.
+    OweWhole();
+    return;
+  }
   for (int i = 0; i < count; ++i) {
     const TDirtyRect& r = rects[i];
     pending_.Add(r.left, r.top, r.right, r.bottom);
@@ -46,20 +55,15 @@ void TWaylandPresenter::TakeDamage() {
       if (!buffer.whole) buffer.behind.Add(r.left, r.top, r.right, r.bottom);
     }
   }
-}
-
-void TWaylandPresenter::Present() {
-  TakeDamage();
-  if (surface_ == nullptr || frame_ != nullptr) return;
-  if (!owed_whole_ && pending_.Count() == 0) return;
   Commit();
 }
 
 bool TWaylandPresenter::MakeBuffers() {
   if (pool_memory_ != nullptr) return true;
-  const int32_t width = canvas_.Width();
-  const int32_t height = canvas_.Height();
+  const int32_t width = layout_.pixels.width;
+  const int32_t height = layout_.pixels.height;
   const size_t bytes = static_cast<size_t>(width) * 4 * static_cast<size_t>(height);
+  if (bytes == 0 || bytes * kBufferCount > static_cast<size_t>(INT32_MAX)) return false;
   pool_size_ = bytes * kBufferCount;
   pool_fd_ = memfd_create("zarmok", MFD_CLOEXEC);
   if (pool_fd_ < 0 || ftruncate(pool_fd_, static_cast<off_t>(pool_size_)) != 0) {
@@ -72,6 +76,7 @@ bool TWaylandPresenter::MakeBuffers() {
     return false;
   }
   pool_memory_ = memory;
+  buffer_size_ = layout_.pixels;
   wl_shm_pool* pool = wl_shm_create_pool(shm_, pool_fd_, static_cast<int32_t>(pool_size_));
   static constexpr wl_buffer_listener kBufferListener{Released};
   for (int i = 0; i < kBufferCount; ++i) {
@@ -101,15 +106,16 @@ void TWaylandPresenter::FreeBuffers() {
   pool_memory_ = nullptr;
   pool_fd_ = -1;
   pool_size_ = 0;
+  buffer_size_ = TPixelSize{};
 }
 
 void TWaylandPresenter::CopyInto(TBuffer& buffer) {
-  const int32_t width = canvas_.Width();
-  const uint32_t* source = canvas_.Pixels();
+  const int32_t width = picture_->Width();
+  const uint32_t* source = picture_->Pixels();
   if (buffer.whole) {
-    std::memcpy(buffer.pixels, source, static_cast<size_t>(width) * canvas_.Height() * 4);
+    std::memcpy(buffer.pixels, source, static_cast<size_t>(width) * picture_->Height() * 4);
     buffer.whole = false;
-    buffer.behind.SetBounds(width, canvas_.Height());
+    buffer.behind.SetBounds(width, picture_->Height());
     return;
   }
   std::array<TDirtyRect, TDamage::kMaxRects> rects;
@@ -125,6 +131,8 @@ void TWaylandPresenter::CopyInto(TBuffer& buffer) {
 }
 
 void TWaylandPresenter::Commit() {
+  if (surface_ == nullptr || frame_ != nullptr || !Fits()) return;
+  if (!owed_whole_ && pending_.Count() == 0) return;
   if (!MakeBuffers()) return;
   TBuffer* free = nullptr;
   for (TBuffer& buffer : buffers_) {
@@ -136,31 +144,31 @@ void TWaylandPresenter::Commit() {
   // Every buffer is still the compositor's: the first one it gives back takes the picture.
   if (free == nullptr) return;
   CopyInto(*free);
-  if (committed_scale_ != scale_) {
-    wl_surface_set_buffer_scale(surface_, scale_);
-    committed_scale_ = scale_;
+  if (!layout_sent_) {
+    if (viewport_ != nullptr) {
+      wp_viewport_set_destination(viewport_, layout_.viewport.width, layout_.viewport.height);
+    } else {
+      wl_surface_set_buffer_scale(surface_, layout_.buffer_scale);
+    }
+    layout_sent_ = true;
   }
   wl_surface_attach(surface_, free->buffer, 0, 0);
-  const bool by_buffer = wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) >=
-                         WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION;
   std::array<TDirtyRect, TDamage::kMaxRects> rects;
   int count = pending_.Take(rects);
   if (owed_whole_) {
-    rects[0] = TDirtyRect{0, 0, canvas_.Width(), canvas_.Height()};
+    rects[0] = TDirtyRect{0, 0, layout_.pixels.width, layout_.pixels.height};
     count = 1;
     owed_whole_ = false;
   }
-  for (int i = 0; i < count; ++i) {
-    const TDirtyRect& r = rects[i];
-    if (by_buffer) {
+  if (wl_proxy_get_version(reinterpret_cast<wl_proxy*>(surface_)) >=
+      WL_SURFACE_DAMAGE_BUFFER_SINCE_VERSION) {
+    for (int i = 0; i < count; ++i) {
+      const TDirtyRect& r = rects[i];
       wl_surface_damage_buffer(surface_, r.left, r.top, r.right - r.left, r.bottom - r.top);
-    } else {
-      // The surface's own units: the rectangle widened to whole units.
-      const int32_t left = r.left / scale_;
-      const int32_t top = r.top / scale_;
-      wl_surface_damage(surface_, left, top, (r.right + scale_ - 1) / scale_ - left,
-                        (r.bottom + scale_ - 1) / scale_ - top);
     }
+  } else {
+    // Damage in the surface's own units, which a viewport makes another scale: all of it.
+    wl_surface_damage(surface_, 0, 0, INT32_MAX, INT32_MAX);
   }
   static constexpr wl_callback_listener kFrameListener{FrameDone};
   frame_ = wl_surface_frame(surface_);
@@ -172,22 +180,17 @@ void TWaylandPresenter::Commit() {
 void TWaylandPresenter::Released(void* data, wl_buffer*) {
   TBuffer& buffer = *static_cast<TBuffer*>(data);
   buffer.busy = false;
-  TWaylandPresenter& self = *buffer.owner;
   // A picture that waited for a buffer goes now.
-  if (self.surface_ != nullptr && self.frame_ == nullptr &&
-      (self.owed_whole_ || self.pending_.Count() > 0)) {
-    self.Commit();
-  }
+  buffer.owner->Commit();
 }
 
 void TWaylandPresenter::FrameDone(void* data, wl_callback* callback, uint32_t) {
   TWaylandPresenter& self = *static_cast<TWaylandPresenter*>(data);
   wl_callback_destroy(callback);
   self.frame_ = nullptr;
-  self.shown_ = true;
   // What was drawn while the last picture waited to be shown goes at once: a slow pace must not
   // hold it until its next step.
-  if (self.surface_ != nullptr && (self.owed_whole_ || self.pending_.Count() > 0)) self.Commit();
+  self.Commit();
 }
 
 }  // namespace zarmok::wl

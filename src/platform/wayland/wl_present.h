@@ -1,8 +1,8 @@
-// How the saver's pictures reach a Wayland surface: the software canvas the core draws on, the
-// record of what each step changed, and a small fixed set of shared-memory buffers that take
-// turns. Each buffer is brought up to date only where it is behind the canvas; the compositor
-// is told only what changed since the last commit; and nothing is committed while the last
-// commit has not yet been shown, so the compositor's frames set the pace of what is sent.
+// How a window's picture reaches its Wayland surface: a small fixed set of shared-memory
+// buffers that take turns, each brought up to date only where it is behind the picture; the
+// compositor is told only what changed since the last commit, and nothing is committed while
+// the last commit has not yet been shown, so the compositor's frames set the pace of what is
+// sent. What is drawn meanwhile goes with the next frame, read from the picture then.
 #pragma once
 
 #include <wayland-client.h>
@@ -12,9 +12,10 @@
 #include <cstdint>
 
 #include "damage.h"
-#include "platform.h"
 #include "raster.h"
-#include "session.h"
+#include "wl_monitors.h"
+
+struct wp_viewport;
 
 namespace zarmok::wl {
 
@@ -22,28 +23,18 @@ class TWaylandPresenter {
  public:
   static constexpr int kBufferCount = 3;
 
-  explicit TWaylandPresenter(wl_shm* shm);
+  explicit TWaylandPresenter(wl_shm* shm) : shm_(shm) {}
   ~TWaylandPresenter();
   TWaylandPresenter(const TWaylandPresenter&) = delete;
   TWaylandPresenter& operator=(const TWaylandPresenter&) = delete;
 
-  // Pictures go to `surface` from now on (null: nowhere), each buffer at `scale` pixels per
-  // unit of the surface; the next commit carries the whole picture.
-  void Attach(wl_surface* surface, int32_t scale);
-  // A new, black picture of that many pixels; the buffers are made again at the next commit.
-  void Resize(int32_t width, int32_t height);
-  // Commits what changed since the last commit, unless the compositor has yet to show that one
-  // or holds every buffer: then it waits for the frame or the buffer that comes back.
-  void Present();
-
-  IDrawSurface& Drawing() { return drawing_; }
-  int32_t Width() const { return canvas_.Width(); }
-  int32_t Height() const { return canvas_.Height(); }
-  const TRasterCanvas& Picture() const { return canvas_; }
-  // Whether the compositor has shown a commit of this surface since it was attached.
-  bool Shown() const { return shown_; }
-  // Whether everything drawn has been committed and shown.
-  bool Settled() const { return frame_ == nullptr && !owed_whole_ && pending_.Count() == 0; }
+  // Pictures go to `surface` from now on, through `viewport` when the layout has one, the
+  // next commit carrying the whole picture; a picture of another size than the layout's waits
+  // for one that fits. Null: nowhere.
+  void Attach(wl_surface* surface, wp_viewport* viewport, const TSurfaceLayout& layout);
+  void Detach() { Attach(nullptr, nullptr, TSurfaceLayout{}); }
+  // Shows `count` rectangles of `picture`, now or with the compositor's next frame.
+  void Blit(const TRasterCanvas& picture, const TDirtyRect* rects, int count);
 
  private:
   struct TBuffer {
@@ -52,11 +43,12 @@ class TWaylandPresenter {
     uint32_t* pixels = nullptr;
     bool busy = false;  // the compositor reads it
     bool whole = true;  // it holds nothing of the picture yet
-    TDamage behind;     // where it is behind the canvas
+    TDamage behind;     // where it is behind the picture
   };
 
-  // Moves the step's damage into the record of what the surface and each buffer lack.
-  void TakeDamage();
+  bool Fits() const;
+  // The next commit carries the whole picture, copied whole into its buffer.
+  void OweWhole();
   void Commit();
   bool MakeBuffers();
   void FreeBuffers();
@@ -66,20 +58,20 @@ class TWaylandPresenter {
 
   wl_shm* shm_;
   wl_surface* surface_ = nullptr;
-  int32_t scale_ = 1;
-  int32_t committed_scale_ = 0;
-  TRasterCanvas canvas_{kBirthClientWidth, kBirthClientHeight};
-  TDamage damage_;
-  TDamageCanvas drawing_{canvas_, damage_};
+  wp_viewport* viewport_ = nullptr;
+  TSurfaceLayout layout_;
+  // The layout the surface was last committed with; none yet after an Attach.
+  bool layout_sent_ = false;
+  const TRasterCanvas* picture_ = nullptr;
   // What the surface lacks since the last commit.
   TDamage pending_;
   bool owed_whole_ = true;
   std::array<TBuffer, kBufferCount> buffers_{};
+  TPixelSize buffer_size_;
   int pool_fd_ = -1;
   void* pool_memory_ = nullptr;
   size_t pool_size_ = 0;
   wl_callback* frame_ = nullptr;
-  bool shown_ = false;
 };
 
 }  // namespace zarmok::wl

@@ -1,33 +1,35 @@
-// The running flag of a Wayland session: a lock file in the user's runtime folder, named for
-// the compositor's socket, held (flock) while a full-screen saver runs. A lock, not a file that
-// exists: the system lets go of it with the process, however the process ends, so a saver that
-// was killed never leaves a flag that keeps every later start away.
+// The running flag of a Wayland session: a name in Linux's abstract socket namespace, for the
+// user and the compositor, bound while a full-screen saver runs. It needs no folder (a missing
+// or read-only runtime folder does not matter), and the system lets go of it with the process,
+// however the process ends, so a saver that was killed never keeps every later start away.
 #pragma once
+
+#include <sys/types.h>
 
 #include <string>
 
 namespace zarmok::wl {
 
-// The lock file of the compositor whose socket is `socket_name` ($WAYLAND_DISPLAY: a name in
-// the runtime folder, or an absolute path): $XDG_RUNTIME_DIR/zarmok-<name>.lock, the name's
-// slashes made underscores; "" without a runtime folder.
-std::string RunningLockPath(const std::string& socket_name);
+// The flag's name for `user` on the compositor listening at `socket_path`: short enough for a
+// socket address whatever the path's length.
+std::string RunningFlagName(uid_t user, const std::string& socket_path);
 
-class TRunningLock {
+class TRunningFlag {
  public:
-  explicit TRunningLock(std::string path) : path_(std::move(path)) {}
-  ~TRunningLock() { Hold(false); }
-  TRunningLock(const TRunningLock&) = delete;
-  TRunningLock& operator=(const TRunningLock&) = delete;
+  explicit TRunningFlag(std::string name) : name_(std::move(name)) {}
+  ~TRunningFlag() { Lower(); }
+  TRunningFlag(const TRunningFlag&) = delete;
+  TRunningFlag& operator=(const TRunningFlag&) = delete;
 
-  // Takes the lock (making the file, mode 0600) or lets go of it. A lock that another saver
-  // holds is left to it.
-  void Hold(bool held);
-  // Whether a saver, this program's or another's, holds the lock now.
+  // Raises the flag: "" when it is this program's now, else why it cannot be.
+  std::string Raise();
+  void Lower();
+  // Whether a saver of this user holds the flag now, this program or another. A name taken by
+  // another user's program is no saver of ours.
   bool HeldByAnyone() const;
 
  private:
-  std::string path_;
+  std::string name_;
   int fd_ = -1;
 };
 

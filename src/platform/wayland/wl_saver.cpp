@@ -7,182 +7,306 @@
 #include "errors.h"
 #include "host.h"
 #include "pacing.h"
+#include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 
 namespace zarmok::wl {
 
-TWaylandSaverWindow::TWaylandSaverWindow(TWaylandSaverPlatform& platform, bool background)
-    : platform_(platform), background_(background), presenter_(platform.connection_.Shm()) {
+// A layer surface of the layer shell: the whole output, whatever other surfaces keep for
+// themselves, on the overlay layer for the saver (the bottom one while the input is lent) and
+// on the background layer for the desktop's background.
+class TWaylandSaverPlatform::TLayerSurface final : public TWaylandShellSurface {
+ public:
+  TLayerSurface(TWaylandSaverWindow& window, TWaylandSaverPlatform& platform, wl_surface* surface,
+                const TOutput* output)
+      : window_(window), platform_(platform), surface_(surface) {
+    const bool background = window.kind_ == TWindowKind::Wallpaper;
+    layer_ = zwlr_layer_shell_v1_get_layer_surface(
+        platform.connection_.LayerShell(), surface, output != nullptr ? output->output : nullptr,
+        background ? uint32_t{ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND} : Layer(platform.lent_),
+        background ? "wallpaper" : "screensaver");
+    static constexpr zwlr_layer_surface_v1_listener kListener{Configure, Closed};
+    zwlr_layer_surface_v1_add_listener(layer_, &kListener, this);
+    zwlr_layer_surface_v1_set_size(layer_, 0, 0);
+    zwlr_layer_surface_v1_set_anchor(
+        layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
+                    ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
+    zwlr_layer_surface_v1_set_exclusive_zone(layer_, -1);
+    // The keyboard comes when the session asks for it.
+    zwlr_layer_surface_v1_set_keyboard_interactivity(
+        layer_, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+    if (background) {
+      // The background takes no input: clicks on it stay the desktop's.
+      wl_region* nothing = wl_compositor_create_region(platform.connection_.Compositor());
+      wl_surface_set_input_region(surface, nothing);
+      wl_region_destroy(nothing);
+    }
+    wl_surface_commit(surface);
+  }
+  ~TLayerSurface() override { zwlr_layer_surface_v1_destroy(layer_); }
+
+  void TakeKeyboard() override {
+    zwlr_layer_surface_v1_set_keyboard_interactivity(
+        layer_, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
+    wl_surface_commit(surface_);
+  }
+
+  void Lend(bool lent) override {
+    if (platform_.connection_.LayerShellVersion() >=
+        ZWLR_LAYER_SURFACE_V1_SET_LAYER_SINCE_VERSION) {
+      zwlr_layer_surface_v1_set_layer(layer_, Layer(lent));
+    }
+    if (lent) {
+      zwlr_layer_surface_v1_set_keyboard_interactivity(
+          layer_, ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE);
+    }
+    wl_surface_commit(surface_);
+  }
+
+ private:
+  static uint32_t Layer(bool lent) {
+    return lent ? ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY;
+  }
+  static void Configure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t width,
+                        uint32_t height) {
+    zwlr_layer_surface_v1_ack_configure(layer, serial);
+    static_cast<TLayerSurface*>(data)->window_.Configured(static_cast<int32_t>(width),
+                                                          static_cast<int32_t>(height));
+  }
+  static void Closed(void* data, zwlr_layer_surface_v1*) {
+    static_cast<TLayerSurface*>(data)->window_.Closed();
+  }
+
+  TWaylandSaverWindow& window_;
+  TWaylandSaverPlatform& platform_;
+  wl_surface* surface_;
+  zwlr_layer_surface_v1* layer_ = nullptr;
+};
+
+TWaylandSaverWindow::TWaylandSaverWindow(TWaylandSaverPlatform& platform, TWindowKind kind)
+    : platform_(platform), kind_(kind), presenter_(platform.connection_.Shm()) {
   platform_.windows_.push_back(this);
 }
 
 TWaylandSaverWindow::~TWaylandSaverWindow() {
-  DropLayerSurface();
+  DropSurface();
   std::erase(platform_.windows_, this);
-  std::erase(platform_.unpainted_, this);
   wl_display_flush(platform_.connection_.Display());
-  if (platform_.windows_.empty()) platform_.end_signals_.Release();
-}
-
-void TWaylandSaverWindow::PictureLost() {
-  std::vector<TWaylandSaverWindow*>& unpainted = platform_.unpainted_;
-  if (std::find(unpainted.begin(), unpainted.end(), this) == unpainted.end()) {
-    unpainted.push_back(this);
-  }
-}
-
-TPoint TWaylandSaverWindow::PixelAt(double x, double y) const {
-  // The output's pixels: the place on the surface in its units, times the buffer scale.
-  const int32_t scale = Scale();
-  return TPoint{area_.left + static_cast<int32_t>(std::lround(x * scale)),
-                area_.top + static_cast<int32_t>(std::lround(y * scale))};
-}
-
-int32_t TWaylandSaverWindow::Scale() const {
-  const TOutput* output = platform_.connection_.OutputNamed(output_);
-  return output != nullptr ? output->scale : 1;
 }
 
 void TWaylandSaverWindow::Place(const TWindowRect& area) {
-  // The output whose pixels these are: the one it is on when that still fits, else the first
-  // that no other window covers yet (mirrored outputs share one area).
-  uint32_t chosen = 0;
+  // The output of those pixels: the one it is on when that still fits, else the first that no
+  // other window covers yet (outputs may lie on the same place of the layout).
+  const TOutput* chosen = nullptr;
   for (const TOutput* output : platform_.connection_.Outputs()) {
-    const uint32_t name = output->name;
-    const bool taken = std::any_of(platform_.windows_.begin(), platform_.windows_.end(),
-                                   [&](auto* w) { return w != this && w->output_ == name; });
-    if (output->PixelArea() == area && !taken && (chosen == 0 || name == output_)) chosen = name;
+    const bool taken = std::any_of(
+        platform_.windows_.begin(), platform_.windows_.end(),
+        [&](const TWaylandSaverWindow* w) { return w != this && w->output_ == output->name; });
+    if (PixelArea(*output) == area && !taken && (chosen == nullptr || output->name == output_)) {
+      chosen = output;
+    }
   }
-  const bool moved = chosen != output_;
-  output_ = chosen;
   area_ = area;
-  presenter_.Resize(std::max(area.right - area.left, 1), std::max(area.bottom - area.top, 1));
-  PictureLost();
-  if (moved && layer_ != nullptr) {
-    DropLayerSurface();
-    MakeLayerSurface();
-  } else if (configured_) {
-    presenter_.Attach(surface_, Scale());
+  // Monitors that changed again since the session heard of them: the news is on its way.
+  if (chosen == nullptr) return;
+  const bool moved = chosen->name != output_;
+  output_ = chosen->name;
+  // The picture's size now, before the shell's answer: the session draws at it from the start.
+  TellSize(LayoutOn(*chosen, 0, 0, platform_.connection_.Viewporter() != nullptr).pixels);
+  if (moved && surface_ != nullptr) {
+    DropSurface();
+    MakeSurface();
   }
+  follow_ = true;
 }
 
 void TWaylandSaverWindow::Show() {
-  if (!shown_) {
-    shown_ = true;
-    MakeLayerSurface();
-  }
-  // A host that ends its saver with a signal, or Ctrl-C in a terminal, ends the loop, so the
-  // tear-down still runs and the lock is let go of in order.
-  platform_.end_signals_.Catch();
+  if (shown_) return;
+  shown_ = true;
+  MakeSurface();
 }
 
-void TWaylandSaverWindow::MakeLayerSurface() {
+void TWaylandSaverWindow::MakeSurface() {
   TWaylandConnection& connection = platform_.connection_;
   surface_ = wl_compositor_create_surface(connection.Compositor());
-  const TOutput* output = connection.OutputNamed(output_);
-  const uint32_t layer = background_       ? ZWLR_LAYER_SHELL_V1_LAYER_BACKGROUND
-                         : platform_.lent_ ? ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM
-                                           : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY;
-  layer_ = zwlr_layer_shell_v1_get_layer_surface(connection.LayerShell(), surface_,
-                                                 output != nullptr ? output->output : nullptr,
-                                                 layer, background_ ? "wallpaper" : "screensaver");
-  static constexpr zwlr_layer_surface_v1_listener kListener{Configure, Closed};
-  zwlr_layer_surface_v1_add_listener(layer_, &kListener, this);
-  // The whole output, whatever other surfaces keep for themselves, at the size it has.
-  zwlr_layer_surface_v1_set_size(layer_, 0, 0);
-  zwlr_layer_surface_v1_set_anchor(
-      layer_, ZWLR_LAYER_SURFACE_V1_ANCHOR_TOP | ZWLR_LAYER_SURFACE_V1_ANCHOR_BOTTOM |
-                  ZWLR_LAYER_SURFACE_V1_ANCHOR_LEFT | ZWLR_LAYER_SURFACE_V1_ANCHOR_RIGHT);
-  zwlr_layer_surface_v1_set_exclusive_zone(layer_, -1);
-  zwlr_layer_surface_v1_set_keyboard_interactivity(
-      layer_, background_ || platform_.lent_
-                  ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE
-                  : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
-  if (background_) {
-    // The background takes no input: clicks on it stay the desktop's.
-    wl_region* nothing = wl_compositor_create_region(connection.Compositor());
-    wl_surface_set_input_region(surface_, nothing);
-    wl_region_destroy(nothing);
+  if (connection.Viewporter() != nullptr) {
+    viewport_ = wp_viewporter_get_viewport(connection.Viewporter(), surface_);
   }
-  configured_ = false;
-  closed_ = false;
-  wl_surface_commit(surface_);
+  configured_.reset();
+  layout_.reset();
+  shell_ = platform_.MakeShellSurface(*this);
   wl_display_flush(connection.Display());
 }
 
-void TWaylandSaverWindow::DropLayerSurface() {
-  presenter_.Attach(nullptr, 1);
+void TWaylandSaverWindow::DropSurface() {
+  presenter_.Detach();
   if (surface_ != nullptr) platform_.Input().Forget(surface_);
-  if (layer_ != nullptr) zwlr_layer_surface_v1_destroy(layer_);
+  shell_.reset();
+  if (viewport_ != nullptr) wp_viewport_destroy(viewport_);
   if (surface_ != nullptr) wl_surface_destroy(surface_);
-  layer_ = nullptr;
+  viewport_ = nullptr;
   surface_ = nullptr;
-  configured_ = false;
+  configured_.reset();
+  layout_.reset();
 }
 
-void TWaylandSaverWindow::Configure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial,
-                                    uint32_t width, uint32_t height) {
-  auto& self = *static_cast<TWaylandSaverWindow*>(data);
-  zwlr_layer_surface_v1_ack_configure(layer, serial);
-  const int32_t scale = self.Scale();
-  // The size the compositor gives, in the output's pixels; none given leaves the placed one.
-  const int32_t pixels_wide =
-      width > 0 ? static_cast<int32_t>(width) * scale : self.presenter_.Width();
-  const int32_t pixels_high =
-      height > 0 ? static_cast<int32_t>(height) * scale : self.presenter_.Height();
-  const bool resized =
-      pixels_wide != self.presenter_.Width() || pixels_high != self.presenter_.Height();
-  if (resized) {
-    self.presenter_.Resize(pixels_wide, pixels_high);
-    self.PictureLost();
+void TWaylandSaverWindow::Configured(int32_t width, int32_t height) {
+  configured_ = TPixelSize{width, height};
+  follow_ = true;
+}
+
+void TWaylandSaverWindow::Closed() {
+  // The compositor took the surface away (its output going, or the compositor's own reasons):
+  // what that means is the session's to find out.
+  DropSurface();
+  platform_.Deliver(TSaverEvent{TSaverEventKind::WindowGone, 0, TPoint{0, 0}, this});
+}
+
+void TWaylandSaverWindow::Follow() {
+  follow_ = false;
+  const TOutput* output = platform_.connection_.OutputNamed(output_);
+  if (!configured_ || output == nullptr) return;
+  const TSurfaceLayout layout =
+      LayoutOn(*output, configured_->width, configured_->height, viewport_ != nullptr);
+  if (layout_ == layout) return;
+  layout_ = layout;
+  presenter_.Attach(surface_, viewport_, layout);
+  if (layout.pixels == told_) {
+    // The same pixels at another scale, or a surface made anew: shown again from the start.
+    platform_.Deliver(TSaverEvent{TSaverEventKind::Paint, 0, TPoint{0, 0}, this});
+  } else {
+    TellSize(layout.pixels);
   }
-  if (!self.configured_ || resized) self.presenter_.Attach(self.surface_, scale);
-  self.configured_ = true;
-  self.presenter_.Present();
 }
 
-void TWaylandSaverWindow::Closed(void* data, zwlr_layer_surface_v1*) {
-  static_cast<TWaylandSaverWindow*>(data)->closed_ = true;
+void TWaylandSaverWindow::TellSize(const TPixelSize& pixels) {
+  if (pixels == told_) return;
+  told_ = pixels;
+  TSaverEvent resized{TSaverEventKind::Resized};
+  resized.Window = this;
+  resized.Width = pixels.width;
+  resized.Height = pixels.height;
+  platform_.Deliver(resized);
+}
+
+TPoint TWaylandSaverWindow::ScreenAt(double x, double y) const {
+  // The output's pixels: the place on the surface in its units, as many pixels as each unit
+  // shows.
+  double wide = 1;
+  double high = 1;
+  if (layout_ && layout_->viewport.width > 0 && layout_->viewport.height > 0) {
+    wide = static_cast<double>(layout_->pixels.width) / layout_->viewport.width;
+    high = static_cast<double>(layout_->pixels.height) / layout_->viewport.height;
+  } else if (layout_) {
+    wide = high = layout_->buffer_scale;
+  }
+  return TPoint{area_.left + static_cast<int32_t>(std::lround(x * wide)),
+                area_.top + static_cast<int32_t>(std::lround(y * high))};
 }
 
 TWaylandSaverPlatform::TWaylandSaverPlatform(TWaylandConnection& connection,
-                                             TEndSignals& end_signals, TRunningLock& running,
-                                             TErrorBox error_box)
+                                             TEndSignals& end_signals, TRunningFlag& running,
+                                             TErrorBox error_box, TDiagnostic diagnostic)
     : connection_(connection),
       end_signals_(end_signals),
       running_(running),
-      error_box_(std::move(error_box)) {}
+      error_box_(std::move(error_box)),
+      diagnostic_(std::move(diagnostic)) {}
 
 TWaylandSaverPlatform::~TWaylandSaverPlatform() = default;
 
 TWaylandInput& TWaylandSaverPlatform::Input() {
-  if (input_ == nullptr) input_ = std::make_unique<TWaylandInput>(connection_.Require());
+  if (input_ == nullptr) {
+    const ISurfaceWindows& windows = *this;
+    input_ = std::make_unique<TWaylandInput>(connection_.Require(), windows);
+    input_->Listen(events_);
+  }
   return *input_;
 }
 
+std::unique_ptr<TWaylandShellSurface> TWaylandSaverPlatform::MakeShellSurface(
+    TWaylandSaverWindow& window) {
+  return std::make_unique<TLayerSurface>(window, *this, window.surface_,
+                                         connection_.OutputNamed(window.output_));
+}
+
+void TWaylandSaverPlatform::Listen(ISaverEvents* events) {
+  events_ = events;
+  if (input_ != nullptr) input_->Listen(events);
+  // A host that ends its saver with a signal, or Ctrl-C in a terminal, ends the loop, so the
+  // tear-down still runs: the flag goes down and the background is the desktop's again.
+  if (events != nullptr) end_signals_.Catch();
+}
+
+void TWaylandSaverPlatform::Deliver(const TSaverEvent& event) {
+  if (events_ != nullptr) events_->Deliver(event);
+}
+
 std::vector<TMonitor> TWaylandSaverPlatform::Monitors() {
-  return connection_.Require().Monitors();
+  connection_.Require().Roundtrip();
+  return wl::Monitors(connection_);
 }
 
 std::unique_ptr<IPlatformWindow> TWaylandSaverPlatform::CreateSaverWindow(
-    TWindowHandle preview_parent) {
-  if (preview_parent != 0) {
-    throw EZarmokError(kWindowCreateMessage,
-                       "Wayland has no preview pane to draw in: a preview "
-                       "needs an X display (XWayland, DISPLAY)");
+    TWindowHandle preview_parent, const TWindowRect&) {
+  if (preview_parent != 0) throw EZarmokError(kWindowCreateMessage, kWaylandNoPaneMessage);
+  connection_.Require();
+  Input();
+  return std::make_unique<TWaylandSaverWindow>(*this, TWindowKind::Saver);
+}
+
+std::unique_ptr<IPlatformWindow> TWaylandSaverPlatform::CreateWallpaperWindow(const TWindowRect&) {
+  connection_.Require();
+  Input();
+  return std::make_unique<TWaylandSaverWindow>(*this, TWindowKind::Wallpaper);
+}
+
+void TWaylandSaverPlatform::SetScreenSaverRunning(bool running) {
+  if (!running) {
+    running_.Lower();
+    return;
   }
-  connection_.Require();
-  Input();
-  return std::make_unique<TWaylandSaverWindow>(*this, false);
+  // Not being able to keep a second saver away is no reason to leave the desktop unguarded.
+  const std::string why = running_.Raise();
+  if (!why.empty()) diagnostic_(FillPattern(kRunningFlagMessage, why));
 }
 
-std::unique_ptr<IPlatformWindow> TWaylandSaverPlatform::CreateWallpaperWindow() {
-  connection_.Require();
-  Input();
-  return std::make_unique<TWaylandSaverWindow>(*this, true);
+bool TWaylandSaverPlatform::TakeKeyboard(IPlatformWindow& window) {
+  auto& taker = static_cast<TWaylandSaverWindow&>(window);
+  if (taker.shell_ == nullptr) return false;
+  // The shell gives the keyboard to the surface that asks for it above every window.
+  taker.shell_->TakeKeyboard();
+  wl_display_flush(connection_.Display());
+  return true;
 }
 
-TWaylandSaverWindow* TWaylandSaverPlatform::WindowOf(wl_surface* surface) const {
+void TWaylandSaverPlatform::LendInput(bool lent) {
+  // The host's dialog or the error box goes above the saver and takes the keys: the saver steps
+  // down below the windows meanwhile, and comes back over them after.
+  lent_ = lent;
+  // The user needs the pointer to answer the dialog.
+  if (lent && input_ != nullptr) input_->ShowOwedArrow();
+  for (TWaylandSaverWindow* window : windows_) {
+    if (window->shell_ != nullptr && window->kind_ == TWindowKind::Saver) {
+      window->shell_->Lend(lent);
+    }
+  }
+  wl_display_flush(connection_.Display());
+}
+
+void TWaylandSaverPlatform::DropQueuedInput() {
+  if (input_ == nullptr) return;
+  input_->Listen(nullptr);
+  connection_.Read();
+  input_->Listen(events_);
+}
+
+std::optional<TPoint> TWaylandSaverPlatform::PointerPosition() {
+  if (input_ == nullptr) return std::nullopt;
+  return input_->PointerPosition();
+}
+
+const IPlatformWindow* TWaylandSaverPlatform::WindowOf(wl_surface* surface) const {
   if (surface == nullptr) return nullptr;
   for (TWaylandSaverWindow* window : windows_) {
     if (window->surface_ == surface) return window;
@@ -190,110 +314,56 @@ TWaylandSaverWindow* TWaylandSaverPlatform::WindowOf(wl_surface* surface) const 
   return nullptr;
 }
 
-void TWaylandSaverPlatform::LendInput(bool lent) {
-  // The host's dialog or the error box goes above the saver and takes the keys: the saver steps
-  // down below the windows meanwhile, and comes back over them after.
-  lent_ = lent;
+TPoint TWaylandSaverPlatform::ScreenAt(const IPlatformWindow& window, double x, double y) const {
+  return static_cast<const TWaylandSaverWindow&>(window).ScreenAt(x, y);
+}
+
+bool TWaylandSaverPlatform::NewsWaiting() const {
+  return connection_.News() || std::any_of(windows_.begin(), windows_.end(),
+                                           [](const TWaylandSaverWindow* w) { return w->follow_; });
+}
+
+void TWaylandSaverPlatform::TakeNews() {
+  const bool seats_changed = connection_.TakeSeatsChanged();
+  if (input_ != nullptr) {
+    if (seats_changed) input_->Follow();
+    input_->ShowOwedArrow();
+  }
+  if (connection_.TakeOutputsChanged()) {
+    Deliver(TSaverEvent{TSaverEventKind::MonitorsChanged});
+    // A window follows its output's scale, mode and transform by itself.
+    for (TWaylandSaverWindow* window : windows_) window->follow_ = true;
+  }
   for (TWaylandSaverWindow* window : windows_) {
-    if (window->layer_ == nullptr || window->background_) continue;
-    if (connection_.LayerShellVersion() >= ZWLR_LAYER_SURFACE_V1_SET_LAYER_SINCE_VERSION) {
-      zwlr_layer_surface_v1_set_layer(window->layer_, lent ? ZWLR_LAYER_SHELL_V1_LAYER_BOTTOM
-                                                           : ZWLR_LAYER_SHELL_V1_LAYER_OVERLAY);
-    }
-    zwlr_layer_surface_v1_set_keyboard_interactivity(
-        window->layer_, lent ? ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_NONE
-                             : ZWLR_LAYER_SURFACE_V1_KEYBOARD_INTERACTIVITY_EXCLUSIVE);
-    wl_surface_commit(window->surface_);
+    if (window->follow_) window->Follow();
   }
   wl_display_flush(connection_.Display());
 }
 
-void TWaylandSaverPlatform::DropQueuedInput() {
-  if (input_ == nullptr) return;
-  Take(0);
-  input_->Notes().clear();
+void TWaylandSaverPlatform::HandlePendingMessages() {
+  // After a wait that saw something come, only that is read; any other look reads everything.
+  const TWaylandConnection::TReady seen = seen_.value_or(TWaylandConnection::TReady{true, true});
+  seen_.reset();
+  if (seen.other && end_signals_.Taken()) Deliver(TSaverEvent{TSaverEventKind::EndRequest});
+  if (seen.compositor) connection_.Read();
+  TakeNews();
 }
 
-std::optional<TPoint> TWaylandSaverPlatform::PointerPosition() {
-  wl_surface* surface = nullptr;
-  double x = 0;
-  double y = 0;
-  if (input_ == nullptr || !input_->PointerAt(surface, x, y)) return std::nullopt;
-  const TWaylandSaverWindow* window = WindowOf(surface);
-  if (window == nullptr) return std::nullopt;
-  return window->PixelAt(x, y);
-}
-
-void TWaylandSaverPlatform::Take(int32_t timeout_ms) {
-  signal_ready_ = connection_.Pump(timeout_ms, end_signals_.Descriptor()) || signal_ready_;
-  if (connection_.TakeOutputsChanged()) outputs_changed_ = true;
-  if (connection_.TakeSeatsChanged() && input_ != nullptr) input_->Follow();
-}
-
-bool TWaylandSaverPlatform::Waiting() const {
-  return outputs_changed_ || !unpainted_.empty() ||
-         (input_ != nullptr && !input_->Notes().empty()) ||
-         std::any_of(windows_.begin(), windows_.end(), [](auto* w) { return w->closed_; });
-}
-
-void TWaylandSaverPlatform::Deliver(const TInputNote& note, ISaverEvents& events) {
-  TWaylandSaverWindow* window = WindowOf(note.surface);
-  TSaverEvent event{note.kind, 0, TPoint{0, 0}, window};
-  if (note.kind == TSaverEventKind::MouseMove) {
-    if (window == nullptr) return;
-    event.Position = window->PixelAt(note.x, note.y);
+bool TWaylandSaverPlatform::WaitForInput(int32_t milliseconds) {
+  // What a roundtrip or a handler's request has already brought is there at once.
+  if (NewsWaiting()) {
+    seen_ = TWaylandConnection::TReady{};
+    return true;
   }
-  events.Deliver(event);
-}
-
-void TWaylandSaverPlatform::HandlePendingMessages(ISaverEvents& events) {
-  // An idle turn reads only what the wait before it saw come (it read the connection itself).
-  if (std::exchange(signal_ready_, false) && end_signals_.Taken()) {
-    events.Deliver(TSaverEvent{TSaverEventKind::EndRequest});
-    return;
-  }
-  if (!std::exchange(waited_, false)) Take(0);
-  if (std::exchange(outputs_changed_, false)) {
-    events.Deliver(TSaverEvent{TSaverEventKind::MonitorsChanged});
-  }
-  while (!unpainted_.empty() && events.Running()) {
-    TWaylandSaverWindow* window = unpainted_.front();
-    unpainted_.erase(unpainted_.begin());
-    events.Deliver(TSaverEvent{TSaverEventKind::Paint, 0, TPoint{0, 0}, window});
-  }
-  std::vector<TInputNote>& notes = Input().Notes();
-  while (!notes.empty() && events.Running()) {
-    const TInputNote note = notes.front();
-    notes.erase(notes.begin());
-    Deliver(note, events);
-  }
-  for (size_t i = 0; i < windows_.size() && events.Running(); ++i) {
-    TWaylandSaverWindow* window = windows_[i];
-    if (!window->closed_) continue;
-    // An output that goes closes its surface too; that is the monitors' change, and the news of
-    // the output's end may still be on its way.
-    connection_.Roundtrip();
-    if (connection_.TakeOutputsChanged()) {
-      events.Deliver(TSaverEvent{TSaverEventKind::MonitorsChanged});
-      return;
-    }
-    window->closed_ = false;
-    window->DropLayerSurface();
-    events.Deliver(TSaverEvent{TSaverEventKind::CloseRequest, 0, TPoint{0, 0}, window});
-    // A close that was refused (the password) leaves the saver up: the surface comes back.
-    if (events.Running() && std::find(windows_.begin(), windows_.end(), window) != windows_.end()) {
-      window->MakeLayerSurface();
-    }
-  }
-}
-
-void TWaylandSaverPlatform::WaitForInput(int32_t milliseconds) {
-  if (Waiting()) return;
-  Take(milliseconds);
-  waited_ = true;
+  const TWaylandConnection::TReady ready =
+      connection_.Wait(milliseconds, end_signals_.Descriptor());
+  if (!ready.compositor && !ready.other) return false;
+  seen_ = ready;
+  return true;
 }
 
 void TWaylandSaverPlatform::RaiseRequestErrors(bool) {
+  // The compositor ends the connection at a request's error: there is nothing to wait for.
   connection_.RaiseError();
 }
 
@@ -301,24 +371,10 @@ int64_t TWaylandSaverPlatform::Now() {
   return MonotonicNanoseconds();
 }
 
-void TWaylandSaverPlatform::ShowError(const std::string& title, const std::string& text) {
+void TWaylandSaverPlatform::ShowError(const std::string& title, const std::string& text,
+                                      IPlatformWindow*) {
+  // The box is an X window (XWayland's), which no Wayland surface can own.
   error_box_(title, text);
-}
-
-bool TWaylandSaverPlatform::Settle(int32_t timeout_ms) {
-  const int64_t deadline = Now() + static_cast<int64_t>(timeout_ms) * 1000000;
-  for (;;) {
-    bool settled = true;
-    for (TWaylandSaverWindow* window : windows_) {
-      window->Present();
-      settled = settled && window->configured_ && window->presenter_.Shown() &&
-                window->presenter_.Settled();
-    }
-    if (settled) return true;
-    const int64_t left = (deadline - Now()) / 1000000;
-    if (left <= 0) return false;
-    Take(static_cast<int32_t>(std::min<int64_t>(left, 20)));
-  }
 }
 
 }  // namespace zarmok::wl

@@ -1,7 +1,7 @@
-// The saver on a Wayland compositor with the layer shell: one layer surface per output, above
-// every window for the full-screen saver (taking the keyboard) or below all of them for the
-// desktop's background, and the compositor's news translated into the session's events. Every
-// rule of the saver lives in the core; this only translates.
+// The saver on a Wayland compositor: a surface per output, shown by the shell as the saver's
+// kind of window asks (a layer surface above every window for the full-screen saver, below all
+// of them for the desktop's background), and the compositor's news translated into the
+// session's events.
 #pragma once
 
 #include <wayland-client.h>
@@ -17,112 +17,140 @@
 #include "posix/end_signals.h"
 #include "wl_connection.h"
 #include "wl_input.h"
+#include "wl_monitors.h"
 #include "wl_present.h"
 #include "wl_running.h"
 
-struct zwlr_layer_surface_v1;
+struct wp_viewport;
 
 namespace zarmok::wl {
 
 class TWaylandSaverPlatform;
 
+enum class TWindowKind {
+  Saver,      // the full-screen saver: above every window, taking the keyboard
+  Wallpaper,  // the desktop's background: below every window, taking no input
+};
+
+// What the shell makes of a window's surface: its role. The shell tells the window the size it
+// gives the surface (Configured) and that it took the surface away (Closed).
+class TWaylandShellSurface {
+ public:
+  virtual ~TWaylandShellSurface() = default;
+  // The keyboard goes to the surface from its next commit on.
+  virtual void TakeKeyboard() = 0;
+  // While lent, the surface stays below the host's dialogs and error boxes and leaves them the
+  // keyboard.
+  virtual void Lend(bool lent) = 0;
+};
+
 class TWaylandSaverWindow final : public IPlatformWindow {
  public:
-  TWaylandSaverWindow(TWaylandSaverPlatform& platform, bool background);
+  TWaylandSaverWindow(TWaylandSaverPlatform& platform, TWindowKind kind);
   ~TWaylandSaverWindow() override;
 
-  int32_t ClientWidth() override { return presenter_.Width(); }
-  int32_t ClientHeight() override { return presenter_.Height(); }
-  IDrawSurface& Canvas() override { return presenter_.Drawing(); }
   // No other program can name a Wayland surface.
   TWindowHandle Handle() override { return 0; }
-  // `area` is an output's pixel area (TOutput::PixelArea): the window goes to that output.
+  // `area` is an output's (PixelArea): the window goes to that output and takes its pixels.
   void Place(const TWindowRect& area) override;
   void Show() override;
-  void Present() override { presenter_.Present(); }
+  void Blit(const TRasterCanvas& picture, const TDirtyRect* rects, int count) override {
+    presenter_.Blit(picture, rects, count);
+  }
+
+  // The shell's news: the surface's size in its units (0: the shell leaves it to the window),
+  // and the end of the surface.
+  void Configured(int32_t width, int32_t height);
+  void Closed();
 
  private:
   friend class TWaylandSaverPlatform;
 
-  void MakeLayerSurface();
-  void DropLayerSurface();
-  // A Paint is owed: the picture was made anew at another size.
-  void PictureLost();
-  // A place on the surface, in its units, as a place in the monitors' pixels.
-  TPoint PixelAt(double x, double y) const;
-  int32_t Scale() const;
-  static void Configure(void* data, zwlr_layer_surface_v1* layer, uint32_t serial, uint32_t width,
-                        uint32_t height);
-  static void Closed(void* data, zwlr_layer_surface_v1* layer);
+  void MakeSurface();
+  void DropSurface();
+  // Takes the surface's size and its output's scale, mode and transform as they are now: a
+  // picture of another size is told as Resized, another scale alone as Paint.
+  void Follow();
+  void TellSize(const TPixelSize& pixels);
+  TPoint ScreenAt(double x, double y) const;
 
   TWaylandSaverPlatform& platform_;
-  const bool background_;
-  wl_surface* surface_ = nullptr;
-  zwlr_layer_surface_v1* layer_ = nullptr;
+  const TWindowKind kind_;
   // The output it covers (the wl_output global's name), 0 before it is placed.
   uint32_t output_ = 0;
   TWindowRect area_;
   bool shown_ = false;
-  bool configured_ = false;
-  // The compositor closed the layer surface.
-  bool closed_ = false;
+  wl_surface* surface_ = nullptr;
+  wp_viewport* viewport_ = nullptr;
+  std::unique_ptr<TWaylandShellSurface> shell_;
+  // The size the shell gave the surface, once it has.
+  std::optional<TPixelSize> configured_;
+  // How the picture is laid out on the surface now; none before the surface is configured.
+  std::optional<TSurfaceLayout> layout_;
+  // The picture's size the session was told of.
+  TPixelSize told_;
+  // The surface or its output changed since the window last followed them.
+  bool follow_ = false;
   TWaylandPresenter presenter_;
 };
 
-class TWaylandSaverPlatform final : public ISaverPlatform {
+class TWaylandSaverPlatform final : public ISaverPlatform, private ISurfaceWindows {
  public:
   using TErrorBox = std::function<void(const std::string& title, const std::string& text)>;
+  using TDiagnostic = std::function<void(const std::string& line)>;
 
-  // `end_signals`: the signals that end the program, caught while a saver surface is shown.
-  // `running`: the session's running flag.
+  // `end_signals`: the desktop's, caught from the first run on. `running`: the running flag.
+  // `diagnostic`: a line on the program's error stream.
   TWaylandSaverPlatform(TWaylandConnection& connection, TEndSignals& end_signals,
-                        TRunningLock& running, TErrorBox error_box);
+                        TRunningFlag& running, TErrorBox error_box, TDiagnostic diagnostic);
   ~TWaylandSaverPlatform() override;
   TWaylandSaverPlatform(const TWaylandSaverPlatform&) = delete;
   TWaylandSaverPlatform& operator=(const TWaylandSaverPlatform&) = delete;
 
+  void Listen(ISaverEvents* events) override;
+  // The compositor's latest news first: an output's surface may close before the output goes.
   std::vector<TMonitor> Monitors() override;
   // Throws the window-creation error for a preview: Wayland has no pane to draw in.
-  std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent) override;
-  std::unique_ptr<IPlatformWindow> CreateWallpaperWindow() override;
-  void SetScreenSaverRunning(bool running) override { running_.Hold(running); }
+  std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent,
+                                                     const TWindowRect& birth) override;
+  std::unique_ptr<IPlatformWindow> CreateWallpaperWindow(const TWindowRect& birth) override;
+  void SetScreenSaverRunning(bool running) override;
   void SetPointerVisible(bool visible) override { Input().SetPointerVisible(visible); }
+  bool TakeKeyboard(IPlatformWindow& window) override;
   void LendInput(bool lent) override;
   void DropQueuedInput() override;
   std::optional<TPoint> PointerPosition() override;
-  void HandlePendingMessages(ISaverEvents& events) override;
-  void WaitForInput(int32_t milliseconds) override;
+  void HandlePendingMessages() override;
+  bool WaitForInput(int32_t milliseconds) override;
   void RaiseRequestErrors(bool settle) override;
   int64_t Now() override;
-  void ShowError(const std::string& title, const std::string& text) override;
-
-  // Waits (up to `timeout_ms`) until every window has shown everything drawn on it; false when
-  // the time ran out first.
-  bool Settle(int32_t timeout_ms);
+  void ShowError(const std::string& title, const std::string& text,
+                 IPlatformWindow* owner) override;
 
  private:
   friend class TWaylandSaverWindow;
+  class TLayerSurface;
 
   TWaylandInput& Input();
-  // The window whose surface this is, or null.
-  TWaylandSaverWindow* WindowOf(wl_surface* surface) const;
-  // Takes what arrived, and follows the seats.
-  void Take(int32_t timeout_ms);
-  bool Waiting() const;
-  void Deliver(const TInputNote& note, ISaverEvents& events);
+  std::unique_ptr<TWaylandShellSurface> MakeShellSurface(TWaylandSaverWindow& window);
+  void Deliver(const TSaverEvent& event);
+  // Hands on what the compositor's events changed: seats, outputs, the windows' surfaces.
+  void TakeNews();
+  bool NewsWaiting() const;
+  // ISurfaceWindows
+  const IPlatformWindow* WindowOf(wl_surface* surface) const override;
+  TPoint ScreenAt(const IPlatformWindow& window, double x, double y) const override;
 
   TWaylandConnection& connection_;
   TEndSignals& end_signals_;
-  TRunningLock& running_;
+  TRunningFlag& running_;
   TErrorBox error_box_;
+  TDiagnostic diagnostic_;
+  ISaverEvents* events_ = nullptr;
   std::unique_ptr<TWaylandInput> input_;
   std::vector<TWaylandSaverWindow*> windows_;
-  // Windows whose picture was lost (made anew at another size) and not yet painted again.
-  std::vector<TWaylandSaverWindow*> unpainted_;
-  bool outputs_changed_ = false;
-  // Whether the loop's wait has just read the connection, and saw an end signal come.
-  bool waited_ = false;
-  bool signal_ready_ = true;
+  // What the last wait that saw something arrive saw; nothing when the next look reads all.
+  std::optional<TWaylandConnection::TReady> seen_;
   bool lent_ = false;
 };
 
