@@ -10,8 +10,8 @@
 #include "host.h"
 #include "posix/password_posix.h"
 #include "posix/user_config.h"
+#include "x11_connection.h"
 #include "x11_desktop.h"
-#include "x11_display.h"
 #ifdef ZARMOK_WAYLAND
 #include "wl_connection.h"
 #include "wl_desktop.h"
@@ -25,12 +25,12 @@ bool LoopStatsWanted() {
   return wanted != nullptr && wanted[0] != '\0' && wanted[0] != '0';
 }
 
+#ifdef ZARMOK_WAYLAND
 std::string_view Variable(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? std::string_view(value) : std::string_view();
 }
 
-#ifdef ZARMOK_WAYLAND
 // Whether the Wayland back end serves this start. ZARMOK_BACKEND=x11 or =wayland forces one.
 // The settings dialog and a preview's pane are X windows: where the session has an X display
 // (XWayland) they are X11's, forced or not. Otherwise Wayland serves a session whose compositor
@@ -71,11 +71,9 @@ int main(int argc, char** argv) {
     return zarmok::RunProgram(arguments, desktop);
   }
 #endif
-  zarmok::x11::TX11Desktop desktop(connection,
-                                   {profile, passwords,
-                                    [&](const std::string& ini_path, zarmok::TWindowHandle owner) {
-                                      return ui.RunSettingsDialog(profile, ini_path, owner);
-                                    },
-                                    error_box, LoopStatsWanted()});
+  zarmok::x11::TX11Desktop desktop(connection, {profile, passwords, error_box, LoopStatsWanted()},
+                                   [&](const std::string& ini_path, zarmok::TWindowHandle owner) {
+                                     return ui.RunSettingsDialog(profile, ini_path, owner);
+                                   });
   return zarmok::RunProgram(arguments, desktop);
 }

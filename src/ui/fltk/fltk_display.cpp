@@ -223,6 +223,10 @@ void ShowDialogWindow(Fl_Window& window) {
   SetDialogHints(xid);
 }
 
+void WaitWhileShown(Fl_Window& window) {
+  while (window.shown() && !x11::ConnectionLost(fl_display)) Fl::wait();
+}
+
 const char* InstalledFace(const TFontRequest& font) {
   return ChooseFontFace(font, FaceInstalled);
 }
@@ -236,8 +240,9 @@ bool TFltkUi::Open() {
     return false;
   }
   fl_open_display(display);
-  // FLTK's handler of a lost connection ends the program its own way.
-  connection_.KeepLostConnectionReport();
+  // FLTK's handlers of X errors and of a lost connection report them and end the program their
+  // own way.
+  connection_.TakeBackErrorHandlers();
   SetToolkitOptions();
   FcInit();
   // FLTK's Xft names start with ' ' (plain) or 'P' (bold italic).

@@ -6,7 +6,7 @@
 
 #include "errors.h"
 #include "platform.h"
-#include "x11_display.h"
+#include "x11_connection.h"
 
 namespace zarmok::ui {
 

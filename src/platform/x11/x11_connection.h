@@ -1,4 +1,5 @@
-// The program's connection to the X server, and X errors turned into the program's own errors.
+// The program's connection to the X server: its X errors turned into the program's own, and its
+// loss left for the program's loops to notice and report.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -16,9 +17,16 @@ struct TPendingError {
   std::string text;
 };
 
+// Whether the display's connection to its server is gone. Xlib then answers every call without
+// reaching the server, but only so far: the requests made meanwhile fill its buffer, which it no
+// longer empties, and one more request past it crashes, as does waiting for an event on an
+// empty queue. A loop that sees the loss ends the program at once.
+bool ConnectionLost(Display* display);
+
 // One connection for the whole program: the saver's windows, the settings dialog and the message
-// boxes all use it. Its X errors are its own (handled on this display only, not through Xlib's
-// process-wide handler), and a lost connection is reported as the program's error.
+// boxes all use it. Its X errors are recorded for the program to raise as its own errors. Its
+// loss does not end the program behind its back: the loop that reads
+// the connection next raises it as the program's error.
 class TX11Connection {
  public:
   TX11Connection() = default;
@@ -31,9 +39,14 @@ class TX11Connection {
   Display* Open();
   // The display if it is open, else null.
   Display* Get() const { return display_; }
-  // A toolkit that takes the connection on sets Xlib's handler of a lost connection to its own,
-  // which ends the program its own way; this puts the program's report back.
-  void KeepLostConnectionReport();
+  // A toolkit that takes the connection on sets Xlib's handlers of X errors and of a lost
+  // connection to its own, which report them and end the program their own way; this puts the
+  // program's back.
+  void TakeBackErrorHandlers();
+
+  bool Lost() const { return display_ != nullptr && ConnectionLost(display_); }
+  // Throws the loss as the program's error, if the connection is lost.
+  void RaiseLoss() const;
 
   // The first error since the last call, and forgets it.
   TPendingError TakePendingError();
@@ -64,13 +77,5 @@ class TErrorTrap {
  private:
   TX11Connection& connection_;
 };
-
-// True when a top-level window of the saver's class exists: a direct child of the root whose
-// WM_CLASS class is "TDesktopWindow", or the client window (the one with WM_STATE) inside a
-// window manager's frame. Windows inside clients (a preview in its pane) are never looked at.
-bool FindTopLevelSaver(TX11Connection& connection);
-
-// Whether `id` names a window that exists now.
-bool WindowExists(TX11Connection& connection, unsigned long id);
 
 }  // namespace zarmok::x11
