@@ -4,7 +4,7 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config git clang-format
   googletest libgtest-dev libgmock-dev
-  libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxss-dev libpng-dev libsimpleini-dev libfltk1.3-dev libfontconfig-dev
+  libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxss-dev libpng-dev libsimpleini-dev libfltk1.3-dev libfontconfig-dev libxft-dev
   libwayland-dev libwayland-bin wayland-protocols librust-wayland-protocols-dev plasma-wayland-protocols
   g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64
   xvfb xserver-xephyr xauth xdotool x11-utils x11-xserver-utils imagemagick

@@ -1,5 +1,6 @@
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xft/Xft.h>
 #include <X11/Xutil.h>
 #include <fontconfig/fontconfig.h>
 #include <langinfo.h>
@@ -140,6 +141,21 @@ class TScopedNobodyFiles {
   bool root_;
 };
 
+// Xft draws text through the X server's compositing only in true colour: on a display whose
+// visual is colour-mapped (8 bits) every label came out as a black bar. There it draws the text
+// itself and sends it as an image, the user's other font settings kept.
+void DrawTextWithoutRender(Display* display) {
+  const int screen = DefaultScreen(display);
+  if (DefaultVisual(display, screen)->c_class == TrueColor) return;
+  FcPattern* defaults = FcPatternCreate();
+  if (defaults == nullptr) return;
+  XftDefaultSubstitute(display, screen, defaults);
+  FcPatternDel(defaults, XFT_RENDER);
+  FcPatternAddBool(defaults, XFT_RENDER, FcFalse);
+  // Xft owns the pattern from now on.
+  XftDefaultSet(display, defaults);
+}
+
 void SetToolkitOptions() {
   {
     const TScopedHome home("/dev/null");
@@ -245,6 +261,7 @@ bool TFltkUi::Open() {
   connection_.TakeBackErrorHandlers();
   SetToolkitOptions();
   FcInit();
+  DrawTextWithoutRender(display);
   // FLTK's Xft names start with ' ' (plain) or 'P' (bold italic).
   gothic_name_ = std::string(" ") + InstalledFace(kDialogFont);
   product_name_ = std::string(kProductNameFont.bold && kProductNameFont.italic ? "P" : " ") +
