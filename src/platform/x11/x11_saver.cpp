@@ -341,6 +341,8 @@ void TX11SaverPlatform::HandlePendingMessages() {
   if (end_signals_.Taken()) Deliver(TSaverEvent{TSaverEventKind::EndRequest});
   if (display_ == nullptr) return;
   connection_.RaiseLoss();
+  // A loop that never waits sends what it asked for here (the keyboard's focus, say).
+  XFlush(display_);
   XEvent event;
   for (int queued = XEventsQueued(display_, QueuedAfterReading); queued > 0;) {
     XNextEvent(display_, &event);
