@@ -85,12 +85,17 @@ TX11Blitter::TX11Blitter(TX11Connection& connection, Drawable target, Visual* vi
       depth_(depth) {
   gc_ = XCreateGC(display_, target_, 0, nullptr);
   bits_per_pixel_ = BitsPerPixel(display_, depth_);
-  const auto channel = [](unsigned long mask) {
-    return TChannel{std::countr_zero(mask), std::popcount(mask)};
+  const auto place = [](std::array<uint32_t, 256>& values, unsigned long mask) {
+    const int shift = std::countr_zero(mask);
+    const int bits = std::popcount(mask);
+    for (uint32_t value = 0; value < values.size(); ++value) {
+      const unsigned long scaled = bits >= 8 ? value << (bits - 8) : value >> (8 - bits);
+      values[value] = static_cast<uint32_t>((scaled << shift) & mask);
+    }
   };
-  red_ = channel(visual_->red_mask);
-  green_ = channel(visual_->green_mask);
-  blue_ = channel(visual_->blue_mask);
+  place(red_, visual_->red_mask);
+  place(green_, visual_->green_mask);
+  place(blue_, visual_->blue_mask);
   same_layout_ = visual_->c_class == TrueColor && bits_per_pixel_ == 32 &&
                  visual_->red_mask == 0xFF0000 && visual_->green_mask == 0x00FF00 &&
                  visual_->blue_mask == 0x0000FF;
@@ -222,13 +227,7 @@ void TX11Blitter::PutShared(const TRasterCanvas& picture, const TDirtyRect& rect
 
 void TX11Blitter::PutConverted(const TRasterCanvas& picture, const TDirtyRect& rect) {
   const auto pack = [this](uint32_t pixel) {
-    const auto place = [](uint32_t value, const TChannel& channel) {
-      const unsigned long scaled =
-          channel.bits >= 8 ? value << (channel.bits - 8) : value >> (8 - channel.bits);
-      return scaled << channel.shift;
-    };
-    return place((pixel >> 16) & 0xFFu, red_) | place((pixel >> 8) & 0xFFu, green_) |
-           place(pixel & 0xFFu, blue_);
+    return red_[(pixel >> 16) & 0xFFu] | green_[(pixel >> 8) & 0xFFu] | blue_[pixel & 0xFFu];
   };
   for (int row = rect.top; row < rect.bottom; ++row) {
     const uint32_t* from = picture.Pixels() + static_cast<size_t>(row) * picture.Stride();

@@ -6,6 +6,7 @@
 #include <X11/Xlib.h>
 #include <X11/extensions/XShm.h>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -69,14 +70,10 @@ class TX11Blitter {
   // The server lays out pixels of this visual as the picture does (0x00RRGGBB in 32 bits).
   bool same_layout_ = false;
   int bits_per_pixel_ = 0;
-  // Where each of red, green and blue goes in a pixel of the visual, and how many bits it has.
-  struct TChannel {
-    int shift = 0;
-    int bits = 0;
-  };
-  TChannel red_;
-  TChannel green_;
-  TChannel blue_;
+  // Each value of red, green and blue as its part of a pixel of the visual.
+  std::array<uint32_t, 256> red_{};
+  std::array<uint32_t, 256> green_{};
+  std::array<uint32_t, 256> blue_{};
 
   // The picture the images were made for.
   const uint32_t* pixels_ = nullptr;
