@@ -55,7 +55,7 @@ int HandOverError(Display* display, XErrorEvent* error) {
                 static_cast<unsigned>(error->request_code),
                 static_cast<unsigned>(error->minor_code),
                 static_cast<unsigned long>(error->resourceid));
-  connection->Record(TPendingError{true, error->error_code, error->resourceid, detail});
+  connection->Record(detail);
   return 0;
 }
 
@@ -106,17 +106,17 @@ void TX11Connection::RaiseLoss() const {
   if (Lost()) throw EZarmokError(kXConnectionLostMessage);
 }
 
-void TX11Connection::Record(const TPendingError& error) {
+void TX11Connection::Record(const std::string& text) {
   if (trap_depth_ > 0) {
     trap_failed_ = true;
-  } else if (!pending_.pending) {
-    pending_ = error;
+  } else if (!pending_) {
+    pending_ = text;
   }
 }
 
-TPendingError TX11Connection::TakePendingError() {
-  TPendingError taken = pending_;
-  pending_ = TPendingError{};
+std::optional<std::string> TX11Connection::TakePendingError() {
+  std::optional<std::string> taken = std::move(pending_);
+  pending_.reset();
   return taken;
 }
 

@@ -4,18 +4,10 @@
 
 #include <X11/Xlib.h>
 
+#include <optional>
 #include <string>
 
 namespace zarmok::x11 {
-
-// An X error that happened outside any trap: its text, the resource it named, and whether one
-// is pending.
-struct TPendingError {
-  bool pending = false;
-  unsigned char code = 0;
-  unsigned long resource = 0;
-  std::string text;
-};
 
 // Whether the display's connection to its server is gone. Xlib then answers every call without
 // reaching the server, but only so far: the requests made meanwhile fill its buffer, which it no
@@ -25,8 +17,8 @@ bool ConnectionLost(Display* display);
 
 // One connection for the whole program: the saver's windows, the settings dialog and the message
 // boxes all use it. Its X errors are recorded for the program to raise as its own errors. Its
-// loss does not end the program behind its back: the loop that reads
-// the connection next raises it as the program's error.
+// loss does not end the program behind its back: the loop that reads the connection next raises
+// it as the program's error.
 class TX11Connection {
  public:
   TX11Connection() = default;
@@ -48,11 +40,10 @@ class TX11Connection {
   // Throws the loss as the program's error, if the connection is lost.
   void RaiseLoss() const;
 
-  // The first error since the last call, and forgets it.
-  TPendingError TakePendingError();
-  bool ErrorPending() const { return pending_.pending; }
-  // An error of this display, as its error procedure hands it over.
-  void Record(const TPendingError& error);
+  // The text of the first X error since the last call outside any trap, and forgets it.
+  std::optional<std::string> TakePendingError();
+  // An error of this display, as Xlib's handler hands it over.
+  void Record(const std::string& text);
 
  private:
   friend class TErrorTrap;
@@ -60,7 +51,7 @@ class TX11Connection {
   Display* display_ = nullptr;
   int trap_depth_ = 0;
   bool trap_failed_ = false;
-  TPendingError pending_;
+  std::optional<std::string> pending_;
 };
 
 // While a trap lives, X errors are recorded instead of reported: calls whose failure is an

@@ -418,8 +418,9 @@ void TX11SaverPlatform::RaiseRequestErrors(bool settle) {
     XSync(display_, False);
     settled_request_ = NextRequest(display_);
   }
-  const TPendingError error = connection_.TakePendingError();
-  if (error.pending) throw EZarmokError(error.text);
+  if (const std::optional<std::string> error = connection_.TakePendingError()) {
+    throw EZarmokError(*error);
+  }
 }
 
 }  // namespace zarmok::x11
