@@ -187,20 +187,30 @@ void TX11Blitter::Blit(const TRasterCanvas& picture, const TDirtyRect* rects, in
     Follow(picture);
   }
   if (width_ <= 0 || height_ <= 0) return;
+  const auto large = [](const TDirtyRect& r) {
+    return int64_t{r.right - r.left} * (r.bottom - r.top) >= kSharedPutPixels;
+  };
+  // The segment is written only while the server has read all of it: once it is free, every
+  // large rectangle of the step goes through it, and only the last asks for the server's news.
+  // While it is still the server's they go inside the request: the step never waits for it.
+  int last_shared = -1;
+  if (same_layout_ && shared_ != nullptr && !shared_busy_) {
+    for (int i = 0; i < count; ++i) {
+      if (!rects[i].Empty() && large(rects[i])) last_shared = i;
+    }
+  }
   for (int i = 0; i < count; ++i) {
     const TDirtyRect& rect = rects[i];
     if (rect.Empty()) continue;
     if (!same_layout_) {
       PutConverted(picture, rect);
-    } else if (shared_ != nullptr && !shared_busy_ &&
-               int64_t{rect.right - rect.left} * (rect.bottom - rect.top) >= kSharedPutPixels) {
-      PutShared(picture, rect);
+    } else if (i <= last_shared && large(rect)) {
+      PutShared(picture, rect, i == last_shared);
     } else {
-      // Also while the segment is still the server's: the step never waits for it.
       PutDirect(rect);
     }
   }
-  // Sent with the loop's next wait, which flushes what is queued before it sleeps.
+  // Sent with the loop's next look or wait, which flushes what is queued.
 }
 
 void TX11Blitter::Put(XImage& image, const TDirtyRect& rect) {
@@ -213,7 +223,7 @@ void TX11Blitter::PutDirect(const TDirtyRect& rect) {
   Put(direct_, rect);
 }
 
-void TX11Blitter::PutShared(const TRasterCanvas& picture, const TDirtyRect& rect) {
+void TX11Blitter::PutShared(const TRasterCanvas& picture, const TDirtyRect& rect, bool last) {
   const size_t bytes = static_cast<size_t>(rect.right - rect.left) * 4;
   for (int row = rect.top; row < rect.bottom; ++row) {
     std::memcpy(shared_->data + static_cast<size_t>(row) * shared_->bytes_per_line + rect.left * 4,
@@ -221,8 +231,8 @@ void TX11Blitter::PutShared(const TRasterCanvas& picture, const TDirtyRect& rect
   }
   XShmPutImage(display_, target_, gc_, shared_, rect.left, rect.top, origin_x_ + rect.left,
                origin_y_ + rect.top, static_cast<unsigned>(rect.right - rect.left),
-               static_cast<unsigned>(rect.bottom - rect.top), True);
-  shared_busy_ = true;
+               static_cast<unsigned>(rect.bottom - rect.top), last ? True : False);
+  if (last) shared_busy_ = true;
 }
 
 void TX11Blitter::PutConverted(const TRasterCanvas& picture, const TDirtyRect& rect) {

@@ -55,7 +55,7 @@ class TX11Blitter {
   void MakeShared();
   void FreeShared();
   void PutDirect(const TDirtyRect& rect);
-  void PutShared(const TRasterCanvas& picture, const TDirtyRect& rect);
+  void PutShared(const TRasterCanvas& picture, const TDirtyRect& rect, bool last);
   void PutConverted(const TRasterCanvas& picture, const TDirtyRect& rect);
   void Put(XImage& image, const TDirtyRect& rect);
 
