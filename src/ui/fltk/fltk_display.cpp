@@ -1,6 +1,6 @@
 #include <X11/Xatom.h>
-#include <X11/Xlib.h>
 #include <X11/Xft/Xft.h>
+#include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fontconfig/fontconfig.h>
 #include <langinfo.h>
