@@ -11,7 +11,7 @@ set -euo pipefail
 # font for the dialog's captions; xdpyinfo, which run.sh asks whether the X display opens.
 saver_packages=(
   build-essential cmake ninja-build pkg-config
-  libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxss-dev libpng-dev libfltk1.3-dev libfontconfig-dev
+  libx11-dev libxext-dev libxrandr-dev libxinerama-dev libxss-dev libpng-dev libfltk1.3-dev libfontconfig-dev libxft-dev
   libwayland-dev libwayland-bin wayland-protocols librust-wayland-protocols-dev plasma-wayland-protocols
   libsystemd-dev
   fonts-ipafont-gothic x11-utils

@@ -13,8 +13,8 @@
 #include "posix/password_posix.h"
 #include "posix/user_config.h"
 #include "posix/user_locale.h"
+#include "x11_connection.h"
 #include "x11_desktop.h"
-#include "x11_display.h"
 #ifdef ZARMOK_WAYLAND
 #include "wl_connection.h"
 #include "wl_desktop.h"
@@ -97,11 +97,9 @@ int main(int argc, char** argv) {
     }
   }
 #endif
-  zarmok::x11::TX11Desktop desktop(connection,
-                                   {profile, passwords,
-                                    [&](const std::string& ini_path, zarmok::TWindowHandle owner) {
-                                      return ui.RunSettingsDialog(profile, ini_path, owner);
-                                    },
-                                    error_box, LoopStatsWanted()});
+  zarmok::x11::TX11Desktop desktop(connection, {profile, passwords, error_box, LoopStatsWanted()},
+                                   [&](const std::string& ini_path, zarmok::TWindowHandle owner) {
+                                     return ui.RunSettingsDialog(profile, ini_path, owner);
+                                   });
   return zarmok::RunProgram(arguments, desktop);
 }

@@ -18,6 +18,21 @@ inline constexpr const char* kNotSecondsMessage = "'%s' は秒数ではありま
 inline constexpr const char* kWallpaperArgument = "--wallpaper";
 inline constexpr const char* kIdleArgument = "--idle";
 inline constexpr const char* kWindowCreateMessage = "ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました";
+// The X11 desktop's reports.
+inline constexpr const char* kXDisplayOpenMessage = "X ディスプレイ '%s' を開けません";
+inline constexpr const char* kXDisplayOpenMessageEn = "Cannot open the X display '%s'";
+inline constexpr const char* kXDisplayPrepareMessage = "X ディスプレイの準備ができません";
+inline constexpr const char* kXDisplayPrepareMessageEn = "Cannot prepare the X display";
+inline constexpr const char* kXConnectionLostMessage = "X サーバーとの接続が切れました";
+inline constexpr const char* kXConnectionLostMessageEn = "The connection to the X server was lost";
+inline constexpr const char* kXIdleTimeMessage =
+    "X サーバーがアイドル時間を知らせません (MIT-SCREEN-SAVER)";
+inline constexpr const char* kXIdleTimeMessageEn =
+    "The X server does not tell its idle time (MIT-SCREEN-SAVER)";
+inline constexpr const char* kXNoTrueColorMessage =
+    "X ディスプレイに描画できる色の形式 (TrueColor) がありません";
+inline constexpr const char* kXNoTrueColorMessageEn =
+    "The X display offers no colour format the saver can draw in (TrueColor)";
 
 // Why a Wayland desktop cannot serve a start, one line each on the error stream: the choice of
 // the back end says them when the X display it falls back to cannot be had either, and they are

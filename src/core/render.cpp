@@ -60,8 +60,8 @@ void DrawFigure(IDrawSurface& canvas, const TPoint* image, const TPoint* mirror,
   }
 }
 
-// The software canvas behind the window's surface, with the damage record of the X11 saver's;
-// no canvas for any other surface (GDI's, or one that passes each call on to two).
+// The software canvas behind the window's surface, with the damage record the session keeps of
+// it; no canvas for any other surface (GDI's, or one that passes each call on to two).
 struct TSoftwareCanvas {
   TRasterCanvas* canvas = nullptr;
   TDamage* damage = nullptr;

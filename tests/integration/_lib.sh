@@ -26,11 +26,11 @@ fail() {
   exit 1
 }
 
-# start_xvfb [WIDTHxHEIGHT]: starts a server on a free display number and exports DISPLAY.
+# start_xvfb [WIDTHxHEIGHT [DEPTH]]: starts a server on a free display number and exports DISPLAY.
 start_xvfb() {
-  local geometry=${1:-1024x768}
+  local geometry=${1:-1024x768} depth=${2:-24}
   # -noreset: a server that resets when its last client leaves refuses the next one meanwhile.
-  start_display_server Xvfb Xvfb -screen 0 "${geometry}x24"
+  start_display_server Xvfb Xvfb -screen 0 "${geometry}x${depth}"
   # Other users of this machine's HOME must not decide the password flag of a test run.
   export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config"
   mkdir -p "$XDG_CONFIG_HOME"
@@ -96,6 +96,32 @@ start_saver() {
   "$SAVER" "$@" 2>"$WORK/err" &
   SAVER_PID=$!
   CLEANUP_PIDS+=("$SAVER_PID")
+}
+
+# wait_for_focus ID [TIMEOUT_S]: waits until the window has the keyboard's focus.
+wait_for_focus() {
+  local deadline=$((SECONDS + ${2:-10}))
+  while [ $SECONDS -lt $deadline ]; do
+    [ "$(xdotool getwindowfocus 2>/dev/null)" = "$(($1))" ] && return 0
+    sleep 0.05
+  done
+  return 1
+}
+
+# wait_exit_ms PID TIMEOUT_MS: as wait_exit, watching every 5 ms; sets ELAPSED_MS to the time
+# the process took to end from the call.
+wait_exit_ms() {
+  local pid=$1 start
+  start=$(date +%s%N)
+  EXIT_CODE=
+  while kill -0 "$pid" 2>/dev/null; do
+    ELAPSED_MS=$((($(date +%s%N) - start) / 1000000))
+    [ "$ELAPSED_MS" -lt "$2" ] || return 1
+    sleep 0.005
+  done
+  ELAPSED_MS=$((($(date +%s%N) - start) / 1000000))
+  EXIT_CODE=0
+  wait "$pid" || EXIT_CODE=$?
 }
 
 # no_saver_left: fails when a TDesktopWindow or the running flag outlived the saver.

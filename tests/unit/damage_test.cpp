@@ -1,5 +1,6 @@
-// The damage record of the X11 saver window: every painted pixel is sent, close rectangles are
-// sent as one, and the record never holds more than its fixed number of rectangles.
+// The damage record of a saver window's picture: every painted pixel is shown, close
+// rectangles are shown as one, and the record never holds more than its fixed number of
+// rectangles.
 #include <gtest/gtest.h>
 
 #include <array>
@@ -25,7 +26,7 @@ bool Covered(const std::vector<TDirtyRect>& rects, int32_t x, int32_t y) {
   return false;
 }
 
-TEST(X11Damage, FarRectanglesStaySeparateCloseOnesJoin) {
+TEST(Damage, FarRectanglesStaySeparateCloseOnesJoin) {
   TDamage damage;
   damage.SetBounds(1920, 1080);
   damage.Add(10, 10, 20, 20);
@@ -39,7 +40,7 @@ TEST(X11Damage, FarRectanglesStaySeparateCloseOnesJoin) {
   EXPECT_EQ(damage.Count(), 0);
 }
 
-TEST(X11Damage, ClipsToTheWindowAndDropsEmptyRectangles) {
+TEST(Damage, ClipsToTheWindowAndDropsEmptyRectangles) {
   TDamage damage;
   damage.SetBounds(100, 50);
   damage.Add(-10, -10, 5, 5);
@@ -57,7 +58,7 @@ TEST(X11Damage, ClipsToTheWindowAndDropsEmptyRectangles) {
   }
 }
 
-TEST(X11Damage, ManyScatteredFiguresAreAllCoveredWithinTheLimit) {
+TEST(Damage, ManyScatteredFiguresAreAllCoveredWithinTheLimit) {
   std::mt19937 random(7);
   for (int round = 0; round < 50; ++round) {
     TDamage damage;
@@ -83,7 +84,7 @@ TEST(X11Damage, ManyScatteredFiguresAreAllCoveredWithinTheLimit) {
   }
 }
 
-TEST(X11DamageCanvas, EveryPaintedPixelLiesInTheDamage) {
+TEST(DamageCanvas, EveryPaintedPixelLiesInTheDamage) {
   TRasterCanvas canvas(200, 120);
   TDamage damage;
   damage.SetBounds(200, 120);
@@ -109,7 +110,7 @@ TEST(X11DamageCanvas, EveryPaintedPixelLiesInTheDamage) {
   EXPECT_GT(painted, 100);
 }
 
-TEST(X11DamageCanvas, FiguresFarOffTheWindowAddNothing) {
+TEST(DamageCanvas, FiguresFarOffTheWindowAddNothing) {
   TRasterCanvas canvas(64, 64);
   TDamage damage;
   damage.SetBounds(64, 64);

@@ -1,5 +1,6 @@
-// Trails painted from the pixels kept for each figure, as the X11 saver draws them, against the
-// same run drawn figure by figure through a surface that only passes each call on to a canvas.
+// Trails painted from the pixels kept for each figure, as every saver's picture is drawn,
+// against the same run drawn figure by figure through a surface that only passes each call
+// on to a canvas.
 #include <gtest/gtest.h>
 
 #include <algorithm>

@@ -1,19 +1,20 @@
 #include "x11_desktop.h"
 
-#include <cstdio>
-
 #include "errors.h"
 #include "host.h"
-#include "posix/program_path.h"
-#include "posix/user_config.h"
+#include "x11_running.h"
 
 namespace zarmok::x11 {
 
-TX11Desktop::TX11Desktop(TX11Connection& connection, TServices services)
-    : connection_(connection),
-      services_(std::move(services)),
-      platform_(connection, end_signals_, services_.error_box),
-      idle_watch_(connection, end_signals_) {}
+TX11Desktop::TX11Desktop(TX11Connection& connection, TServices services,
+                         TSettingsDialog settings_dialog)
+    : TPosixDesktop(std::move(services)),
+      connection_(connection),
+      settings_dialog_(std::move(settings_dialog)),
+      platform_(
+          connection, EndSignals(),
+          [this](const std::string& title, const std::string& text) { ShowErrorBox(title, text); }),
+      idle_(connection, EndSignals()) {}
 
 Display* TX11Desktop::DisplayOrNull() {
   try {
@@ -54,7 +55,15 @@ void TX11Desktop::GetWindowRect(TWindowHandle handle, TWindowRect& rect) {
 }
 
 bool TX11Desktop::WindowExists(TWindowHandle handle) {
-  return DisplayOrNull() != nullptr && x11::WindowExists(connection_, handle);
+  // X resource ids have 29 bits: a wider handle names no window, and Xlib would send only its
+  // low 32 bits, which may be another window's id.
+  constexpr TWindowHandle kLargestId = 0x1FFFFFFF;
+  if (handle == 0 || handle > kLargestId) return false;
+  Display* display = DisplayOrNull();
+  if (display == nullptr) return false;
+  TErrorTrap trap(connection_);
+  XWindowAttributes attributes{};
+  return XGetWindowAttributes(display, handle, &attributes) != 0 && !trap.Failed();
 }
 
 int TX11Desktop::RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) {
@@ -64,20 +73,14 @@ int TX11Desktop::RunSettingsDialog(const std::string& ini_path, TWindowHandle ow
   } catch (const EZarmokError& error) {
     throw EZarmokError(kWindowCreateMessage, error.what());
   }
-  return services_.settings_dialog(ini_path, owner);
+  const int code = settings_dialog_(ini_path, owner);
+  connection_.RaiseLoss();
+  return code;
 }
 
-std::string TX11Desktop::ProgramPath() {
-  return ProgramFilePath();
-}
-
-std::string TX11Desktop::SettingsFile() {
-  return UserSettingsFilePath();
-}
-
-void TX11Desktop::WriteDiagnostic(const std::string& line) {
-  std::fprintf(stderr, "%s\n", line.c_str());
-  std::fflush(stderr);
+void TX11Desktop::ReportUnhandledError(const std::string& title, const std::string& message) {
+  if (connection_.Lost()) return;
+  TPosixDesktop::ReportUnhandledError(title, message);
 }
 
 }  // namespace zarmok::x11

@@ -1,33 +1,25 @@
 // The services start-up asks of an X11 desktop: the running-saver search, the host's windows
-// named by handle, the settings dialog and the error report, and the saver platform.
+// named by handle, the settings dialog, the saver platform, the desktop's background and the
+// server's idle count, over what every POSIX desktop offers.
 #pragma once
 
 #include <functional>
 #include <string>
 
 #include "platform.h"
-#include "posix/end_signals.h"
-#include "x11_display.h"
+#include "posix/posix_desktop.h"
+#include "x11_connection.h"
 #include "x11_idle.h"
 #include "x11_saver.h"
 
 namespace zarmok::x11 {
 
-class TX11Desktop final : public IStartUpHost {
+class TX11Desktop final : public posix::TPosixDesktop {
  public:
   // The settings dialog on the settings file, transient for `owner` (0: none), until it closes.
   using TSettingsDialog = std::function<int(const std::string& ini_path, TWindowHandle owner)>;
-  using TErrorBox = TX11SaverPlatform::TErrorBox;
 
-  struct TServices {
-    IPrivateProfile& profile;
-    IPasswordHost& passwords;
-    TSettingsDialog settings_dialog;
-    TErrorBox error_box;
-    bool loop_stats = false;
-  };
-
-  TX11Desktop(TX11Connection& connection, TServices services);
+  TX11Desktop(TX11Connection& connection, TServices services, TSettingsDialog settings_dialog);
 
   bool FindTopLevelSaver() override;
   // X11 has no hidden application window: nothing to hide, and the password-change dialog
@@ -38,30 +30,20 @@ class TX11Desktop final : public IStartUpHost {
   void GetWindowRect(TWindowHandle handle, TWindowRect& rect) override;
   bool WindowExists(TWindowHandle handle) override;
   int RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) override;
-  IPasswordHost& Passwords() override { return services_.passwords; }
-  IPrivateProfile& Profile() override { return services_.profile; }
-  std::string ProgramPath() override;
-  std::string SettingsFile() override;
   ISaverPlatform& SaverPlatform() override { return platform_; }
-  void ReportUnhandledError(const std::string& title, const std::string& message) override {
-    services_.error_box(title, message);
-  }
-  void WriteDiagnostic(const std::string& line) override;
-  bool LoopStatsWanted() const override { return services_.loop_stats; }
-  // The saver drawn into the root window, and a watch of the X server's idle time.
+  // No box on a connection that is gone: the error stream's line is the whole report.
+  void ReportUnhandledError(const std::string& title, const std::string& message) override;
   bool OffersWallpaper() const override { return true; }
-  bool OffersIdleWatch() const override { return true; }
-  bool WaitForIdle(int32_t seconds) override { return idle_watch_.Wait(seconds); }
+  IIdleSource* IdleSource() override { return &idle_; }
 
  private:
   // The display for a service whose failure passes without notice; null when there is none.
   Display* DisplayOrNull();
 
   TX11Connection& connection_;
-  TServices services_;
-  TEndSignals end_signals_;
+  TSettingsDialog settings_dialog_;
   TX11SaverPlatform platform_;
-  TX11IdleWatch idle_watch_;
+  TX11IdleSource idle_;
 };
 
 }  // namespace zarmok::x11

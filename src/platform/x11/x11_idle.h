@@ -1,34 +1,34 @@
-// The idle watch on X11: the X server's own count of the user's idleness (the MIT-SCREEN-SAVER
-// extension), which the desktop's inhibitors reach the way the server applies them.
+// The desktop's idle count on X11: the X server's own (the MIT-SCREEN-SAVER extension), which a
+// video player's heartbeat (XResetScreenSaver) restarts as input does, and its own saver's state,
+// which shows a suspension (XScreenSaverSuspend) once that saver is due.
 #pragma once
 
-#include <cstdint>
-#include <optional>
-
+#include "platform.h"
 #include "posix/end_signals.h"
-#include "x11_display.h"
+#include "x11_connection.h"
 
 namespace zarmok::x11 {
 
-class TX11IdleWatch {
+class TX11IdleSource final : public IIdleSource {
  public:
-  TX11IdleWatch(TX11Connection& connection, TEndSignals& end_signals)
+  // `end_signals`: the desktop's, caught from the first Begin on.
+  TX11IdleSource(TX11Connection& connection, TEndSignals& end_signals)
       : connection_(connection), end_signals_(end_signals) {}
 
-  // Waits until the user has left the server idle for `seconds`, in an idle period that no
-  // earlier call reported: a run that ended without input, or that another saver made needless,
-  // does not start the saver again at once. A video player's heartbeat (XResetScreenSaver)
-  // restarts the server's count as input does; its suspension of the server's own saver
-  // (XScreenSaverSuspend) holds the watch off once that saver is due. False as soon as an end
-  // signal arrives: they stay caught from the first call on, between two runs too. Throws
-  // EZarmokError when the server does not tell its idle time.
-  bool Wait(int32_t seconds);
+  // Throws EZarmokError when there is no display, or the server does not tell its idle time.
+  void Begin(int64_t wanted_ms) override;
+  // Throws EZarmokError(kXConnectionLostMessage) once the server is gone.
+  TIdleReading Read() override;
+  bool Wait(int64_t milliseconds) override;
 
  private:
+  // Reads the connection and forgets what it brought: nothing between two runs needs its events
+  // (a run reads the monitors afresh), and unread they would cut every wait short.
+  void Drain();
+
   TX11Connection& connection_;
   TEndSignals& end_signals_;
-  // When the idle period that the last call reported began, on the program's clock (ms).
-  std::optional<int64_t> reported_since_;
+  Display* display_ = nullptr;
 };
 
 }  // namespace zarmok::x11

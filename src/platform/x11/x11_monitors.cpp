@@ -3,8 +3,6 @@
 #include <X11/extensions/Xinerama.h>
 #include <X11/extensions/Xrandr.h>
 
-#include <algorithm>
-
 namespace zarmok::x11 {
 namespace {
 
@@ -17,53 +15,42 @@ bool Within(const TWindowRect& inner, const TWindowRect& outer) {
          inner.bottom <= outer.bottom;
 }
 
-// Drops each monitor inside another (the later of two equal ones).
-std::vector<TMonitor> Distinct(const std::vector<TMonitor>& all) {
-  std::vector<TMonitor> kept;
-  for (size_t i = 0; i < all.size(); ++i) {
-    bool inside = false;
-    for (size_t j = 0; j < all.size() && !inside; ++j) {
-      if (i == j || !Within(all[i].Area, all[j].Area)) continue;
-      inside = !(all[i].Area == all[j].Area) || j < i;
-    }
-    if (!inside) kept.push_back(all[i]);
-  }
-  return kept;
-}
-
-std::vector<TMonitor> RandrMonitors(Display* display, Window root) {
+bool HasRandrMonitors(Display* display) {
   int event_base = 0;
   int error_base = 0;
   int major = 0;
   int minor = 0;
-  if (!XRRQueryExtension(display, &event_base, &error_base) ||
-      !XRRQueryVersion(display, &major, &minor) || major * 100 + minor < 105) {
-    return {};
-  }
+  return XRRQueryExtension(display, &event_base, &error_base) &&
+         XRRQueryVersion(display, &major, &minor) && major * 100 + minor >= 105;
+}
+
+std::vector<TMonitor> RandrMonitors(Display* display, Window root) {
   int count = 0;
   XRRMonitorInfo* info = XRRGetMonitors(display, root, True, &count);
   std::vector<TMonitor> monitors;
   for (int i = 0; i < count; ++i) {
-    const TMonitor monitor{static_cast<uint64_t>(info[i].name),
-                           Area(info[i].x, info[i].y, info[i].width, info[i].height)};
-    monitors.insert(info[i].primary ? monitors.begin() : monitors.end(), monitor);
+    monitors.push_back(TMonitor{static_cast<uint64_t>(info[i].name),
+                                Area(info[i].x, info[i].y, info[i].width, info[i].height),
+                                info[i].primary != 0, 0});
   }
   if (info != nullptr) XRRFreeMonitors(info);
   return monitors;
 }
 
-std::vector<TMonitor> XineramaMonitors(Display* display) {
+bool HasXinerama(Display* display) {
   int event_base = 0;
   int error_base = 0;
-  if (!XineramaQueryExtension(display, &event_base, &error_base) || !XineramaIsActive(display)) {
-    return {};
-  }
+  return XineramaQueryExtension(display, &event_base, &error_base) && XineramaIsActive(display);
+}
+
+std::vector<TMonitor> XineramaMonitors(Display* display) {
   int count = 0;
   XineramaScreenInfo* info = XineramaQueryScreens(display, &count);
   std::vector<TMonitor> monitors;
   for (int i = 0; i < count; ++i) {
     monitors.push_back(TMonitor{static_cast<uint64_t>(info[i].screen_number) + 1,
-                                Area(info[i].x_org, info[i].y_org, info[i].width, info[i].height)});
+                                Area(info[i].x_org, info[i].y_org, info[i].width, info[i].height),
+                                false, 0});
   }
   if (info != nullptr) XFree(info);
   return monitors;
@@ -72,14 +59,29 @@ std::vector<TMonitor> XineramaMonitors(Display* display) {
 }  // namespace
 
 std::vector<TMonitor> ReadMonitors(Display* display, Window root) {
-  std::vector<TMonitor> monitors = Distinct(RandrMonitors(display, root));
-  if (monitors.empty()) monitors = Distinct(XineramaMonitors(display));
-  if (monitors.empty()) {
+  std::vector<TMonitor> monitors;
+  if (HasRandrMonitors(display)) {
+    monitors = RandrMonitors(display, root);
+  } else if (HasXinerama(display)) {
+    monitors = XineramaMonitors(display);
+  } else {
     XWindowAttributes attributes{};
     XGetWindowAttributes(display, root, &attributes);
-    monitors.push_back(TMonitor{0, Area(0, 0, attributes.width, attributes.height)});
+    monitors.push_back(TMonitor{1, Area(0, 0, attributes.width, attributes.height), true, 0});
   }
+  MarkMirrors(monitors);
   return monitors;
+}
+
+void MarkMirrors(std::vector<TMonitor>& monitors) {
+  for (size_t i = 0; i < monitors.size(); ++i) {
+    for (size_t j = 0; j < monitors.size(); ++j) {
+      if (i == j || !Within(monitors[i].Area, monitors[j].Area)) continue;
+      if (monitors[i].Area == monitors[j].Area && j > i) continue;
+      monitors[i].Mirrors = monitors[j].Id;
+      break;
+    }
+  }
 }
 
 int WatchMonitors(Display* display, Window root) {

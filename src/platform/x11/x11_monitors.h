@@ -1,4 +1,4 @@
-// The monitors of an X screen, and the news of their changes.
+// The monitors of an X screen as the server reports them, and the news of their changes.
 #pragma once
 
 #include <X11/Xlib.h>
@@ -21,10 +21,14 @@ inline unsigned Extent(int32_t from, int32_t to) {
   return static_cast<unsigned>(std::clamp<int64_t>(static_cast<int64_t>(to) - from, 1, 32767));
 }
 
-// RandR's monitors where the server has them, else Xinerama's screens, else the root window;
-// the primary one first. A monitor that lies wholly within another (a mirror of part of it)
-// is no monitor of its own.
+// RandR's monitors where the server has RandR 1.5 (none at all while every output is off), else
+// Xinerama's screens, else the screen itself as the one monitor; in the server's order.
 std::vector<TMonitor> ReadMonitors(Display* display, Window root);
+
+// Marks each monitor that lies wholly within another as showing that one's window: a clone, or
+// a monitor that shows a part of a larger one's picture. Of two equal ones, the later shows the
+// earlier's.
+void MarkMirrors(std::vector<TMonitor>& monitors);
 
 // Asks for the news of monitor changes on `root`: its ConfigureNotify, and RandR's
 // screen-change event where the server has RandR. That event's type, or -1 without RandR.

@@ -1,263 +1,269 @@
 #include "x11_present.h"
 
 #include <X11/Xutil.h>
-#include <poll.h>
 #include <sys/ipc.h>
 #include <sys/shm.h>
 
-#include <array>
-#include <cstdlib>
+#include <bit>
 #include <cstring>
 
 #include "errors.h"
-#include "pacing.h"
-#include "x11_display.h"
+#include "host.h"
 
 namespace zarmok::x11 {
 namespace {
 
-constexpr int64_t kLongestShmWaitNs = 200000000;
+// From this many pixels on, a rectangle goes through shared memory when the segment is free: the
+// server reads it where it lies instead of from the connection.
+constexpr int64_t kSharedPutPixels = 64 * 1024;
+
+constexpr int kNativeByteOrder = std::endian::native == std::endian::little ? LSBFirst : MSBFirst;
+
+int BitsPerPixel(Display* display, int depth) {
+  int count = 0;
+  XPixmapFormatValues* formats = XListPixmapFormats(display, &count);
+  int bits = 0;
+  for (int i = 0; i < count; ++i) {
+    if (formats[i].depth == depth) bits = formats[i].bits_per_pixel;
+  }
+  if (formats != nullptr) XFree(formats);
+  return bits;
+}
+
+// An image header over `data`, laid out in this machine's byte order; Xlib reorders the bytes
+// for a server of the other order.
+bool InitImage(XImage& image, char* data, int width, int height, Visual* visual, int depth,
+               int bits_per_pixel, int bytes_per_line) {
+  image = XImage{};
+  image.width = width;
+  image.height = height;
+  image.format = ZPixmap;
+  image.data = data;
+  image.byte_order = kNativeByteOrder;
+  image.bitmap_unit = 32;
+  image.bitmap_bit_order = kNativeByteOrder;
+  image.bitmap_pad = 32;
+  image.depth = depth;
+  image.bytes_per_line = bytes_per_line;
+  image.bits_per_pixel = bits_per_pixel;
+  image.red_mask = visual->red_mask;
+  image.green_mask = visual->green_mask;
+  image.blue_mask = visual->blue_mask;
+  return XInitImage(&image) != 0;
+}
 
 }  // namespace
 
-void TX11Presenter::Attach(TX11Connection& connection, Window window, GC gc, Visual* visual,
-                           int depth) {
-  Detach();
-  connection_ = &connection;
-  display_ = connection.Get();
-  window_ = window;
-  gc_ = gc;
-  visual_ = visual;
-  depth_ = depth;
-  // A new window starts black, with nothing yet owed to it.
-  canvas_.Resize(width_, height_);
-  damage_.SetBounds(width_, height_);
-  MakeImage();
+TX11Visual ChooseVisual(Display* display) {
+  const int screen = DefaultScreen(display);
+  Visual* fallback = DefaultVisual(display, screen);
+  if (fallback->c_class == TrueColor) {
+    return TX11Visual{fallback, DefaultDepth(display, screen), DefaultColormap(display, screen),
+                      false};
+  }
+  // No 32-bit visual: its fourth byte is coverage, and the picture's is 0 (invisible under a
+  // compositor).
+  for (const int depth : {24, 16, 15, 8}) {
+    XVisualInfo info{};
+    if (XMatchVisualInfo(display, screen, depth, TrueColor, &info) == 0) continue;
+    const Colormap colormap =
+        XCreateColormap(display, RootWindow(display, screen), info.visual, AllocNone);
+    return TX11Visual{info.visual, depth, colormap, true};
+  }
+  throw EZarmokError(kWindowCreateMessage, kXNoTrueColorMessage);
 }
 
-void TX11Presenter::Detach() {
-  FreeImage();
-  connection_ = nullptr;
-  display_ = nullptr;
-  window_ = None;
-  gc_ = nullptr;
-  visual_ = nullptr;
+void FreeVisual(Display* display, const TX11Visual& visual) {
+  if (visual.own_colormap && !ConnectionLost(display)) XFreeColormap(display, visual.colormap);
 }
 
-void TX11Presenter::Resize(int32_t width, int32_t height) {
-  if (width == width_ && height == height_ && image_kind_ != TImageKind::Absent) return;
-  FreeImage();
-  width_ = width;
-  height_ = height;
-  canvas_.Resize(width, height);
-  damage_.SetBounds(width, height);
-  MakeImage();
+TX11Blitter::TX11Blitter(TX11Connection& connection, Drawable target, Visual* visual, int depth)
+    : connection_(connection),
+      display_(connection.Get()),
+      target_(target),
+      visual_(visual),
+      depth_(depth) {
+  gc_ = XCreateGC(display_, target_, 0, nullptr);
+  bits_per_pixel_ = BitsPerPixel(display_, depth_);
+  const auto place = [](std::array<uint32_t, 256>& values, unsigned long mask) {
+    const int shift = std::countr_zero(mask);
+    const int bits = std::popcount(mask);
+    for (uint32_t value = 0; value < values.size(); ++value) {
+      const unsigned long scaled = bits >= 8 ? value << (bits - 8) : value >> (8 - bits);
+      values[value] = static_cast<uint32_t>((scaled << shift) & mask);
+    }
+  };
+  place(red_, visual_->red_mask);
+  place(green_, visual_->green_mask);
+  place(blue_, visual_->blue_mask);
+  same_layout_ = visual_->c_class == TrueColor && bits_per_pixel_ == 32 &&
+                 visual_->red_mask == 0xFF0000 && visual_->green_mask == 0x00FF00 &&
+                 visual_->blue_mask == 0x0000FF;
 }
 
-bool TX11Presenter::TakeCompletion(const XEvent& event) {
-  if (!IsOwnCompletion(event)) return false;
-  shm_busy_ = false;
+TX11Blitter::~TX11Blitter() {
+  FreeShared();
+  if (!connection_.Lost()) XFreeGC(display_, gc_);
+}
+
+void TX11Blitter::Follow(const TRasterCanvas& picture) {
+  FreeShared();
+  pixels_ = picture.Pixels();
+  width_ = picture.Width();
+  height_ = picture.Height();
+  if (width_ <= 0 || height_ <= 0) return;
+  if (same_layout_) {
+    // Xlib only reads the pixels of an image it sends.
+    InitImage(direct_, reinterpret_cast<char*>(const_cast<uint32_t*>(pixels_)), width_, height_,
+              visual_, depth_, 32, picture.Stride() * 4);
+    MakeShared();
+    return;
+  }
+  const int bytes_per_line = (width_ * bits_per_pixel_ + 31) / 32 * 4;
+  converted_bytes_.assign(static_cast<size_t>(bytes_per_line) * height_, 0);
+  if (!InitImage(converted_, converted_bytes_.data(), width_, height_, visual_, depth_,
+                 bits_per_pixel_, bytes_per_line)) {
+    throw EZarmokError(kWindowCreateMessage, kXNoTrueColorMessage);
+  }
+}
+
+void TX11Blitter::MakeShared() {
+  if (!XShmQueryExtension(display_)) return;
+  shared_ = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr,
+                            &shm_, static_cast<unsigned>(width_), static_cast<unsigned>(height_));
+  if (shared_ == nullptr) return;
+  bool attached = false;
+  shm_.shmid =
+      shmget(IPC_PRIVATE, static_cast<size_t>(shared_->bytes_per_line) * height_, IPC_CREAT | 0600);
+  if (shm_.shmid >= 0) {
+    shm_.shmaddr = shared_->data = static_cast<char*>(shmat(shm_.shmid, nullptr, 0));
+    shm_.readOnly = False;
+    if (shm_.shmaddr != reinterpret_cast<char*>(-1)) {
+      TErrorTrap trap(connection_);
+      XShmAttach(display_, &shm_);
+      attached = !trap.Failed();
+    }
+    // Marked for removal at once: the segment goes with the last detach, however the program
+    // ends.
+    shmctl(shm_.shmid, IPC_RMID, nullptr);
+  }
+  if (attached) {
+    completion_type_ = XShmGetEventBase(display_) + ShmCompletion;
+    shared_busy_ = false;
+    return;
+  }
+  if (shm_.shmaddr != nullptr && shm_.shmaddr != reinterpret_cast<char*>(-1)) shmdt(shm_.shmaddr);
+  shared_->data = nullptr;
+  XDestroyImage(shared_);
+  shared_ = nullptr;
+  shm_ = XShmSegmentInfo{};
+}
+
+void TX11Blitter::FreeShared() {
+  if (shared_ == nullptr) return;
+  // The server handles the detach after the puts before it, so a put it is still reading ends
+  // first.
+  if (!connection_.Lost()) XShmDetach(display_, &shm_);
+  shmdt(shm_.shmaddr);
+  shared_->data = nullptr;
+  XDestroyImage(shared_);
+  shared_ = nullptr;
+  shm_ = XShmSegmentInfo{};
+  shared_busy_ = false;
+}
+
+bool TX11Blitter::TakeCompletion(const XEvent& event) {
+  if (shared_ == nullptr || event.type != completion_type_) return false;
+  XShmCompletionEvent completion;
+  std::memcpy(&completion, &event, sizeof completion);
+  if (completion.drawable != target_ || completion.shmseg != shm_.shmseg) return false;
+  shared_busy_ = false;
   return true;
 }
 
-bool TX11Presenter::IsOwnCompletion(const XEvent& event) const {
-  if (image_kind_ != TImageKind::Shared || event.type != shm_completion_) return false;
-  XShmCompletionEvent completion;
-  std::memcpy(&completion, &event, sizeof completion);
-  return completion.drawable == window_ && completion.shmseg == shm_.shmseg;
-}
-
-void TX11Presenter::MakeImage() {
-  if (display_ == nullptr || window_ == None || visual_ == nullptr) return;
-  const int w = width_;
-  const int h = height_;
-  const bool direct_layout = visual_->c_class == TrueColor && (depth_ == 24 || depth_ == 32) &&
-                             visual_->red_mask == 0xFF0000 && visual_->green_mask == 0x00FF00 &&
-                             visual_->blue_mask == 0x0000FF && ImageByteOrder(display_) == LSBFirst;
-  if (direct_layout) {
-    direct_image_ =
-        XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0,
-                     reinterpret_cast<char*>(canvas_.Pixels()), static_cast<unsigned>(w),
-                     static_cast<unsigned>(h), 32, canvas_.Stride() * 4);
-    if (direct_image_ != nullptr && direct_image_->bits_per_pixel != 32) {
-      direct_image_->data = nullptr;
-      XDestroyImage(direct_image_);
-      direct_image_ = nullptr;
-    }
+void TX11Blitter::Blit(const TRasterCanvas& picture, const TDirtyRect* rects, int count) {
+  if (count == 0 || connection_.Lost()) return;
+  if (picture.Pixels() != pixels_ || picture.Width() != width_ || picture.Height() != height_) {
+    Follow(picture);
   }
-  if (direct_image_ != nullptr && XShmQueryExtension(display_)) {
-    image_ = XShmCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, nullptr,
-                             &shm_, static_cast<unsigned>(w), static_cast<unsigned>(h));
-    if (image_ != nullptr && image_->bits_per_pixel == 32) {
-      shm_.shmid =
-          shmget(IPC_PRIVATE, static_cast<size_t>(image_->bytes_per_line) * h, IPC_CREAT | 0600);
-      if (shm_.shmid >= 0) {
-        shm_.shmaddr = image_->data = static_cast<char*>(shmat(shm_.shmid, nullptr, 0));
-        shm_.readOnly = False;
-        bool attached = false;
-        if (shm_.shmaddr != reinterpret_cast<char*>(-1)) {
-          TErrorTrap trap(*connection_);
-          XShmAttach(display_, &shm_);
-          attached = !trap.Failed();
-        }
-        // Marked for removal at once: the segment goes with the last detach, even if the
-        // program does not end by the normal way.
-        shmctl(shm_.shmid, IPC_RMID, nullptr);
-        if (attached) {
-          image_kind_ = TImageKind::Shared;
-          shm_completion_ = XShmGetEventBase(display_) + ShmCompletion;
-          shm_busy_ = false;
-          return;
-        }
-        if (shm_.shmaddr != reinterpret_cast<char*>(-1)) shmdt(shm_.shmaddr);
-      }
-      image_->data = nullptr;
-    }
-    if (image_ != nullptr) XDestroyImage(image_);
-    image_ = nullptr;
-    shm_ = XShmSegmentInfo{};
-  }
-  if (direct_image_ != nullptr) {
-    image_kind_ = TImageKind::Direct;
-    return;
-  }
-  image_ = XCreateImage(display_, visual_, static_cast<unsigned>(depth_), ZPixmap, 0, nullptr,
-                        static_cast<unsigned>(w), static_cast<unsigned>(h), 32, 0);
-  if (image_ == nullptr) throw EZarmokError("X: 画像を作成できません");
-  image_->data = static_cast<char*>(std::calloc(static_cast<size_t>(image_->bytes_per_line), h));
-  image_kind_ = TImageKind::Converted;
-}
-
-void TX11Presenter::FreeImage() {
-  if (direct_image_ != nullptr) {
-    direct_image_->data = nullptr;  // the canvas owns the pixels
-    XDestroyImage(direct_image_);
-    direct_image_ = nullptr;
-  }
-  if (image_ != nullptr && image_kind_ == TImageKind::Shared) {
-    WaitForSharedImage();
-    TErrorTrap trap(*connection_);
-    XShmDetach(display_, &shm_);
-    trap.Failed();
-    shmdt(shm_.shmaddr);
-    image_->data = nullptr;
-    shm_ = XShmSegmentInfo{};
-  }
-  if (image_ != nullptr) XDestroyImage(image_);  // frees a converted copy with it
-  image_ = nullptr;
-  image_kind_ = TImageKind::Absent;
-}
-
-namespace {
-
-// Places an 8-bit channel under a TrueColor mask.
-unsigned long Channel(uint32_t value, unsigned long mask) {
-  if (mask == 0) return 0;
-  int shift = 0;
-  while (((mask >> shift) & 1u) == 0) ++shift;
-  int bits = 0;
-  while (((mask >> (shift + bits)) & 1u) != 0) ++bits;
-  const unsigned long scaled = bits >= 8 ? value << (bits - 8) : value >> (8 - bits);
-  return (scaled << shift) & mask;
-}
-
-}  // namespace
-
-// Below this many pixels a rectangle travels inside the request: cheaper than a shared-memory
-// put, which must wait for the server before the segment is written again.
-constexpr int64_t kSmallPutPixels = 64 * 1024;
-
-void TX11Presenter::Present(bool visible) {
-  canvas_.TakeDirty();  // the damage record is finer; the canvas's own is only reset
-  std::array<TDirtyRect, TDamage::kMaxRects> rects;
-  const int count = damage_.Take(rects);
-  // What changed while the window could not be seen is repainted whole by its next expose.
-  if (count == 0 || !visible) return;
+  if (width_ <= 0 || height_ <= 0) return;
   const auto large = [](const TDirtyRect& r) {
-    return static_cast<int64_t>(r.right - r.left) * (r.bottom - r.top) >= kSmallPutPixels;
+    return int64_t{r.right - r.left} * (r.bottom - r.top) >= kSharedPutPixels;
   };
-  int last_large = -1;
-  if (image_kind_ == TImageKind::Shared) {
+  // The segment is written only while the server has read all of it: once it is free, every
+  // large rectangle of the step goes through it, and only the last asks for the server's news.
+  // While it is still the server's they go inside the request: the step never waits for it.
+  int last_shared = -1;
+  if (same_layout_ && shared_ != nullptr && !shared_busy_) {
     for (int i = 0; i < count; ++i) {
-      if (large(rects[i])) last_large = i;
+      if (!rects[i].Empty() && large(rects[i])) last_shared = i;
     }
-    if (last_large >= 0) WaitForSharedImage();
   }
   for (int i = 0; i < count; ++i) {
-    switch (image_kind_) {
-      case TImageKind::Shared:
-        if (large(rects[i])) {
-          PutShared(rects[i], i == last_large);
-        } else {
-          PutDirect(rects[i]);
+    const TDirtyRect& rect = rects[i];
+    if (rect.Empty()) continue;
+    if (!same_layout_) {
+      PutConverted(picture, rect);
+    } else if (i <= last_shared && large(rect)) {
+      PutShared(picture, rect, i == last_shared);
+    } else {
+      PutDirect(rect);
+    }
+  }
+  // Sent with the loop's next look or wait, which flushes what is queued.
+}
+
+void TX11Blitter::Put(XImage& image, const TDirtyRect& rect) {
+  XPutImage(display_, target_, gc_, &image, rect.left, rect.top, origin_x_ + rect.left,
+            origin_y_ + rect.top, static_cast<unsigned>(rect.right - rect.left),
+            static_cast<unsigned>(rect.bottom - rect.top));
+}
+
+void TX11Blitter::PutDirect(const TDirtyRect& rect) {
+  Put(direct_, rect);
+}
+
+void TX11Blitter::PutShared(const TRasterCanvas& picture, const TDirtyRect& rect, bool last) {
+  const size_t bytes = static_cast<size_t>(rect.right - rect.left) * 4;
+  for (int row = rect.top; row < rect.bottom; ++row) {
+    std::memcpy(shared_->data + static_cast<size_t>(row) * shared_->bytes_per_line + rect.left * 4,
+                picture.Pixels() + static_cast<size_t>(row) * picture.Stride() + rect.left, bytes);
+  }
+  XShmPutImage(display_, target_, gc_, shared_, rect.left, rect.top, origin_x_ + rect.left,
+               origin_y_ + rect.top, static_cast<unsigned>(rect.right - rect.left),
+               static_cast<unsigned>(rect.bottom - rect.top), last ? True : False);
+  if (last) shared_busy_ = true;
+}
+
+void TX11Blitter::PutConverted(const TRasterCanvas& picture, const TDirtyRect& rect) {
+  const auto pack = [this](uint32_t pixel) {
+    return red_[(pixel >> 16) & 0xFFu] | green_[(pixel >> 8) & 0xFFu] | blue_[pixel & 0xFFu];
+  };
+  for (int row = rect.top; row < rect.bottom; ++row) {
+    const uint32_t* from = picture.Pixels() + static_cast<size_t>(row) * picture.Stride();
+    char* to = converted_.data + static_cast<size_t>(row) * converted_.bytes_per_line;
+    switch (bits_per_pixel_) {
+      case 8:
+        for (int x = rect.left; x < rect.right; ++x) {
+          reinterpret_cast<uint8_t*>(to)[x] = static_cast<uint8_t>(pack(from[x]));
         }
         break;
-      case TImageKind::Direct:
-        PutDirect(rects[i]);
+      case 16:
+        for (int x = rect.left; x < rect.right; ++x) {
+          reinterpret_cast<uint16_t*>(to)[x] = static_cast<uint16_t>(pack(from[x]));
+        }
         break;
-      case TImageKind::Converted:
-        PutConverted(rects[i]);
+      case 32:
+        for (int x = rect.left; x < rect.right; ++x) {
+          reinterpret_cast<uint32_t*>(to)[x] = static_cast<uint32_t>(pack(from[x]));
+        }
         break;
-      case TImageKind::Absent:
-        return;
+      default:
+        for (int x = rect.left; x < rect.right; ++x) XPutPixel(&converted_, x, row, pack(from[x]));
+        break;
     }
   }
-  // Sent with the loop's next wait, which flushes what is queued before it sleeps.
-}
-
-void TX11Presenter::PutShared(const TDirtyRect& rect, bool last) {
-  const int x = rect.left;
-  const unsigned w = static_cast<unsigned>(rect.right - rect.left);
-  const uint32_t* source = canvas_.Pixels();
-  for (int row = rect.top; row < rect.bottom; ++row) {
-    std::memcpy(image_->data + static_cast<size_t>(row) * image_->bytes_per_line + x * 4,
-                source + static_cast<size_t>(row) * canvas_.Stride() + x, w * 4);
-  }
-  // Only the last shared put of a step asks for the server's news: the segment is written
-  // again only after all of them.
-  XShmPutImage(display_, window_, gc_, image_, x, rect.top, origin_x_ + x, origin_y_ + rect.top, w,
-               static_cast<unsigned>(rect.bottom - rect.top), last ? True : False);
-  if (last) shm_busy_ = true;
-}
-
-void TX11Presenter::PutDirect(const TDirtyRect& rect) {
-  XPutImage(display_, window_, gc_, direct_image_, rect.left, rect.top, origin_x_ + rect.left,
-            origin_y_ + rect.top, static_cast<unsigned>(rect.right - rect.left),
-            static_cast<unsigned>(rect.bottom - rect.top));
-}
-
-void TX11Presenter::PutConverted(const TDirtyRect& rect) {
-  for (int row = rect.top; row < rect.bottom; ++row) {
-    for (int column = rect.left; column < rect.right; ++column) {
-      const uint32_t pixel = canvas_.PixelAt(column, row);
-      XPutPixel(image_, column, row,
-                Channel((pixel >> 16) & 0xFFu, visual_->red_mask) |
-                    Channel((pixel >> 8) & 0xFFu, visual_->green_mask) |
-                    Channel(pixel & 0xFFu, visual_->blue_mask));
-    }
-  }
-  XPutImage(display_, window_, gc_, image_, rect.left, rect.top, origin_x_ + rect.left,
-            origin_y_ + rect.top, static_cast<unsigned>(rect.right - rect.left),
-            static_cast<unsigned>(rect.bottom - rect.top));
-}
-
-void TX11Presenter::WaitForSharedImage() {
-  // The server reads the segment after XShmPutImage returns and says when it is done; at the
-  // usual pace that news has long arrived when the next step draws. Only that news is taken
-  // from the queue here: every other event waits for the loop. A put that failed (a pane
-  // destroyed under it) sends an error instead, and the wait is bounded in any case.
-  const int64_t deadline = MonotonicNanoseconds() + kLongestShmWaitNs;
-  XEvent event;
-  const auto own = [](Display*, XEvent* candidate, XPointer self) -> Bool {
-    return reinterpret_cast<const TX11Presenter*>(self)->IsOwnCompletion(*candidate) ? True : False;
-  };
-  while (shm_busy_ && !connection_->ErrorPending() && MonotonicNanoseconds() < deadline) {
-    // Each presenter waits for the news of its own image only.
-    if (XCheckIfEvent(display_, &event, own, reinterpret_cast<XPointer>(this))) break;
-    pollfd watch{ConnectionNumber(display_), POLLIN, 0};
-    poll(&watch, 1, 5);
-  }
-  shm_busy_ = false;
+  Put(converted_, rect);
 }
 
 }  // namespace zarmok::x11

@@ -1,6 +1,5 @@
 #include "x11_saver.h"
 
-#include <X11/Xatom.h>
 #include <X11/Xutil.h>
 #include <poll.h>
 
@@ -10,34 +9,60 @@
 #include "errors.h"
 #include "host.h"
 #include "pacing.h"
-#include "session.h"
+#include "x11_input.h"
 #include "x11_monitors.h"
+#include "x11_running.h"
 
 namespace zarmok::x11 {
 namespace {
 
-constexpr int64_t kGrabRetryNs = 250000000;
-constexpr long kInputMask =
-    KeyPressMask | KeyReleaseMask | ButtonPressMask | ButtonReleaseMask | PointerMotionMask;
+TWindowRect Placed(const TWindowRect& area) {
+  const int left = Coordinate(area.left);
+  const int top = Coordinate(area.top);
+  return TWindowRect{left, top, left + static_cast<int32_t>(Extent(area.left, area.right)),
+                     top + static_cast<int32_t>(Extent(area.top, area.bottom))};
+}
+
+bool Overlap(const TWindowRect& a, const TWindowRect& b) {
+  return a.left < b.right && b.left < a.right && a.top < b.bottom && b.top < a.bottom;
+}
+
+TSaverEvent EventOf(TSaverEventKind kind, const IPlatformWindow* window) {
+  TSaverEvent event{kind};
+  event.Window = window;
+  return event;
+}
+
+TSaverEvent Resized(const IPlatformWindow* window, const TWindowRect& area) {
+  TSaverEvent event = EventOf(TSaverEventKind::Resized, window);
+  event.Width = area.right - area.left;
+  event.Height = area.bottom - area.top;
+  return event;
+}
 
 }  // namespace
 
-TX11SaverWindow::TX11SaverWindow(TX11SaverPlatform& platform, Window parent)
-    : platform_(platform), in_pane_(parent != platform.root_) {
+TX11SaverWindow::TX11SaverWindow(TX11SaverPlatform& platform, Window parent,
+                                 const TWindowRect& birth)
+    : platform_(platform) {
   Display* display = platform_.display_;
+  const TX11Visual& visual = platform_.visual_;
+  const TWindowRect area = Placed(birth);
   XSetWindowAttributes attributes{};
-  attributes.background_pixel = BlackPixel(display, DefaultScreen(display));
-  attributes.override_redirect = in_pane_ ? False : True;
-  attributes.event_mask = KeyPressMask | ButtonPressMask | PointerMotionMask | ExposureMask |
-                          VisibilityChangeMask | StructureNotifyMask;
-  XWindowAttributes made{};
+  // Black in every true-colour visual.
+  attributes.background_pixel = 0;
+  attributes.border_pixel = 0;
+  attributes.colormap = visual.colormap;
+  attributes.override_redirect = parent == platform_.root_ ? True : False;
+  attributes.event_mask = kSaverWindowEvents;
   {
     TErrorTrap trap(platform_.connection_);
-    window_ = XCreateWindow(display, parent, 0, 0, kBirthClientWidth, kBirthClientHeight, 0,
-                            CopyFromParent, InputOutput, CopyFromParent,
-                            CWBackPixel | CWOverrideRedirect | CWEventMask, &attributes);
-    const bool described = XGetWindowAttributes(display, window_, &made) != 0;
-    if (trap.Failed() || !described) {
+    window_ = XCreateWindow(
+        display, parent, area.left, area.top, static_cast<unsigned>(area.right - area.left),
+        static_cast<unsigned>(area.bottom - area.top), 0, visual.depth, InputOutput, visual.visual,
+        CWBackPixel | CWBorderPixel | CWColormap | CWOverrideRedirect | CWEventMask, &attributes);
+    if (trap.Failed()) {
+      platform_.connection_.RaiseLoss();
       if (window_ != None) XDestroyWindow(display, window_);
       throw EZarmokError(kWindowCreateMessage);
     }
@@ -46,58 +71,122 @@ TX11SaverWindow::TX11SaverWindow(TX11SaverPlatform& platform, Window parent)
   XSetClassHint(display, window_, &hint);
   XStoreName(display, window_, kApplicationTitle);
   XSetWMProtocols(display, window_, &platform_.wm_delete_, 1);
-  gc_ = XCreateGC(display, window_, 0, nullptr);
-  presenter_.Attach(platform_.connection_, window_, gc_, made.visual, made.depth);
-  presenter_.Resize(kBirthClientWidth, kBirthClientHeight);
+  blitter_.emplace(platform_.connection_, window_, visual.visual, visual.depth);
   platform_.windows_.push_back(this);
-  platform_.ApplyPointer(*this);
+  platform_.ApplyPointer(window_);
 }
 
 TX11SaverWindow::~TX11SaverWindow() {
-  TErrorTrap trap(platform_.connection_);
-  // The keyboard is grabbed on the first window: it passes to the next one.
-  if (platform_.windows_.front() == this) platform_.GrabKeyboard(false);
   std::erase(platform_.windows_, this);
-  presenter_.Detach();
+  blitter_.reset();
+  if (platform_.connection_.Lost()) return;
+  // A host may have destroyed its pane, and the window with it, before the news arrived.
+  TErrorTrap trap(platform_.connection_);
   if (alive_) XDestroyWindow(platform_.display_, window_);
-  XFreeGC(platform_.display_, gc_);
-  if (platform_.windows_.empty()) platform_.end_signals_.Return();
-  platform_.GrabKeyboard(platform_.WantsKeyboard());
-  trap.Failed();
-  platform_.connection_.TakePendingError();
 }
 
 void TX11SaverWindow::Place(const TWindowRect& area) {
-  const unsigned width = Extent(area.left, area.right);
-  const unsigned height = Extent(area.top, area.bottom);
-  XMoveResizeWindow(platform_.display_, window_, Coordinate(area.left), Coordinate(area.top), width,
-                    height);
-  presenter_.Resize(static_cast<int32_t>(width), static_cast<int32_t>(height));
+  const TWindowRect placed = Placed(area);
+  XMoveResizeWindow(platform_.display_, window_, placed.left, placed.top,
+                    static_cast<unsigned>(placed.right - placed.left),
+                    static_cast<unsigned>(placed.bottom - placed.top));
+  platform_.Deliver(Resized(this, placed));
 }
 
 void TX11SaverWindow::Show() {
   XMapRaised(platform_.display_, window_);
-  XFlush(platform_.display_);
-  // A host that ends its saver with a signal, or Ctrl-C in a terminal, ends the loop, so the
-  // tear-down still runs and the running flag does not outlive the saver on the root window.
-  platform_.end_signals_.Hold();
-  platform_.next_grab_try_ = platform_.Now();
+  // The server maps a window nobody manages as it reads the request: once it has answered, the
+  // window is viewable and the keyboard can be given to it.
+  XSync(platform_.display_, False);
+  mapped_ = true;
 }
 
-void TX11SaverWindow::Present() {
-  presenter_.Present(alive_ && mapped_);
+void TX11SaverWindow::Blit(const TRasterCanvas& picture, const TDirtyRect* rects, int count) {
+  if (alive_ && mapped_) blitter_->Blit(picture, rects, count);
+}
+
+void TX11SaverWindow::Raise() {
+  if (alive_) XRaiseWindow(platform_.display_, window_);
+}
+
+TX11WallpaperWindow::TX11WallpaperWindow(TX11SaverPlatform& platform, const TWindowRect& birth)
+    : platform_(platform), area_(Placed(birth)) {
+  Display* display = platform_.display_;
+  XWindowAttributes root{};
+  if (XGetWindowAttributes(display, platform_.root_, &root) == 0) {
+    platform_.connection_.RaiseLoss();
+    throw EZarmokError(kWindowCreateMessage);
+  }
+  if (root.visual->c_class != TrueColor) {
+    throw EZarmokError(kWindowCreateMessage, kXNoTrueColorMessage);
+  }
+  // The blitter's GC clips by the root's children: the pictures go under every window on the
+  // desktop, never over one.
+  blitter_.emplace(platform_.connection_, platform_.root_, root.visual, root.depth);
+  blitter_->SetOrigin(area_.left, area_.top);
+  if (platform_.places_.empty()) platform_.WatchRootExposures(true);
+  platform_.places_.push_back(this);
+}
+
+TX11WallpaperWindow::~TX11WallpaperWindow() {
+  std::erase(platform_.places_, this);
+  blitter_.reset();
+  if (platform_.connection_.Lost()) return;
+  if (shown_) Clear();
+  if (platform_.places_.empty()) platform_.WatchRootExposures(false);
+}
+
+TWindowHandle TX11WallpaperWindow::Handle() {
+  return platform_.root_;
+}
+
+void TX11WallpaperWindow::Place(const TWindowRect& area) {
+  const TWindowRect placed = Placed(area);
+  if (placed == area_) return;
+  // The old place shows the desktop's own background again.
+  if (shown_) Clear();
+  area_ = placed;
+  blitter_->SetOrigin(area_.left, area_.top);
+  platform_.Deliver(Resized(this, area_));
+  // Moved at the same size, the picture is owed to the new place all the same.
+  if (shown_) platform_.Deliver(EventOf(TSaverEventKind::Paint, this));
+}
+
+void TX11WallpaperWindow::Show() {
+  // Nothing is mapped: the root is already on the screen, and its picture is the place's from
+  // the first paint on.
+  shown_ = true;
+  platform_.Deliver(EventOf(TSaverEventKind::Paint, this));
+}
+
+void TX11WallpaperWindow::Blit(const TRasterCanvas& picture, const TDirtyRect* rects, int count) {
+  if (shown_) blitter_->Blit(picture, rects, count);
+}
+
+void TX11WallpaperWindow::Clear() {
+  // The root's own background, whatever it is (a colour, a picture set by another program),
+  // repaints the place; other programs that draw on the root hear of it as of any exposure.
+  XClearArea(platform_.display_, platform_.root_, area_.left, area_.top,
+             static_cast<unsigned>(area_.right - area_.left),
+             static_cast<unsigned>(area_.bottom - area_.top), True);
+  XFlush(platform_.display_);
 }
 
 TX11SaverPlatform::TX11SaverPlatform(TX11Connection& connection, TEndSignals& end_signals,
                                      TErrorBox error_box)
-    : connection_(connection), error_box_(std::move(error_box)), end_signals_(end_signals) {}
+    : connection_(connection), end_signals_(end_signals), error_box_(std::move(error_box)) {}
 
 TX11SaverPlatform::~TX11SaverPlatform() {
-  if (display_ != nullptr && invisible_ != None) XFreeCursor(display_, invisible_);
+  if (display_ == nullptr || connection_.Lost()) return;
+  FreeVisual(display_, visual_);
+  if (invisible_ != None) XFreeCursor(display_, invisible_);
 }
 
 Display* TX11SaverPlatform::Connect() {
-  if (display_ != nullptr) return display_;
+  if (display_ != nullptr) {
+    connection_.RaiseLoss();
+    return display_;
+  }
   try {
     display_ = connection_.Open();
   } catch (const EZarmokError& error) {
@@ -105,7 +194,6 @@ Display* TX11SaverPlatform::Connect() {
     throw EZarmokError(kWindowCreateMessage, error.what());
   }
   root_ = DefaultRootWindow(display_);
-  running_atom_ = XInternAtom(display_, kRunningProperty, False);
   wm_delete_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
   randr_event_ = WatchMonitors(display_, root_);
   const Pixmap blank = XCreatePixmap(display_, root_, 1, 1, 1);
@@ -119,68 +207,116 @@ Display* TX11SaverPlatform::Connect() {
   return display_;
 }
 
+void TX11SaverPlatform::Listen(ISaverEvents* events) {
+  events_ = events;
+  // A host that ends its saver with a signal, or Ctrl-C in a terminal, ends the loop, so the
+  // tear-down still runs: the running flag does not outlive the saver, and the root gets its
+  // own background back.
+  if (events != nullptr) end_signals_.Catch();
+}
+
+void TX11SaverPlatform::Deliver(const TSaverEvent& event) {
+  if (events_ != nullptr) events_->Deliver(event);
+}
+
 std::vector<TMonitor> TX11SaverPlatform::Monitors() {
   Display* display = Connect();
   return ReadMonitors(display, root_);
 }
 
-std::unique_ptr<IPlatformWindow> TX11SaverPlatform::CreateSaverWindow(
-    TWindowHandle preview_parent) {
+std::unique_ptr<IPlatformWindow> TX11SaverPlatform::CreateSaverWindow(TWindowHandle preview_parent,
+                                                                      const TWindowRect& birth) {
   Connect();
+  if (visual_.visual == nullptr) visual_ = ChooseVisual(display_);
   return std::make_unique<TX11SaverWindow>(
-      *this, preview_parent != 0 ? static_cast<Window>(preview_parent) : root_);
+      *this, preview_parent != 0 ? static_cast<Window>(preview_parent) : root_, birth);
 }
 
-std::unique_ptr<IPlatformWindow> TX11SaverPlatform::CreateWallpaperWindow() {
+std::unique_ptr<IPlatformWindow> TX11SaverPlatform::CreateWallpaperWindow(
+    const TWindowRect& birth) {
   Connect();
-  return wallpaper_.CreateWindow();
+  return std::make_unique<TX11WallpaperWindow>(*this, birth);
+}
+
+void TX11SaverPlatform::WatchRootExposures(bool watch) {
+  XWindowAttributes root{};
+  if (XGetWindowAttributes(display_, root_, &root) == 0) return;
+  if (watch) {
+    had_root_exposures_ = (root.your_event_mask & ExposureMask) != 0;
+    // The root's exposures (a window moved off it) tell which pictures were lost. No input is
+    // asked of the root: the desktop's input is the desktop's, and never ends the run.
+    XSelectInput(display_, root_, root.your_event_mask | ExposureMask);
+  } else if (!had_root_exposures_) {
+    XSelectInput(display_, root_, root.your_event_mask & ~ExposureMask);
+  }
 }
 
 void TX11SaverPlatform::SetScreenSaverRunning(bool running) {
   if (running) {
-    const long on = 1;
-    XChangeProperty(Connect(), root_, running_atom_, XA_CARDINAL, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&on), 1);
-  } else if (display_ != nullptr) {
-    XDeleteProperty(display_, root_, running_atom_);
+    SetRunningFlag(Connect(), true);
+  } else if (display_ != nullptr && !connection_.Lost()) {
+    SetRunningFlag(display_, false);
   }
-  if (display_ != nullptr) XFlush(display_);
 }
 
 void TX11SaverPlatform::SetPointerVisible(bool visible) {
   pointer_visible_ = visible;
-  for (TX11SaverWindow* window : windows_) ApplyPointer(*window);
+  for (TX11SaverWindow* window : windows_) ApplyPointer(window->window_);
 }
 
-void TX11SaverPlatform::ApplyPointer(TX11SaverWindow& window) {
-  if (!window.alive_) return;
+void TX11SaverPlatform::ApplyPointer(Window window) {
+  if (connection_.Lost()) return;
   if (pointer_visible_) {
-    XUndefineCursor(display_, window.window_);
+    XUndefineCursor(display_, window);
   } else {
-    XDefineCursor(display_, window.window_, invisible_);
+    XDefineCursor(display_, window, invisible_);
   }
-  XFlush(display_);
+}
+
+bool TX11SaverPlatform::TakeKeyboard(IPlatformWindow& window) {
+  if (display_ == nullptr || connection_.Lost()) return false;
+  const auto id = static_cast<Window>(window.Handle());
+  // Another client may hold the keyboard (a menu, a screen locker letting go): the session asks
+  // again until it is free.
+  if (XGrabKeyboard(display_, id, True, GrabModeAsync, GrabModeAsync, CurrentTime) != GrabSuccess) {
+    return false;
+  }
+  XSetInputFocus(display_, id, RevertToParent, CurrentTime);
+  return true;
 }
 
 void TX11SaverPlatform::LendInput(bool lent) {
-  // The dialog needs the keyboard that the full-screen saver holds, and a place above it.
-  lent_ = lent;
-  GrabKeyboard(WantsKeyboard());
+  // The dialog needs the keyboard that the full-screen saver holds; the session asks for it
+  // again when the dialog is done.
+  if (!lent || display_ == nullptr || connection_.Lost()) return;
+  XUngrabKeyboard(display_, CurrentTime);
+  XFlush(display_);
 }
 
-void TX11SaverPlatform::ShowError(const std::string& title, const std::string& text) {
+void TX11SaverPlatform::ShowError(const std::string& title, const std::string& text,
+                                  IPlatformWindow* owner) {
+  // The box is a window of the desktop's mapped after the saver's, above them while it has the
+  // input (nothing covering the saver is raised over meanwhile): it needs no owner on X11.
+  (void)owner;
+  // No box can be shown on a connection that is gone; the loop's next look reports the loss.
+  if (connection_.Lost()) return;
   error_box_(title, text);
-  // The box's toolkit shares the connection and took the news of what it uncovered.
+  // The box's toolkit read the shared connection meanwhile and took the news of what it
+  // uncovered and of the monitors with it.
   for (TX11SaverWindow* window : windows_) {
-    if (window->alive_) XClearArea(display_, window->window_, 0, 0, 0, 0, True);
+    Deliver(EventOf(TSaverEventKind::Paint, window));
   }
+  for (TX11WallpaperWindow* place : places_) {
+    Deliver(EventOf(TSaverEventKind::Paint, place));
+  }
+  Deliver(TSaverEvent{TSaverEventKind::MonitorsChanged});
 }
 
 void TX11SaverPlatform::DropQueuedInput() {
-  if (display_ == nullptr) return;
+  if (display_ == nullptr || connection_.Lost()) return;
   XSync(display_, False);
   XEvent event;
-  while (XCheckMaskEvent(display_, kInputMask, &event)) {
+  while (XCheckMaskEvent(display_, kInputEvents, &event)) {
   }
 }
 
@@ -192,49 +328,28 @@ std::optional<TPoint> TX11SaverPlatform::PointerPosition() {
   int window_x = 0;
   int window_y = 0;
   unsigned mask = 0;
-  if (display_ == nullptr ||
+  if (display_ == nullptr || connection_.Lost() ||
       !XQueryPointer(display_, root_, &root, &child, &x, &y, &window_x, &window_y, &mask)) {
     return std::nullopt;  // on another screen
   }
   return TPoint{x, y};
 }
 
-bool TX11SaverPlatform::WantsKeyboard() const {
-  // Only the full-screen saver takes the keyboard: inside another program's window the keys
-  // belong to that program.
-  return !lent_ && std::any_of(windows_.begin(), windows_.end(),
-                               [](TX11SaverWindow* w) { return !w->in_pane_ && w->mapped_; });
-}
-
-void TX11SaverPlatform::GrabKeyboard(bool grab) {
-  if (grab && !keyboard_grabbed_ && !windows_.empty()) {
-    const Window owner = windows_.front()->window_;
-    keyboard_grabbed_ = XGrabKeyboard(display_, owner, True, GrabModeAsync, GrabModeAsync,
-                                      CurrentTime) == GrabSuccess;
-    XSetInputFocus(display_, owner, RevertToParent, CurrentTime);
-  } else if (!grab && keyboard_grabbed_) {
-    XUngrabKeyboard(display_, CurrentTime);
-    keyboard_grabbed_ = false;
-  }
-  if (display_ != nullptr) XFlush(display_);
-}
-
-void TX11SaverPlatform::HandlePendingMessages(ISaverEvents& events) {
-  // A saver at its pace wakes dozens of times a second: only what the last wait saw ready is
-  // read, so an idle turn of the loop costs no system call.
-  if (signal_ready_ && end_signals_.Taken()) {
-    events.Deliver(TSaverEvent{TSaverEventKind::EndRequest});
-    return;
-  }
-  signal_ready_ = false;
-  const int read = display_ready_ ? QueuedAfterReading : QueuedAlready;
-  display_ready_ = false;
-  while (events.Running() && XEventsQueued(display_, read) > 0) {
-    XEvent event;
+void TX11SaverPlatform::HandlePendingMessages() {
+  // Both the signals and the connection are read at every look, however the last wait ended:
+  // one system call each when nothing came.
+  if (end_signals_.Taken()) Deliver(TSaverEvent{TSaverEventKind::EndRequest});
+  if (display_ == nullptr) return;
+  connection_.RaiseLoss();
+  // A loop that never waits sends what it asked for here (the keyboard's focus, say).
+  XFlush(display_);
+  XEvent event;
+  for (int queued = XEventsQueued(display_, QueuedAfterReading); queued > 0;) {
     XNextEvent(display_, &event);
-    Translate(event, events);
+    Translate(event);
+    if (--queued == 0) queued = XEventsQueued(display_, QueuedAlready);
   }
-  wallpaper_.DeliverOwedPaints(events);
+  connection_.RaiseLoss();
 }
 
 TX11SaverWindow* TX11SaverPlatform::WindowOf(Window id) {
@@ -244,81 +359,53 @@ TX11SaverWindow* TX11SaverPlatform::WindowOf(Window id) {
   return nullptr;
 }
 
-void TX11SaverPlatform::Translate(XEvent& event, ISaverEvents& events) {
-  for (TX11SaverWindow* w : windows_) {
-    if (w->presenter_.TakeCompletion(event)) return;
+void TX11SaverPlatform::Translate(XEvent& event) {
+  for (TX11SaverWindow* window : windows_) {
+    if (window->blitter_->TakeCompletion(event)) return;
   }
-  if (wallpaper_.Translate(event, events)) return;
+  for (TX11WallpaperWindow* place : places_) {
+    if (place->blitter_->TakeCompletion(event)) return;
+  }
   if (IsMonitorChange(event, root_, randr_event_)) {
-    events.Deliver(TSaverEvent{TSaverEventKind::MonitorsChanged});
+    Deliver(TSaverEvent{TSaverEventKind::MonitorsChanged});
+    return;
+  }
+  if (event.type == Expose && event.xexpose.window == root_) {
+    const XExposeEvent& expose = event.xexpose;
+    const TWindowRect exposed{expose.x, expose.y, expose.x + expose.width,
+                              expose.y + expose.height};
+    for (TX11WallpaperWindow* place : places_) {
+      if (place->shown_ && Overlap(place->area_, exposed)) {
+        Deliver(EventOf(TSaverEventKind::Paint, place));
+      }
+    }
     return;
   }
   TX11SaverWindow* window = WindowOf(event.xany.window);
   if (window == nullptr) return;
-  const auto deliver = [&](TSaverEventKind kind, TPoint at = TPoint{0, 0}) {
-    events.Deliver(TSaverEvent{kind, 0, at, window});
-  };
-  switch (event.type) {
-    case MapNotify:
-      window->mapped_ = true;
-      if (WantsKeyboard()) GrabKeyboard(true);
-      break;
-    case UnmapNotify:
-      window->mapped_ = false;
-      break;
-    case ConfigureNotify:
-      window->presenter_.Resize(event.xconfigure.width, event.xconfigure.height);
-      break;
-    case Expose:
-      if (event.xexpose.count == 0) deliver(TSaverEventKind::Paint);
-      break;
-    case VisibilityNotify:
-      // Whatever covers the full-screen saver goes under it again, but a dialog it lent the
-      // input to.
-      if (!window->in_pane_ && !lent_ && event.xvisibility.state != VisibilityUnobscured) {
-        XRaiseWindow(display_, window->window_);
-      }
-      break;
-    case KeyPress:
-      deliver(TSaverEventKind::KeyDown);
-      break;
-    case ButtonPress:
-      if (event.xbutton.button == Button1) deliver(TSaverEventKind::PrimaryClick);
-      break;
-    case MotionNotify:
-      deliver(TSaverEventKind::MouseMove, TPoint{event.xmotion.x_root, event.xmotion.y_root});
-      break;
-    case ClientMessage:
-      if (static_cast<Atom>(event.xclient.data.l[0]) == wm_delete_) {
-        deliver(TSaverEventKind::CloseRequest);
-      }
-      break;
-    case DestroyNotify:
-      // Someone else destroyed the window: the host destroyed the pane, and the window with it.
-      window->alive_ = false;
-      window->mapped_ = false;
-      deliver(TSaverEventKind::WindowGone);
-      break;
-    default:
-      break;
+  if (event.type == MapNotify) window->mapped_ = true;
+  if (event.type == UnmapNotify) window->mapped_ = false;
+  if (event.type == DestroyNotify) window->alive_ = false;
+  TSaverEvent translated{TSaverEventKind::Paint};
+  if (TranslateWindowEvent(event, wm_delete_, translated)) {
+    translated.Window = window;
+    Deliver(translated);
   }
 }
 
-void TX11SaverPlatform::WaitForInput(int32_t milliseconds) {
-  const int64_t now = Now();
-  // Another client may hold the keyboard when the saver appears (a menu, a screen locker
-  // letting go); keys must reach the saver as soon as it is free.
-  if (WantsKeyboard() && !keyboard_grabbed_ && now >= next_grab_try_) {
-    GrabKeyboard(true);
-    next_grab_try_ = now + kGrabRetryNs;
+bool TX11SaverPlatform::WaitForInput(int32_t milliseconds) {
+  if (display_ != nullptr) {
+    connection_.RaiseLoss();
+    XFlush(display_);
+    // What Xlib has already read (with the answer to a request, say) would never wake the wait.
+    if (XEventsQueued(display_, QueuedAfterReading) > 0) return true;
+    connection_.RaiseLoss();
   }
-  XFlush(display_);
-  if (XEventsQueued(display_, QueuedAlready) > 0) return;
-  std::array<pollfd, 2> watch{pollfd{ConnectionNumber(display_), POLLIN, 0},
-                              pollfd{end_signals_.Descriptor(), POLLIN, 0}};
-  poll(watch.data(), end_signals_.Descriptor() >= 0 ? 2 : 1, milliseconds);
-  display_ready_ = (watch[0].revents & (POLLIN | POLLERR | POLLHUP)) != 0;
-  signal_ready_ = end_signals_.Descriptor() >= 0 && (watch[1].revents & POLLIN) != 0;
+  std::array<pollfd, 2> watch{
+      pollfd{end_signals_.Descriptor(), POLLIN, 0},
+      pollfd{display_ != nullptr ? ConnectionNumber(display_) : -1, POLLIN, 0}};
+  // A negative descriptor is left out of the wait.
+  return poll(watch.data(), watch.size(), milliseconds) != 0;
 }
 
 int64_t TX11SaverPlatform::Now() {
@@ -326,13 +413,14 @@ int64_t TX11SaverPlatform::Now() {
 }
 
 void TX11SaverPlatform::RaiseRequestErrors(bool settle) {
-  if (display_ == nullptr) return;
+  if (display_ == nullptr || connection_.Lost()) return;
   if (settle && NextRequest(display_) != settled_request_) {
     XSync(display_, False);
     settled_request_ = NextRequest(display_);
   }
-  const TPendingError error = connection_.TakePendingError();
-  if (error.pending) throw EZarmokError(error.text);
+  if (const std::optional<std::string> error = connection_.TakePendingError()) {
+    throw EZarmokError(*error);
+  }
 }
 
 }  // namespace zarmok::x11

@@ -53,7 +53,7 @@ void ShowAboutBoxModal(const TLook& look) {
   box->set_modal();
   ShowDialogWindow(*box);
   ok->take_focus();
-  while (box->shown()) Fl::wait();
+  WaitWhileShown(*box);
   // Destroyed once the events already queued for it have been handled.
   Fl::delete_widget(box);
   // The keys go back to the control of the dialog that had them.

@@ -17,7 +17,7 @@
 #include "fltk_internal.h"
 #include "fltk_ui.h"
 #include "host.h"
-#include "x11_display.h"
+#include "x11_connection.h"
 
 namespace zarmok::ui {
 
@@ -190,7 +190,7 @@ int TFltkUi::RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_
   ShowDialogWindow(view.Window());
   SetOwner(connection_, view.Window(), owner);
   view.FocusFirstControl();
-  while (view.Window().shown()) Fl::wait();
+  WaitWhileShown(view.Window());
   return 0;
 }
 

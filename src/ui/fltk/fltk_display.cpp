@@ -1,4 +1,5 @@
 #include <X11/Xatom.h>
+#include <X11/Xft/Xft.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <fontconfig/fontconfig.h>
@@ -140,6 +141,21 @@ class TScopedNobodyFiles {
   bool root_;
 };
 
+// Xft draws text through the X server's compositing only in true colour: on a display whose
+// visual is colour-mapped (8 bits) every label came out as a black bar. There it draws the text
+// itself and sends it as an image, the user's other font settings kept.
+void DrawTextWithoutRender(Display* display) {
+  const int screen = DefaultScreen(display);
+  if (DefaultVisual(display, screen)->c_class == TrueColor) return;
+  FcPattern* defaults = FcPatternCreate();
+  if (defaults == nullptr) return;
+  XftDefaultSubstitute(display, screen, defaults);
+  FcPatternDel(defaults, XFT_RENDER);
+  FcPatternAddBool(defaults, XFT_RENDER, FcFalse);
+  // Xft owns the pattern from now on.
+  XftDefaultSet(display, defaults);
+}
+
 void SetToolkitOptions() {
   {
     const TScopedHome home("/dev/null");
@@ -235,6 +251,10 @@ void ShowDialogWindow(Fl_Window& window) {
   SetDialogHints(xid);
 }
 
+void WaitWhileShown(Fl_Window& window) {
+  while (window.shown() && !x11::ConnectionLost(fl_display)) Fl::wait();
+}
+
 const char* InstalledFace(const TFontRequest& font) {
   return ChooseFontFace(font, FaceInstalled);
 }
@@ -248,10 +268,12 @@ bool TFltkUi::Open() {
     return false;
   }
   fl_open_display(display);
-  // FLTK's handler of a lost connection ends the program its own way.
-  connection_.KeepLostConnectionReport();
+  // FLTK's handlers of X errors and of a lost connection report them and end the program their
+  // own way.
+  connection_.TakeBackErrorHandlers();
   SetToolkitOptions();
   FcInit();
+  DrawTextWithoutRender(display);
   // FLTK's Xft names start with ' ' (plain) or 'P' (bold italic).
   gothic_name_ = std::string(" ") + InstalledFace(kDialogFont);
   product_name_ = std::string(kProductNameFont.bold && kProductNameFont.italic ? "P" : " ") +

@@ -79,7 +79,7 @@ void TFltkUi::ShowError(const std::string& title, const std::string& message) {
   box.set_modal();
   ShowDialogWindow(box);
   ok->take_focus();
-  while (box.shown()) Fl::wait();
+  WaitWhileShown(box);
 }
 
 }  // namespace zarmok::ui

@@ -26,6 +26,10 @@ void NameShownWindow(Fl_Window& window);
 // first looks, so the window is framed once, as a dialog.
 void ShowDialogWindow(Fl_Window& window);
 
+// Handles the toolkit's events until the window closes, or until the connection to the X server
+// is gone, which no window outlives (the caller's caller reports it).
+void WaitWhileShown(Fl_Window& window);
+
 // The face standing in for the dialog font (every label, caption and message).
 inline constexpr Fl_Font kGothicFont = FL_HELVETICA;
 // The product name's bold italic serif.

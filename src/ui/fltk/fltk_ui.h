@@ -7,7 +7,7 @@
 #include "errors.h"
 #include "platform.h"
 #include "texts.h"
-#include "x11_display.h"
+#include "x11_connection.h"
 
 namespace zarmok::ui {
 
