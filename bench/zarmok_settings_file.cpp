@@ -40,7 +40,7 @@ int main(int argc, char** argv) {
   }
   std::ofstream(file, std::ios::binary) << body;
 
-  zarmok::TUserSettingsProfile profile;
+  zarmok::posix::TUserSettingsProfile profile;
   double load = 0;
   double save = 0;
   for (int run = 0; run < 5; ++run) {

@@ -125,7 +125,7 @@ void FuzzIniFile(std::string_view body) {
     text.resize(std::min<size_t>(text.size(), 1023));
     return text;
   };
-  zarmok::TPosixProfile profile;
+  zarmok::posix::TPosixProfile profile;
   for (const zarmok::TSettingKey& key : kSettingKeys) {
     Check(profile.GetString(path, "Zarmok", key.name, "\x01", 1024) ==
               library_value("Zarmok", key.name),

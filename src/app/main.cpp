@@ -41,7 +41,7 @@ std::string_view Variable(const char* name) {
 // Hyprland, river, labwc, Wayfire, KDE Plasma, COSMIC), and X11 a session without one (GNOME:
 // the saver then runs through XWayland).
 bool UseWayland(const std::vector<std::string>& arguments, zarmok::wl::TWaylandConnection& wayland,
-                std::string& why_not) {
+                zarmok::TWording& why_not) {
   const std::string_view forced = Variable("ZARMOK_BACKEND");
   if (forced == "x11") return false;
   const zarmok::TSaverMode mode = zarmok::ChooseStartUpMode(arguments, false, true, true);
@@ -49,12 +49,12 @@ bool UseWayland(const std::vector<std::string>& arguments, zarmok::wl::TWaylandC
   if (x_window && !Variable("DISPLAY").empty()) return false;
   if (forced == "wayland") return true;
   if (Variable("WAYLAND_DISPLAY").empty() && Variable("WAYLAND_SOCKET").empty()) {
-    why_not = zarmok::kWaylandNoDisplayMessage;
+    why_not = zarmok::TTextId::WaylandNoDisplay;
     return false;
   }
   why_not = wayland.Unusable();
   // Without an X display, the Wayland side says why a dialog or a pane cannot be had.
-  return why_not.empty() || x_window;
+  return why_not.Empty() || x_window;
 }
 #endif
 
@@ -63,41 +63,42 @@ bool UseWayland(const std::vector<std::string>& arguments, zarmok::wl::TWaylandC
 int main(int argc, char** argv) {
   const std::vector<std::string> arguments(argv + 1, argv + argc);
   // The run's one choice of language, made before anything can speak.
-  const zarmok::TLanguage language = zarmok::UserLanguage();
+  const zarmok::TLanguage language = zarmok::posix::UserLanguage();
   // The desktop's own questions, answered before any back end is chosen or any window made.
   if (!arguments.empty() && (arguments[0] == "--help" || arguments[0] == "--version")) {
     const auto text =
         arguments[0] == "--help" ? zarmok::TTextId::HelpText : zarmok::TTextId::VersionText;
-    zarmok::WriteUserLine(stdout, zarmok::Text(text, language));
+    zarmok::posix::WriteUserLine(stdout, zarmok::Text(text, language));
     return 0;
   }
   zarmok::x11::TX11Connection connection;
   zarmok::ui::TFltkUi ui(connection, language);
-  zarmok::TUserSettingsProfile profile;
-  zarmok::TPosixPasswords passwords;
+  zarmok::posix::TUserSettingsProfile profile;
+  zarmok::posix::TPosixPasswords passwords;
   const auto error_box = [&](const std::string& title, const std::string& text) {
     ui.ShowError(title, text);
   };
 #ifdef ZARMOK_WAYLAND
   zarmok::wl::TWaylandConnection wayland;
-  std::string why_not_wayland;
+  zarmok::TWording why_not_wayland;
   if (UseWayland(arguments, wayland, why_not_wayland)) {
     // Error boxes are FLTK's, on XWayland where the session has it; else the error stream's
     // line is the whole report.
-    zarmok::wl::TWaylandDesktop desktop(wayland,
-                                        {profile, passwords, error_box, LoopStatsWanted()});
+    zarmok::wl::TWaylandDesktop desktop(
+        wayland, {profile, passwords, error_box, language, LoopStatsWanted()});
     return zarmok::RunProgram(arguments, desktop);
   }
   // Where X11 cannot serve either, the report says why each back end could not.
-  if (!why_not_wayland.empty()) {
+  if (!why_not_wayland.Empty()) {
     try {
       connection.Open();
     } catch (const zarmok::EZarmokError&) {
-      std::fprintf(stderr, "%s\n", why_not_wayland.c_str());
+      zarmok::posix::WriteUserLine(stderr, why_not_wayland.In(language));
     }
   }
 #endif
-  zarmok::x11::TX11Desktop desktop(connection, {profile, passwords, error_box, LoopStatsWanted()},
+  zarmok::x11::TX11Desktop desktop(connection,
+                                   {profile, passwords, error_box, language, LoopStatsWanted()},
                                    [&](const std::string& ini_path, zarmok::TWindowHandle owner) {
                                      return ui.RunSettingsDialog(profile, ini_path, owner);
                                    });

@@ -2,36 +2,37 @@
 
 #include <new>
 
-#include "texts.h"
-
 namespace zarmok {
 
-std::string FillPattern(const std::string& pattern, const std::string& argument) {
-  return FillPlaceholders(pattern, {argument});
+std::string TWording::In(TLanguage language) const {
+  return id_ ? WordText(*id_, language, arguments_) : text_;
 }
 
 std::string ErrorLine(const std::string& title, const std::string& message) {
   return title + ": " + message;
 }
 
-std::string ErrorMessage(const std::exception& error) {
-  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) return kOutOfMemoryMessage;
+std::string ErrorMessage(const std::exception& error, TLanguage language) {
+  if (const auto* ours = dynamic_cast<const EZarmokError*>(&error)) {
+    return ours->Message().In(language);
+  }
+  if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
+    return Text(TTextId::OutOfMemory, language);
+  }
   return error.what();
 }
 
-std::string ApplicationErrorText(const std::exception& error) {
-  return ErrorMessage(error) + ".";
-}
-
-void RunEventHandler(const std::function<void()>& handler, IErrorBox& error_box) {
+void RunEventHandler(const std::function<void()>& handler, IErrorBox& error_box,
+                     TLanguage language) {
+  const char* title = Text(TTextId::ApplicationTitle, language);
   try {
     handler();
   } catch (const std::exception& error) {
-    error_box.ShowError(kApplicationTitle, ApplicationErrorText(error));
+    error_box.ShowError(title, ErrorMessage(error, language) + ".");
   } catch (...) {
     // Nothing of ours throws anything else; a foreign library's oddity still must not end
     // the program from inside a handler.
-    error_box.ShowError(kApplicationTitle, "?.");
+    error_box.ShowError(title, "?.");
   }
 }
 

@@ -58,7 +58,7 @@ TWindowHandle SettingsOwner(std::string_view first) {
 }
 
 std::unique_ptr<IPlatformWindow> ISaverPlatform::CreateWallpaperWindow(const TWindowRect&) {
-  throw EZarmokError(kWindowCreateMessage);
+  throw EZarmokError(TTextId::WindowCreateFailed);
 }
 
 bool CloseAsksPassword(const std::vector<std::string>& arguments) {
@@ -68,7 +68,7 @@ bool CloseAsksPassword(const std::vector<std::string>& arguments) {
 
 uint32_t StrToPreviewHandle(const std::string& text) {
   const std::optional<int32_t> value = ParseIntegerText(text);
-  if (!value) throw EZarmokError(FillPattern(kNotAnIntegerMessage, text));
+  if (!value) throw EZarmokError(TWording{TTextId::NotAnInteger, {text}});
   return static_cast<uint32_t>(*value);
 }
 
@@ -184,7 +184,7 @@ int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
     case TSaverMode::IdleWatch: {
       const std::string text = arguments.size() > 1 ? arguments[1] : "";
       const std::optional<int32_t> seconds = ParseIntegerText(text);
-      if (!seconds || *seconds <= 0) throw EZarmokError(FillPattern(kNotSecondsMessage, text));
+      if (!seconds || *seconds <= 0) throw EZarmokError(TWording{TTextId::NotSeconds, {text}});
       return RunIdleWatch(*seconds, host);
     }
     case TSaverMode::FullScreen: {
@@ -201,7 +201,7 @@ int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
       const TWindowHandle parent = WidenHandle(StrToPreviewHandle(PreviewHandleText(arguments)));
       // A pane handle of 0 would make a full-screen window without stop conditions that the
       // user could not end; no pane has that handle, so it is a window-creation error.
-      if (parent == 0) throw EZarmokError(kWindowCreateMessage);
+      if (parent == 0) throw EZarmokError(TTextId::WindowCreateFailed);
       host.ShowWindow(parent);
       TWindowRect rect;
       host.GetWindowRect(parent, rect);
@@ -232,21 +232,24 @@ int RunIdleWatch(int32_t seconds, IStartUpHost& host) {
 }
 
 int RunProgram(const std::vector<std::string>& arguments, IStartUpHost& host) {
+  // Worded when reported, in the language the run speaks.
+  const TLanguage language = host.Language();
   std::string message = "?";
   std::string detail;
   try {
     return RunStartUp(arguments, host);
   } catch (const EZarmokError& error) {
-    message = error.what();
-    detail = error.Detail();
+    message = ErrorMessage(error, language);
+    detail = error.Detail().In(language);
   } catch (const std::exception& error) {
-    message = ErrorMessage(error);
+    message = ErrorMessage(error, language);
   } catch (...) {
     // Nothing of ours throws anything else; the report still names the end.
   }
-  host.WriteDiagnostic(ErrorLine(kUnhandledErrorTitle, message));
+  const std::string title = Text(TTextId::UnhandledErrorTitle, language);
+  host.WriteDiagnostic(ErrorLine(title, message));
   if (!detail.empty()) host.WriteDiagnostic("  " + detail);
-  host.ReportUnhandledError(kUnhandledErrorTitle, message);
+  host.ReportUnhandledError(title, message);
   return 1;
 }
 

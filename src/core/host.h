@@ -12,66 +12,8 @@
 namespace zarmok {
 
 inline constexpr const char* kSaverClassName = "TDesktopWindow";
-inline constexpr const char* kUnhandledErrorTitle = "ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ";
-inline constexpr const char* kNotAnIntegerMessage = "'%s' は整数ではありません";
-inline constexpr const char* kNotSecondsMessage = "'%s' は秒数ではありません";
 inline constexpr const char* kWallpaperArgument = "--wallpaper";
 inline constexpr const char* kIdleArgument = "--idle";
-inline constexpr const char* kWindowCreateMessage = "ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました";
-// The X11 desktop's reports.
-inline constexpr const char* kXDisplayOpenMessage = "X ディスプレイ '%s' を開けません";
-inline constexpr const char* kXDisplayOpenMessageEn = "Cannot open the X display '%s'";
-inline constexpr const char* kXDisplayPrepareMessage = "X ディスプレイの準備ができません";
-inline constexpr const char* kXDisplayPrepareMessageEn = "Cannot prepare the X display";
-inline constexpr const char* kXConnectionLostMessage = "X サーバーとの接続が切れました";
-inline constexpr const char* kXConnectionLostMessageEn = "The connection to the X server was lost";
-inline constexpr const char* kXIdleTimeMessage =
-    "X サーバーがアイドル時間を知らせません (MIT-SCREEN-SAVER)";
-inline constexpr const char* kXIdleTimeMessageEn =
-    "The X server does not tell its idle time (MIT-SCREEN-SAVER)";
-inline constexpr const char* kXNoTrueColorMessage =
-    "X ディスプレイに描画できる色の形式 (TrueColor) がありません";
-inline constexpr const char* kXNoTrueColorMessageEn =
-    "The X display offers no colour format the saver can draw in (TrueColor)";
-
-// Why a Wayland desktop cannot serve a start, one line each on the error stream: the choice of
-// the back end says them when the X display it falls back to cannot be had either, and they are
-// the detail of the window-creation error where the Wayland back end is forced.
-inline constexpr const char* kWaylandNoDisplayMessage =
-    "Wayland: WAYLAND_DISPLAY が設定されていません";
-inline constexpr const char* kWaylandNoDisplayMessageEn = "Wayland: WAYLAND_DISPLAY is not set";
-inline constexpr const char* kWaylandNoRuntimeDirMessage =
-    "Wayland: XDG_RUNTIME_DIR が設定されていないため、ソケット '%s' の場所が分かりません";
-inline constexpr const char* kWaylandNoRuntimeDirMessageEn =
-    "Wayland: XDG_RUNTIME_DIR is not set, so the socket '%s' cannot be found";
-inline constexpr const char* kWaylandConnectMessage = "Wayland: コンポジター '%s' に接続できません";
-inline constexpr const char* kWaylandConnectMessageEn =
-    "Wayland: cannot connect to the compositor at '%s'";
-// The compositor, and the protocols it lacks.
-inline constexpr const char* kWaylandLacksMessage =
-    "Wayland: コンポジター '%s' は %s を提供していません";
-inline constexpr const char* kWaylandLacksMessageEn =
-    "Wayland: the compositor at '%s' does not offer %s";
-inline constexpr const char* kWaylandNoPaneMessage =
-    "Wayland にはプレビューを描く枠がありません。プレビューには X ディスプレイ (XWayland, "
-    "DISPLAY) が必要です";
-inline constexpr const char* kWaylandNoPaneMessageEn =
-    "Wayland has no preview pane to draw in: a preview needs an X display (XWayland, DISPLAY)";
-inline constexpr const char* kWaylandNoDialogMessage =
-    "設定ダイアログは X のウィンドウです。X ディスプレイ (XWayland, DISPLAY) が必要です";
-inline constexpr const char* kWaylandNoDialogMessageEn =
-    "The settings dialog is an X window: it needs an X display (XWayland, DISPLAY)";
-inline constexpr const char* kWaylandProtocolErrorMessage = "Wayland プロトコルエラー: %s";
-inline constexpr const char* kWaylandProtocolErrorMessageEn = "Wayland protocol error: %s";
-inline constexpr const char* kWaylandConnectionLostMessage =
-    "Wayland コンポジターとの接続が切れました";
-inline constexpr const char* kWaylandConnectionLostMessageEn =
-    "The connection to the Wayland compositor was lost";
-// The running flag could not be raised: the saver runs, and a second one may start over it.
-inline constexpr const char* kRunningFlagMessage =
-    "実行中の印を立てられません (%s)。もう一つのセーバーが重ねて起動することがあります";
-inline constexpr const char* kRunningFlagMessageEn =
-    "The running flag cannot be raised (%s): a second saver may start over this one";
 
 inline constexpr const char* kVerifyLibrary = "PASSWORD.CPL";
 inline constexpr const char* kVerifyEntry = "VerifyScreenSavePwd";
@@ -116,7 +58,7 @@ bool CloseAsksPassword(const std::vector<std::string>& arguments);
 
 // Reads a preview pane's handle: optional leading blanks, then a signed decimal in the 32-bit
 // range or "$" and hexadecimal digits fitting 32 bits (the bit pattern of the handle).
-// Anything else throws EZarmokError("'<text>' は整数ではありません").
+// Anything else throws EZarmokError(TTextId::NotAnInteger).
 uint32_t StrToPreviewHandle(const std::string& text);
 
 // Folder + separator + file name; the separator only when the folder is not empty and does not

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "texts.h"
+
 namespace zarmok {
 
 // A pixel position: x to the right, y downward, in client coordinates.
@@ -275,11 +277,11 @@ class ISaverPlatform {
   virtual std::vector<TMonitor> Monitors() = 0;
   // Makes a saver window of the `birth` area (in a preview, the pane's coordinates): a
   // top-level window of the class "TDesktopWindow", or a child of `preview_parent` when that is
-  // not 0. Throws EZarmokError(kWindowCreateMessage) when the window cannot be made.
+  // not 0. Throws EZarmokError(TTextId::WindowCreateFailed) when the window cannot be made.
   virtual std::unique_ptr<IPlatformWindow> CreateSaverWindow(TWindowHandle preview_parent,
                                                              const TWindowRect& birth) = 0;
   // Makes a window of the desktop's background, below every other window. Throws
-  // EZarmokError(kWindowCreateMessage) where the platform has none.
+  // EZarmokError(TTextId::WindowCreateFailed) where the platform has none.
   virtual std::unique_ptr<IPlatformWindow> CreateWallpaperWindow(const TWindowRect& birth);
 
   virtual void SetScreenSaverRunning(bool running) = 0;
@@ -362,10 +364,12 @@ class IStartUpHost {
   virtual bool WindowExists(TWindowHandle handle) = 0;
   // Runs the settings dialog on the settings file `ini_path` as the main window until it
   // closes, modal to `owner` when that is not 0 (a window that exists); its exit code. Throws
-  // EZarmokError(kWindowCreateMessage) when the dialog's window cannot be made.
+  // EZarmokError(TTextId::WindowCreateFailed) when the dialog's window cannot be made.
   virtual int RunSettingsDialog(const std::string& ini_path, TWindowHandle owner) = 0;
   virtual IPasswordHost& Passwords() = 0;
   virtual IPrivateProfile& Profile() = 0;
+  // The language the run speaks, chosen once from the system the way its users set it.
+  virtual TLanguage Language() const = 0;
   // The settings file of the saver and the dialog: the program file's path with ".ini"
   // appended (the file beside the program) where its users may write there, else a file of the
   // user's own.

@@ -618,7 +618,7 @@ void TSaverSession::RunHandler(const std::function<void()>& handler) {
         // The host's errors for the handler's own requests are the handler's.
         RaiseRequestErrors(true);
       },
-      *this);
+      *this, host_.Language());
 }
 
 bool TSaverSession::HasIdleHandler() const {

@@ -77,13 +77,13 @@ void SaveSettings(IPrivateProfile& profile, const std::string& ini_path,
     case TProfileWrite::Written:
       return;
     case TProfileWrite::NotProfile:
-      throw EZarmokError(FillPattern(kNotSettingsFileMessage, ini_path));
+      throw EZarmokError(TWording{TTextId::NotSettingsFile, {ini_path}});
     case TProfileWrite::TooLarge:
-      throw EZarmokError(FillPattern(kSettingsFileTooLargeMessage, ini_path));
+      throw EZarmokError(TWording{TTextId::SettingsFileTooLarge, {ini_path}});
     case TProfileWrite::Refused:
       break;
   }
-  throw EZarmokError(WordText(TTextId::CannotWrite, TLanguage::Japanese, {ini_path}));
+  throw EZarmokError(TWording{TTextId::CannotWrite, {ini_path}});
 }
 
 std::vector<std::string> IPrivateProfile::GetStrings(const std::string& file,

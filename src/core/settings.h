@@ -58,25 +58,10 @@ int32_t ReadProfileInteger(IPrivateProfile& profile, const std::string& ini_path
 // values are not checked.
 TSaverSettings LoadSettings(IPrivateProfile& profile, const std::string& ini_path);
 
-// What a save says of a settings file it left alone because the file is no settings file, or is
-// far too large for one: which file, why, and that moving it away starts from the defaults.
-inline constexpr const char* kNotSettingsFileMessage =
-    "%s は設定ファイルではないため、そのままにしました。\n"
-    "このファイルを別の場所へ移すと、既定の設定から始められます";
-inline constexpr const char* kNotSettingsFileMessageEn =
-    "%s is not a settings file, so it was left as it is.\n"
-    "Move it elsewhere to start from the default settings";
-inline constexpr const char* kSettingsFileTooLargeMessage =
-    "%s は設定ファイルとしては大きすぎるため、そのままにしました。\n"
-    "このファイルを別の場所へ移すと、既定の設定から始められます";
-inline constexpr const char* kSettingsFileTooLargeMessageEn =
-    "%s is too large for a settings file, so it was left as it is.\n"
-    "Move it elsewhere to start from the default settings";
-
 // Writes the 13 keys in table order through one WriteStrings. A refused write stops the save at
-// that key and throws EZarmokError("<ini path> に書き込めません"); a file the profile service
-// left alone as no settings file, or as too large, throws kNotSettingsFileMessage or
-// kSettingsFileTooLargeMessage with the path.
+// that key and throws EZarmokError(TTextId::CannotWrite); a file the profile service left
+// alone as no settings file, or as too large, throws TTextId::NotSettingsFile or
+// TTextId::SettingsFileTooLarge, each with the path.
 void SaveSettings(IPrivateProfile& profile, const std::string& ini_path,
                   const TSaverSettings& settings);
 

@@ -55,6 +55,18 @@ constexpr TCatalogueEntry kCatalogue[] = {
     {TTextId::WindowCreateFailed, "ｳｨﾝﾄﾞｳの作成でｴﾗｰが発生しました",
      "The window could not be created"},
     {TTextId::CannotWrite, "%s に書き込めません", "Cannot write to %s"},
+    // A file the dialog's OK left alone: which, why, and that moving it away starts afresh.
+    {TTextId::NotSettingsFile,
+     "%s は設定ファイルではないため、そのままにしました。\n"
+     "このファイルを別の場所へ移すと、既定の設定から始められます",
+     "%s is not a settings file, so it was left as it is.\n"
+     "Move it elsewhere to start from the default settings"},
+    {TTextId::SettingsFileTooLarge,
+     "%s は設定ファイルとしては大きすぎるため、そのままにしました。\n"
+     "このファイルを別の場所へ移すと、既定の設定から始められます",
+     "%s is too large for a settings file, so it was left as it is.\n"
+     "Move it elsewhere to start from the default settings"},
+    {TTextId::OutOfMemory, "メモリが足りません", "There is not enough memory"},
     {TTextId::XDisplayNotOpened, "X ディスプレイ '%s' を開けません",
      "Cannot open the X display '%s'"},
     {TTextId::XDisplayNotPrepared, "X ディスプレイの準備ができません",
@@ -63,10 +75,34 @@ constexpr TCatalogueEntry kCatalogue[] = {
      "The connection to the X server was lost"},
     {TTextId::XNoIdleTime, "X サーバーがアイドル時間を知らせません (MIT-SCREEN-SAVER)",
      "The X server does not tell the idle time (MIT-SCREEN-SAVER)"},
-    {TTextId::XNoImage, "X: 画像を作成できません", "X: cannot create an image"},
+    {TTextId::XNoTrueColor, "X ディスプレイに描画できる色の形式 (TrueColor) がありません",
+     "The X display offers no colour format the saver can draw in (TrueColor)"},
+    // Why a Wayland desktop cannot serve a start, a line each.
+    {TTextId::WaylandNoDisplay, "Wayland: WAYLAND_DISPLAY が設定されていません",
+     "Wayland: WAYLAND_DISPLAY is not set"},
+    {TTextId::WaylandNoRuntimeDir,
+     "Wayland: XDG_RUNTIME_DIR が設定されていないため、ソケット '%s' の場所が分かりません",
+     "Wayland: XDG_RUNTIME_DIR is not set, so the socket '%s' cannot be found"},
+    {TTextId::WaylandNotConnected, "Wayland: コンポジター '%s' に接続できません: %s",
+     "Wayland: cannot connect to the compositor at '%s': %s"},
+    {TTextId::WaylandLacks, "Wayland: コンポジター '%s' は %s を提供していません",
+     "Wayland: the compositor at '%s' does not offer %s"},
+    {TTextId::WaylandNoPane,
+     "Wayland にはプレビューを描く枠がありません。プレビューには X ディスプレイ (XWayland, "
+     "DISPLAY) が必要です",
+     "Wayland has no preview pane to draw in: a preview needs an X display (XWayland, DISPLAY)"},
+    {TTextId::WaylandNoDialog,
+     "設定ダイアログは X のウィンドウです。X ディスプレイ (XWayland, DISPLAY) が必要です",
+     "The settings dialog is an X window: it needs an X display (XWayland, DISPLAY)"},
     {TTextId::WaylandProtocolError, "Wayland プロトコルエラー: %s", "Wayland protocol error: %s"},
     {TTextId::WaylandConnectionLost, "Wayland コンポジターとの接続が切れました",
      "The connection to the Wayland compositor was lost"},
+    // The running flag could not be raised: the saver runs, and a second one may start over it.
+    {TTextId::RunningFlagNotRaised,
+     "実行中の印を立てられません (%s)。もう一つのセーバーが重ねて起動することがあります",
+     "The running flag cannot be raised (%s): a second saver may start over this one"},
+    {TTextId::GnomeNoIdleTime, "GNOME がアイドル時間を知らせません (org.gnome.Mutter.IdleMonitor)",
+     "GNOME does not tell the idle time (org.gnome.Mutter.IdleMonitor)"},
     {TTextId::FileDescription, "Zarmok スクリーン セーバー", "Zarmok screen saver"},
     {TTextId::VersionText, "zarmok 1.04", "zarmok 1.04"},
     {TTextId::HelpText,
@@ -133,10 +169,9 @@ const char* Text(TTextId id, TLanguage language) {
   return language == TLanguage::Japanese ? entry.japanese : entry.english;
 }
 
-std::string FillPlaceholders(std::string_view pattern,
-                             std::initializer_list<std::string_view> arguments) {
+std::string FillPlaceholders(std::string_view pattern, const std::vector<std::string>& arguments) {
   std::string filled;
-  const std::string_view* next = arguments.begin();
+  auto next = arguments.begin();
   std::size_t from = 0;
   for (std::size_t at = pattern.find(kPlaceholder);
        at != std::string_view::npos && next != arguments.end();
@@ -149,8 +184,7 @@ std::string FillPlaceholders(std::string_view pattern,
   return filled;
 }
 
-std::string WordText(TTextId id, TLanguage language,
-                     std::initializer_list<std::string_view> arguments) {
+std::string WordText(TTextId id, TLanguage language, const std::vector<std::string>& arguments) {
   return FillPlaceholders(Text(id, language), arguments);
 }
 

@@ -4,9 +4,9 @@
 #pragma once
 
 #include <cstdint>
-#include <initializer_list>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace zarmok {
 
@@ -55,13 +55,24 @@ enum class TTextId : int {
   NotSeconds,
   WindowCreateFailed,
   CannotWrite,
+  NotSettingsFile,
+  SettingsFileTooLarge,
+  OutOfMemory,
   XDisplayNotOpened,
   XDisplayNotPrepared,
   XConnectionLost,
   XNoIdleTime,
-  XNoImage,
+  XNoTrueColor,
+  WaylandNoDisplay,
+  WaylandNoRuntimeDir,
+  WaylandNotConnected,
+  WaylandLacks,
+  WaylandNoPane,
+  WaylandNoDialog,
   WaylandProtocolError,
   WaylandConnectionLost,
+  RunningFlagNotRaised,
+  GnomeNoIdleTime,
   // The program as the system and the desktop describe it.
   FileDescription,
   VersionText,
@@ -77,12 +88,11 @@ const char* Text(TTextId id, TLanguage language);
 // `pattern` with each "%s" replaced by the next argument, in order; placeholders beyond the
 // arguments stay as they are, arguments beyond the placeholders are dropped. An argument's own
 // "%s" is never filled.
-std::string FillPlaceholders(std::string_view pattern,
-                             std::initializer_list<std::string_view> arguments);
+std::string FillPlaceholders(std::string_view pattern, const std::vector<std::string>& arguments);
 
 // The text of `id` in `language` with its arguments in place.
 std::string WordText(TTextId id, TLanguage language,
-                     std::initializer_list<std::string_view> arguments = {});
+                     const std::vector<std::string>& arguments = {});
 
 // How many "%s" a text holds.
 int PlaceholderCount(std::string_view text);

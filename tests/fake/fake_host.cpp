@@ -186,7 +186,7 @@ std::string TFakeStartUp::SettingsFile() {
 std::unique_ptr<IPlatformWindow> TFakeStartUp::CreateSaverWindow(TWindowHandle preview_parent,
                                                                  const TWindowRect&) {
   log.push_back("create " + std::to_string(preview_parent));
-  if (creation_fails) throw EZarmokError(kWindowCreateMessage);
+  if (creation_fails) throw EZarmokError(TTextId::WindowCreateFailed);
   for (const auto& [key, value] : settings) {
     profile.Set(SettingsFile(), kSettingsSection, key, value);
   }
@@ -195,7 +195,7 @@ std::unique_ptr<IPlatformWindow> TFakeStartUp::CreateSaverWindow(TWindowHandle p
 
 std::unique_ptr<IPlatformWindow> TFakeStartUp::CreateWallpaperWindow(const TWindowRect&) {
   log.push_back("wallpaper");
-  if (creation_fails) throw EZarmokError(kWindowCreateMessage);
+  if (creation_fails) throw EZarmokError(TTextId::WindowCreateFailed);
   for (const auto& [key, value] : settings) {
     profile.Set(SettingsFile(), kSettingsSection, key, value);
   }

@@ -191,6 +191,7 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   TFakeStartUp();
 
   bool FindTopLevelSaver() override;
+  TLanguage Language() const override { return language; }
   bool NoArgumentOpensSettings() const override { return no_argument_opens_settings; }
   void HideApplicationWindow() override { log.push_back("hide-app"); }
   TWindowHandle ApplicationWindow() override { return 0xA11; }
@@ -265,6 +266,8 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   std::function<void(TDesktopWindow&)> in_loop;
   // Runs while an error box is up.
   std::function<void()> during_error_box;
+  // The language the run speaks: the product's own texts unless a test asks for another.
+  TLanguage language = TLanguage::Japanese;
   // The session, while it listens.
   ISaverEvents* events = nullptr;
   TFakeIdleSource idle_source{*this};

@@ -10,7 +10,7 @@
 
 int main(int argc, char** argv) {
   if (argc != 2) return 2;
-  zarmok::TEndSignals end_signals;
+  zarmok::posix::TEndSignals end_signals;
   const auto source = zarmok::posix::TGnomeIdle::Open(end_signals);
   if (source == nullptr) {
     std::fprintf(stderr, "no GNOME idle monitor on the session bus\n");
@@ -23,7 +23,8 @@ int main(int argc, char** argv) {
       std::fflush(stdout);
     }
   } catch (const zarmok::EZarmokError& error) {
-    std::fprintf(stderr, "%s (%s)\n", error.what(), error.Detail().c_str());
+    std::fprintf(stderr, "%s (%s)\n", error.what(),
+                 error.Detail().In(zarmok::TLanguage::English).c_str());
     return 1;
   }
   return 0;

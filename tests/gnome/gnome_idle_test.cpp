@@ -174,7 +174,7 @@ int64_t Ms(std::chrono::steady_clock::time_point since) {
 class GnomeIdle : public ::testing::Test {
  protected:
   TBus bus_;
-  TEndSignals end_signals_;
+  posix::TEndSignals end_signals_;
 };
 
 TEST_F(GnomeIdle, NoneWhereNoMonitorIsOnTheBus) {

@@ -71,8 +71,8 @@ mkdir -p "$(settings_file)"
 
 for locale in "${locales[@]}"; do
   case $locale in
-    ja_*) dialog_title='Zarmok パラメータ設定' about_title='ﾊﾞｰｼﾞｮﾝ情報' ;;
-    *) dialog_title='Zarmok Settings' about_title='About Zarmok' ;;
+    ja_*) dialog_title='Zarmok パラメータ設定' about_title='ﾊﾞｰｼﾞｮﾝ情報' report_title='ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ' ;;
+    *) dialog_title='Zarmok Settings' about_title='About Zarmok' report_title='Application Error' ;;
   esac
   # The dialog, the box of a refused write and the about box.
   LC_ALL=$locale LANG=$locale "$saver" /c 2>"$WORK/stderr" &
@@ -100,13 +100,17 @@ for locale in "${locales[@]}"; do
   wait_exit "$pid" 5 || fail "Escape did not close the dialog in $locale"
   [ "$EXIT_CODE" = 0 ] || fail "dialog exit code $EXIT_CODE in $locale: $(cat "$WORK/stderr")"
 
-  # The unhandled-error box of a preview handle that is not an integer: the report is the
-  # product's Japanese in every locale.
+  # The unhandled-error box of a preview handle that is not an integer, in the run's language.
   LC_ALL=$locale LANG=$locale "$saver" /p abc 2>"$WORK/stderr" &
   pid=$!
   CLEANUP_PIDS+=("$pid")
   box=$(wait_for_box) || fail "no unhandled-error box in $locale: $(cat "$WORK/stderr")"
-  expect_names "$box" 'ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ' "the unhandled-error box"
+  expect_names "$box" "$report_title" "the unhandled-error box"
+  case $locale in
+    ja_*) ;;
+    *) grep -qx "Application Error: 'abc' is not an integer" "$WORK/stderr" ||
+      fail "the report's line in $locale: $(cat "$WORK/stderr")" ;;
+  esac
   press_over "$box" Return
   wait_exit "$pid" 5 || fail "Enter did not close the unhandled-error box in $locale"
   [ "$EXIT_CODE" = 1 ] || fail "unhandled-error exit code $EXIT_CODE in $locale"

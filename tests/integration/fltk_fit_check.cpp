@@ -107,9 +107,9 @@ int main(int argc, char** argv) {
   if (argc != 3) return 2;
   language = std::string(argv[1]) == "ja" ? TLanguage::Japanese : TLanguage::English;
   scale = std::atof(argv[2]);
-  Check(UserLanguage() == language, "the environment chooses the language asked for");
+  Check(posix::UserLanguage() == language, "the environment chooses the language asked for");
   x11::TX11Connection connection;
-  ui::TFltkUi front_end(connection, UserLanguage());
+  ui::TFltkUi front_end(connection, posix::UserLanguage());
   testing::TMemoryProfile profile;
   Fl::add_timeout(0.5, [](void*) {
     Fl::add_timeout(0.3, [](void*) {

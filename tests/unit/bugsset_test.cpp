@@ -247,7 +247,7 @@ TEST_F(BugsPramSetTest, RefusedWriteKeepsTheDialogOpenAndReachesTheApplicationsH
   TRecordingErrorBox box;
   profile.ClearLog();
   profile.RefuseWrite(1);
-  RunEventHandler([&] { dialog.OkBtnClick(); }, box);
+  RunEventHandler([&] { dialog.OkBtnClick(); }, box, TLanguage::Japanese);
   ASSERT_EQ(box.shown.size(), 1u);
   EXPECT_EQ(box.shown[0].first, "Zarmok");
   EXPECT_EQ(box.shown[0].second, kIni + " に書き込めません.");
@@ -255,7 +255,7 @@ TEST_F(BugsPramSetTest, RefusedWriteKeepsTheDialogOpenAndReachesTheApplicationsH
 
   // The user presses OK again once the file can be written.
   profile.AcceptWrites();
-  RunEventHandler([&] { dialog.OkBtnClick(); }, box);
+  RunEventHandler([&] { dialog.OkBtnClick(); }, box, TLanguage::Japanese);
   EXPECT_EQ(box.shown.size(), 1u);
   EXPECT_EQ(profile.Get(kIni, "Zarmok", "BugPtnSize"), "20");
   EXPECT_EQ(view.close_calls, 1);
@@ -275,13 +275,15 @@ TEST_F(BugsPramSetTest, CancelAndAboutWriteNothing) {
 TEST(RunEventHandlerTest, PassesQuietHandlersThroughAndReportsEachError) {
   TRecordingErrorBox box;
   int runs = 0;
-  RunEventHandler([&] { ++runs; }, box);
+  RunEventHandler([&] { ++runs; }, box, TLanguage::English);
   EXPECT_EQ(runs, 1);
   EXPECT_TRUE(box.shown.empty());
-  RunEventHandler([] { throw EZarmokError("C:\\a.ini に書き込めません"); }, box);
-  RunEventHandler([] { throw std::runtime_error("x"); }, box);
+  // Worded in the run's language when reported.
+  const EZarmokError refused(TWording(TTextId::CannotWrite, {"C:\\a.ini"}));
+  RunEventHandler([&] { throw refused; }, box, TLanguage::English);
+  RunEventHandler([] { throw std::runtime_error("x"); }, box, TLanguage::English);
   ASSERT_EQ(box.shown.size(), 2u);
-  EXPECT_EQ(box.shown[0].second, "C:\\a.ini に書き込めません.");
+  EXPECT_EQ(box.shown[0].second, "Cannot write to C:\\a.ini.");
   EXPECT_EQ(box.shown[1], (std::pair<std::string, std::string>{"Zarmok", "x."}));
 }
 

@@ -201,8 +201,15 @@ TEST(HostStartUp, OutOfMemoryIsSaidInWords) {
   host.in_loop = [](TDesktopWindow&) { throw std::bad_alloc(); };
   EXPECT_EQ(Start(host, {"/s"}), 1);
   EXPECT_EQ(host.reports, Log{"ｱﾌﾟﾘｹｰｼｮﾝ ｴﾗｰ|メモリが足りません"});
-  RunEventHandler([] { throw std::bad_alloc(); }, host);
-  EXPECT_EQ(host.error_boxes, Log{"Zarmok|メモリが足りません."});
+  // Worded in the run's language, as every error is.
+  struct TBox final : IErrorBox {
+    void ShowError(const std::string& title, const std::string& text) override {
+      shown = title + "|" + text;
+    }
+    std::string shown;
+  } box;
+  RunEventHandler([] { throw std::bad_alloc(); }, box, TLanguage::English);
+  EXPECT_EQ(box.shown, "Zarmok|There is not enough memory.");
 }
 
 TEST(HostStartUp, AllowedCloseEndsTheLoopWithExitCodeZero) {

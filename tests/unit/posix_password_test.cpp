@@ -20,6 +20,8 @@
 namespace zarmok {
 namespace {
 
+using namespace posix;
+
 using testing::TEnv;
 
 namespace fs = std::filesystem;
@@ -92,7 +94,7 @@ TEST_F(PosixPasswordTest, HostSettingsFilePathFollowsXdgThenHome) {
   TEnv xdg("XDG_CONFIG_HOME", nullptr);
   TEnv home("HOME", nullptr);
   EXPECT_EQ(HostSettingsFilePath(), "");
-  EXPECT_EQ(TPosixPasswords().ReadPasswordFlag().State, TPasswordFlagState::KeyMissing);
+  EXPECT_EQ(posix::TPosixPasswords().ReadPasswordFlag().State, TPasswordFlagState::KeyMissing);
 }
 
 TEST_F(PosixPasswordTest, HostLibraryDirectoryFromTheEnvironment) {
@@ -101,7 +103,7 @@ TEST_F(PosixPasswordTest, HostLibraryDirectoryFromTheEnvironment) {
     EXPECT_EQ(HostLibraryDirectory(), "/usr/lib/zarmok/host");
   }
   TEnv libdir("ZARMOK_HOST_LIBDIR", "/opt/host/");
-  TPosixPasswords passwords;
+  posix::TPosixPasswords passwords;
   EXPECT_EQ(passwords.SystemDirectory(), "/opt/host/");
   EXPECT_EQ(passwords.PathSeparator(), '/');
 }
@@ -123,7 +125,7 @@ TEST_F(PosixPasswordTest, RealHostLibrariesAreLoadedCalledAndUnloaded) {
   fs::rename(settings, dir + "/.config/zarmok/host.ini");
   TEnv home("HOME", dir.c_str());
 
-  TPosixPasswords passwords;
+  posix::TPosixPasswords passwords;
   testing::TFakeSaverHost host;
   host.cursor_count = -1;
   struct TCase {
@@ -150,7 +152,7 @@ TEST_F(PosixPasswordTest, MissingHostLibrariesLetTheCloseGoOn) {
   fs::create_directories(dir + "/zarmok");
   std::ofstream(dir + "/zarmok/host.ini") << "[Control Panel\\desktop]\nScreenSaveUsePassword=1\n";
   TEnv xdg("XDG_CONFIG_HOME", dir.c_str());
-  TPosixPasswords passwords;
+  posix::TPosixPasswords passwords;
   testing::TFakeSaverHost host;
   host.cursor_count = -1;
   EXPECT_TRUE(VerifyPassword(passwords, host, 1));

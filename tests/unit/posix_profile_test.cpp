@@ -25,6 +25,8 @@ namespace zarmok::testing {
 
 namespace {
 
+using namespace posix;
+
 // The temporary file beside an INI whose name is this long would need a name longer than a
 // folder entry may have, so the replace fails whoever runs it, root included.
 class TLongNamedIni : public TUnwritableIni {
@@ -49,7 +51,7 @@ std::unique_ptr<TUnwritableIni> MakeUnwritableIni(const TScratchFolder& folder,
 namespace {
 
 // The service holds nothing between calls, so each call may have a service of its own.
-TPosixProfile Profile() {
+posix::TPosixProfile Profile() {
   return {};
 }
 

@@ -19,13 +19,15 @@
 namespace zarmok::testing {
 namespace {
 
+using namespace posix;
+
 namespace fs = std::filesystem;
 
 const std::string kRefused = " に書き込めません";
 
 // The message of the save's error, or "saved" when it went through.
 std::string SaveMessage(const std::string& ini) {
-  TUserSettingsProfile profile;
+  posix::TUserSettingsProfile profile;
   try {
     SaveSettings(profile, ini, UnusualSettings());
   } catch (const EZarmokError& error) {
@@ -35,7 +37,7 @@ std::string SaveMessage(const std::string& ini) {
 }
 
 TSaverSettings LoadedFrom(const std::string& ini) {
-  TUserSettingsProfile profile;
+  posix::TUserSettingsProfile profile;
   return LoadSettings(profile, ini);
 }
 
@@ -54,17 +56,17 @@ TEST(UserSettingsFile, FollowsAnAbsoluteXdgFolderThenAnAbsoluteHome) {
   {
     TEnv xdg("XDG_CONFIG_HOME", "/cfg");
     TEnv home("HOME", "/home/u");
-    EXPECT_EQ(UserSettingsFilePath(), "/cfg/zarmok/zarmok.ini");
+    EXPECT_EQ(posix::UserSettingsFilePath(), "/cfg/zarmok/zarmok.ini");
   }
   for (const char* ignored : {"", "relative/cfg", "~/cfg"}) {
     TEnv xdg("XDG_CONFIG_HOME", ignored);
     TEnv home("HOME", "/home/u");
-    EXPECT_EQ(UserSettingsFilePath(), "/home/u/.config/zarmok/zarmok.ini") << ignored;
+    EXPECT_EQ(posix::UserSettingsFilePath(), "/home/u/.config/zarmok/zarmok.ini") << ignored;
   }
   {
     TEnv xdg("XDG_CONFIG_HOME", nullptr);
     TEnv home("HOME", "/");
-    EXPECT_EQ(UserSettingsFilePath(), "/.config/zarmok/zarmok.ini");
+    EXPECT_EQ(posix::UserSettingsFilePath(), "/.config/zarmok/zarmok.ini");
   }
   // No home, or one that would be looked for wherever the program was started: no folder, for
   // the host settings as for the saver's.
@@ -72,7 +74,7 @@ TEST(UserSettingsFile, FollowsAnAbsoluteXdgFolderThenAnAbsoluteHome) {
     TEnv xdg("XDG_CONFIG_HOME", "cfg");
     TEnv home("HOME", home_value);
     const std::string shown = home_value == nullptr ? "(unset)" : home_value;
-    EXPECT_EQ(UserSettingsFilePath(), kUnplacedSettingsFile) << shown;
+    EXPECT_EQ(posix::UserSettingsFilePath(), posix::kUnplacedSettingsFile) << shown;
     EXPECT_EQ(HostSettingsFilePath(), "") << shown;
   }
 }
@@ -94,7 +96,7 @@ TEST(UserSettingsFile, FirstSaveMakesTheFoldersAndFileTheUsersAlone) {
     const std::string xdg = c.xdg != nullptr ? scratch.File(c.xdg) : std::string();
     TEnv xdg_variable("XDG_CONFIG_HOME", c.xdg != nullptr ? xdg.c_str() : nullptr);
     TEnv home("HOME", scratch.Path().c_str());
-    const std::string ini = UserSettingsFilePath();
+    const std::string ini = posix::UserSettingsFilePath();
     ASSERT_EQ(ini, config + "/zarmok/zarmok.ini") << c.name;
 
     EXPECT_EQ(LoadedFrom(ini), TSaverSettings{}) << c.name;
@@ -113,7 +115,7 @@ TEST(UserSettingsFile, FirstSaveMakesTheFoldersAndFileTheUsersAlone) {
   // A file the user made more open keeps its mode when saved again.
   const TScratchFolder scratch;
   TEnv xdg("XDG_CONFIG_HOME", scratch.Path().c_str());
-  const std::string ini = UserSettingsFilePath();
+  const std::string ini = posix::UserSettingsFilePath();
   ASSERT_EQ(SaveMessage(ini), "saved");
   ASSERT_EQ(chmod(ini.c_str(), 0644), 0);
   EXPECT_EQ(SaveMessage(ini), "saved");
@@ -129,7 +131,7 @@ TEST(UserSettingsFile, NothingIsMadeWhereTheConfigurationFolderHasNoParent) {
     const std::string config = scratch.File("missing/cfg");
     TEnv xdg("XDG_CONFIG_HOME", variable[0] == 'X' ? config.c_str() : nullptr);
     TEnv home_variable("HOME", home.c_str());
-    const std::string ini = UserSettingsFilePath();
+    const std::string ini = posix::UserSettingsFilePath();
     EXPECT_EQ(SaveMessage(ini), ini + kRefused) << variable;
     EXPECT_EQ(EntriesBelow(scratch.Path()), 0u) << variable;
   }
@@ -147,7 +149,7 @@ TEST(UserSettingsFile, HomeTheUserMayNotWriteGetsNoFolders) {
   const std::optional<bool> refused = AsOrdinaryUser({}, [&] {
     setenv("HOME", home.c_str(), 1);
     unsetenv("XDG_CONFIG_HOME");
-    const std::string ini = UserSettingsFilePath();
+    const std::string ini = posix::UserSettingsFilePath();
     return SaveMessage(ini) == ini + kRefused;
   });
   ASSERT_TRUE(refused.has_value());
@@ -166,7 +168,7 @@ TEST(UserSettingsFile, FileInTheWayGivesTheDefaultsAndIsKept) {
     if (std::string(in_the_way) != ".config") fs::create_directory(scratch.Path() / ".config");
     WriteBytes(scratch.File(in_the_way), body);
     const size_t entries = EntriesBelow(scratch.Path());
-    const std::string ini = UserSettingsFilePath();
+    const std::string ini = posix::UserSettingsFilePath();
 
     EXPECT_EQ(LoadedFrom(ini), TSaverSettings{}) << in_the_way;
     EXPECT_EQ(SaveMessage(ini), ini + kRefused) << in_the_way;
@@ -199,7 +201,7 @@ TEST(UserSettingsFile, LinkToAFolderTheUserMayNotWriteIsReadButNotWritten) {
         AsOrdinaryUser({root.File("home"), config, config + "/zarmok"}, [&] {
           setenv("HOME", root.File("home").c_str(), 1);
           unsetenv("XDG_CONFIG_HOME");
-          const std::string ini = UserSettingsFilePath();
+          const std::string ini = posix::UserSettingsFilePath();
           const int32_t bugs = LoadedFrom(ini).MaxBugs;
           return bugs == (with_file ? 7 : 3) && SaveMessage(ini) == ini + kRefused;
         });
@@ -226,7 +228,7 @@ TEST(UserSettingsFile, NoHomeGivesTheDefaultsAndARefusalNamingTheFile) {
   for (const char* home_value : {static_cast<const char*>(nullptr), "home"}) {
     TEnv xdg("XDG_CONFIG_HOME", nullptr);
     TEnv home("HOME", home_value);
-    const std::string ini = UserSettingsFilePath();
+    const std::string ini = posix::UserSettingsFilePath();
     EXPECT_EQ(LoadedFrom(ini), TSaverSettings{});
     EXPECT_EQ(SaveMessage(ini), std::string("~/.config/zarmok/zarmok.ini") + kRefused);
   }

@@ -59,6 +59,8 @@ std::vector<std::string> TextLines(const std::string& bytes) {
 
 namespace {
 
+using namespace posix;
+
 // Runs the cases over the build's real service: the system's own INI functions on Windows, the
 // Linux service made for the test on Linux.
 class SettingsFile : public ::testing::Test {
@@ -67,7 +69,7 @@ class SettingsFile : public ::testing::Test {
   TWin32Profile win32_profile;
   IPrivateProfile& profile = win32_profile;
 #else
-  TPosixProfile posix_profile;
+  posix::TPosixProfile posix_profile;
   IPrivateProfile& profile = posix_profile;
 #endif
 };

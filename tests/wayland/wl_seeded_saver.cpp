@@ -25,11 +25,12 @@ int main(int argc, char** argv) {
   const auto seed = static_cast<uint32_t>(std::strtoul(argv[1], nullptr, 10));
   const int64_t steps = std::strtoll(argv[2], nullptr, 10);
   wl::TWaylandConnection connection;
-  TUserSettingsProfile profile;
-  TPosixPasswords passwords;
-  wl::TWaylandDesktop desktop(connection, {profile, passwords, [](auto&, auto&) {}, false});
-  if (!connection.Unusable().empty()) {
-    std::fprintf(stderr, "%s\n", connection.Unusable().c_str());
+  posix::TUserSettingsProfile profile;
+  posix::TPosixPasswords passwords;
+  wl::TWaylandDesktop desktop(connection,
+                              {profile, passwords, [](auto&, auto&) {}, TLanguage::English});
+  if (!connection.Unusable().Empty()) {
+    std::fprintf(stderr, "%s\n", connection.Unusable().In(TLanguage::English).c_str());
     return 1;
   }
   try {

@@ -83,7 +83,7 @@ std::unique_ptr<IPlatformWindow> THeadlessPlatform::CreateSaverWindow(TWindowHan
                                                                       const TWindowRect& birth) {
   std::unique_ptr<ISecondPicture> second = second_maker_ ? second_maker_() : nullptr;
   if (second != nullptr && !second->Resize(birth.right - birth.left, birth.bottom - birth.top)) {
-    throw EZarmokError(kWindowCreateMessage);
+    throw EZarmokError(TTextId::WindowCreateFailed);
   }
   return std::make_unique<THeadlessWindow>(*this, next_handle_++, std::move(second));
 }

@@ -71,6 +71,7 @@ class THeadlessPlatform final : public IStartUpHost, public ISaverPlatform {
 
   // IStartUpHost: a desktop with no other saver, no windows but the run's own, no passwords.
   bool FindTopLevelSaver() override { return false; }
+  TLanguage Language() const override { return TLanguage::English; }
   void HideApplicationWindow() override {}
   TWindowHandle ApplicationWindow() override { return 0; }
   void ShowWindow(TWindowHandle) override {}

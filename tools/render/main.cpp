@@ -101,9 +101,9 @@ int main(int argc, char** argv) {
   if (o.trace && !trace.Open(*o.trace, error)) Fail(error);
 
   // Without --ini, the file the saver itself reads, read by the saver's own rules.
-  TPosixProfile any_file;
-  TUserSettingsProfile user_file;
-  const std::string ini = o.ini ? *o.ini : UserSettingsFilePath();
+  posix::TPosixProfile any_file;
+  posix::TUserSettingsProfile user_file;
+  const std::string ini = o.ini ? *o.ini : posix::UserSettingsFilePath();
   IPrivateProfile& profile = o.ini ? static_cast<IPrivateProfile&>(any_file) : user_file;
   tools::THeadlessPlatform platform(profile, ini, {TWindowRect{0, 0, o.width, o.height}});
   TSaverSession session(platform, {"/s"}, o.seed);

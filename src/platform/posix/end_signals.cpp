@@ -5,7 +5,7 @@
 
 #include <initializer_list>
 
-namespace zarmok {
+namespace zarmok::posix {
 
 void TEndSignals::Catch() {
   if (descriptor_ >= 0) return;
@@ -30,4 +30,4 @@ bool TEndSignals::Taken() {
   return read(descriptor_, &info, sizeof info) == static_cast<ssize_t>(sizeof info);
 }
 
-}  // namespace zarmok
+}  // namespace zarmok::posix

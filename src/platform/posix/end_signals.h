@@ -5,7 +5,7 @@
 
 #include <signal.h>
 
-namespace zarmok {
+namespace zarmok::posix {
 
 class TEndSignals {
  public:
@@ -28,4 +28,4 @@ class TEndSignals {
   sigset_t saved_mask_{};
 };
 
-}  // namespace zarmok
+}  // namespace zarmok::posix

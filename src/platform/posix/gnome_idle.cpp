@@ -17,9 +17,6 @@
 namespace zarmok::posix {
 namespace {
 
-constexpr const char* kNoIdleTimeMessage =
-    "GNOME がアイドル時間を知らせません (org.gnome.Mutter.IdleMonitor)";
-
 struct TPeer {
   const char* name;
   const char* path;
@@ -149,7 +146,7 @@ uint32_t TGnomeIdle::AddWatch(const char* method, int64_t interval_ms) {
                    ? TCall(bus_, kIdleMonitor, method, "t", static_cast<uint64_t>(interval_ms))
                    : TCall(bus_, kIdleMonitor, method);
   uint32_t watch = 0;
-  if (!call.Read("u", watch)) throw EZarmokError(kNoIdleTimeMessage, call.Error());
+  if (!call.Read("u", watch)) throw EZarmokError(TTextId::GnomeNoIdleTime, call.Error());
   return watch;
 }
 
@@ -181,7 +178,7 @@ TIdleReading TGnomeIdle::Read() {
       reading.Inhibited = true;
       return reading;
     }
-    throw EZarmokError(kNoIdleTimeMessage, idle.Error());
+    throw EZarmokError(TTextId::GnomeNoIdleTime, idle.Error());
   }
   reading.IdleMs = static_cast<int64_t>(std::min<uint64_t>(idle_ms, INT64_MAX));
   // Without a session manager (a shell started on its own), nothing is inhibited.
@@ -222,7 +219,8 @@ bool TGnomeIdle::Wait(int64_t milliseconds) {
         pollfd{end_signals_.Descriptor(), POLLIN, 0}};
     const int ready = poll(watch.data(), watch[1].fd >= 0 ? 2 : 1,
                            static_cast<int>(std::min<int64_t>(timeout, INT_MAX)));
-    if (ready < 0 && errno != EINTR) throw EZarmokError(kNoIdleTimeMessage, std::strerror(errno));
+    if (ready < 0 && errno != EINTR)
+      throw EZarmokError(TTextId::GnomeNoIdleTime, std::string(std::strerror(errno)));
     if (ready > 0 && (watch[1].revents & POLLIN) != 0 && end_signals_.Taken()) return false;
   }
 }

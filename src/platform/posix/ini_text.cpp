@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-namespace zarmok {
+namespace zarmok::posix {
 
 namespace {
 
@@ -105,4 +105,4 @@ bool TIniEntries::Next(TIniEntry& entry) {
   return false;
 }
 
-}  // namespace zarmok
+}  // namespace zarmok::posix

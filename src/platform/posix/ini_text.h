@@ -9,7 +9,7 @@
 #include <cstddef>
 #include <string_view>
 
-namespace zarmok {
+namespace zarmok::posix {
 
 // One entry: a section's header (key empty), or a key with its value in the section named by
 // the header before it ("" before any header). The views point into the text.
@@ -43,4 +43,4 @@ bool IniNamesMatch(std::string_view a, std::string_view b);
 // The text of a file up to its first NUL, which ends what a reader reads.
 std::string_view ReadableIniText(std::string_view bytes);
 
-}  // namespace zarmok
+}  // namespace zarmok::posix

@@ -13,7 +13,7 @@
 #include "settings.h"
 #include "user_config.h"
 
-namespace zarmok {
+namespace zarmok::posix {
 
 std::string HostSettingsFilePath() {
   return UserConfigFile("host.ini");
@@ -108,4 +108,4 @@ void TPosixPasswords::CallPwdChangePasswordA(void* entry, const char* which, TWi
   reinterpret_cast<TPwdChangePasswordA>(entry)(which, owner, reserved1, reserved2);
 }
 
-}  // namespace zarmok
+}  // namespace zarmok::posix

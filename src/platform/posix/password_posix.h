@@ -7,7 +7,7 @@
 
 #include "platform.h"
 
-namespace zarmok {
+namespace zarmok::posix {
 
 inline constexpr const char* kHostSettingsSection = "Control Panel\\desktop";
 inline constexpr const char* kHostPasswordKey = "ScreenSaveUsePassword";
@@ -40,4 +40,4 @@ class TPosixPasswords final : public IPasswordHost {
                               uint32_t reserved1, uint32_t reserved2) override;
 };
 
-}  // namespace zarmok
+}  // namespace zarmok::posix

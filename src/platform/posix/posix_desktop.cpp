@@ -1,8 +1,7 @@
 #include "posix/posix_desktop.h"
 
-#include <cstdio>
-
 #include "posix/user_config.h"
+#include "posix/user_locale.h"
 
 namespace zarmok::posix {
 
@@ -11,8 +10,7 @@ std::string TPosixDesktop::SettingsFile() {
 }
 
 void TPosixDesktop::WriteDiagnostic(const std::string& line) {
-  std::fprintf(stderr, "%s\n", line.c_str());
-  std::fflush(stderr);
+  WriteUserLine(stderr, line);
 }
 
 }  // namespace zarmok::posix

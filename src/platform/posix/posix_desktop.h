@@ -21,11 +21,13 @@ class TPosixDesktop : public IStartUpHost {
     IPrivateProfile& profile;
     IPasswordHost& passwords;
     TErrorBox error_box;
+    TLanguage language = TLanguage::English;
     bool loop_stats = false;
   };
 
   explicit TPosixDesktop(TServices services) : services_(std::move(services)) {}
 
+  TLanguage Language() const override { return services_.language; }
   IPasswordHost& Passwords() override { return services_.passwords; }
   IPrivateProfile& Profile() override { return services_.profile; }
   // The user's own file: an installed program's folder is never writable by its users.
@@ -33,6 +35,7 @@ class TPosixDesktop : public IStartUpHost {
   void ReportUnhandledError(const std::string& title, const std::string& message) override {
     services_.error_box(title, message);
   }
+  // In the user's encoding: an eucJP terminal reads eucJP.
   void WriteDiagnostic(const std::string& line) override;
   bool LoopStatsWanted() const override { return services_.loop_stats; }
 

@@ -23,7 +23,7 @@
 #include "profile_posix.h"
 #include "user_config.h"
 
-namespace zarmok {
+namespace zarmok::posix {
 namespace {
 
 // A settings file is a few hundred bytes; anything far beyond is not one we should rewrite.
@@ -498,4 +498,4 @@ TProfileWrite TUserSettingsProfile::WriteStrings(const std::string& file,
   return WriteValues(file, section, entries, TFileKind::kUserSettings);
 }
 
-}  // namespace zarmok
+}  // namespace zarmok::posix

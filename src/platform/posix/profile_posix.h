@@ -13,7 +13,7 @@
 
 #include "platform.h"
 
-namespace zarmok {
+namespace zarmok::posix {
 
 class TPosixProfile final : public IPrivateProfile {
  public:
@@ -29,4 +29,4 @@ class TPosixProfile final : public IPrivateProfile {
                              const std::vector<TProfileEntry>& entries) override;
 };
 
-}  // namespace zarmok
+}  // namespace zarmok::posix

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 
-namespace zarmok {
+namespace zarmok::posix {
 namespace {
 
 // The variable's value when it is an absolute path, else "".
@@ -33,4 +33,4 @@ std::string UserSettingsFilePath() {
   return file.empty() ? std::string(kUnplacedSettingsFile) : file;
 }
 
-}  // namespace zarmok
+}  // namespace zarmok::posix

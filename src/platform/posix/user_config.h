@@ -9,7 +9,7 @@
 
 #include "platform.h"
 
-namespace zarmok {
+namespace zarmok::posix {
 
 // The name of the settings file when there is no configuration folder (HOME unset or not an
 // absolute path): the place a user would look for it. It is not absolute, so the settings
@@ -47,4 +47,4 @@ class TUserSettingsProfile final : public IPrivateProfile {
                              const std::vector<TProfileEntry>& entries) override;
 };
 
-}  // namespace zarmok
+}  // namespace zarmok::posix

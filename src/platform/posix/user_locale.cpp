@@ -8,7 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace zarmok {
+namespace zarmok::posix {
 
 namespace {
 
@@ -69,4 +69,4 @@ void WriteUserLine(std::FILE* stream, std::string_view utf8) {
   std::fflush(stream);
 }
 
-}  // namespace zarmok
+}  // namespace zarmok::posix

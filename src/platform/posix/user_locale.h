@@ -9,7 +9,7 @@
 
 #include "texts.h"
 
-namespace zarmok {
+namespace zarmok::posix {
 
 // The language of this run, from LC_ALL, LC_MESSAGES, LANG and LANGUAGE as the user set them.
 TLanguage UserLanguage();
@@ -23,4 +23,4 @@ std::string InUserEncoding(std::string_view utf8);
 // Writes `utf8` and a line end to `stream` in the user's encoding, and flushes it.
 void WriteUserLine(std::FILE* stream, std::string_view utf8);
 
-}  // namespace zarmok
+}  // namespace zarmok::posix

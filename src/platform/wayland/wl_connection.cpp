@@ -150,17 +150,17 @@ std::string TWaylandConnection::SocketPath() const {
   return SocketNamed();
 }
 
-std::string TWaylandConnection::Connect() {
+TWording TWaylandConnection::Connect() {
   const std::string named = EnvironmentValue("WAYLAND_DISPLAY");
   const bool given = !EnvironmentValue("WAYLAND_SOCKET").empty();
   if (!given && (named.empty() || named.front() != '/') &&
       EnvironmentValue("XDG_RUNTIME_DIR").empty()) {
-    return FillPattern(kWaylandNoRuntimeDirMessage, named.empty() ? "wayland-0" : named);
+    return {TTextId::WaylandNoRuntimeDir, {named.empty() ? "wayland-0" : named}};
   }
   display_ = wl_display_connect(nullptr);
   if (display_ == nullptr) {
     const int error = errno;
-    return FillPattern(kWaylandConnectMessage, SocketPath()) + ": " + std::strerror(error);
+    return {TTextId::WaylandNotConnected, {SocketPath(), std::strerror(error)}};
   }
   static constexpr wl_registry_listener kRegistryListener{Global, GlobalRemove};
   registry_ = wl_display_get_registry(display_);
@@ -173,11 +173,11 @@ std::string TWaylandConnection::Connect() {
   return {};
 }
 
-const std::string& TWaylandConnection::Unusable() {
+const TWording& TWaylandConnection::Unusable() {
   if (checked_) return unusable_;
   checked_ = true;
   unusable_ = Connect();
-  if (!unusable_.empty()) return unusable_;
+  if (!unusable_.Empty()) return unusable_;
   std::string lacks;
   for (const auto& [global, name] :
        {std::pair<const void*, const char*>{compositor_, "wl_compositor"},
@@ -186,13 +186,12 @@ const std::string& TWaylandConnection::Unusable() {
     if (global != nullptr) continue;
     lacks += lacks.empty() ? name : std::string(", ") + name;
   }
-  if (!lacks.empty())
-    unusable_ = FillPattern(FillPattern(kWaylandLacksMessage, SocketPath()), lacks);
+  if (!lacks.empty()) unusable_ = TWording(TTextId::WaylandLacks, {SocketPath(), lacks});
   return unusable_;
 }
 
 TWaylandConnection& TWaylandConnection::Require() {
-  if (!Unusable().empty()) throw EZarmokError(kWindowCreateMessage, Unusable());
+  if (!Unusable().Empty()) throw EZarmokError(TTextId::WindowCreateFailed, Unusable());
   return *this;
 }
 
@@ -307,12 +306,11 @@ void TWaylandConnection::RaiseError() {
   uint32_t id = 0;
   const uint32_t code = wl_display_get_protocol_error(display_, &interface, &id);
   if (error == EPROTO) {
-    throw EZarmokError(FillPattern(kWaylandProtocolErrorMessage,
-                                   std::string(interface != nullptr ? interface->name : "?") +
-                                       " #" + std::to_string(id) + ", code " +
-                                       std::to_string(code)));
+    throw EZarmokError(TWording{TTextId::WaylandProtocolError,
+                                {std::string(interface != nullptr ? interface->name : "?") + " #" +
+                                 std::to_string(id) + ", code " + std::to_string(code)}});
   }
-  throw EZarmokError(kWaylandConnectionLostMessage, std::strerror(error));
+  throw EZarmokError(TTextId::WaylandConnectionLost, std::string(std::strerror(error)));
 }
 
 void TWaylandConnection::Read() {

@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "errors.h"
+
 struct zwlr_layer_shell_v1;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
@@ -59,7 +61,7 @@ class TWaylandConnection {
 
   // Connects to the compositor at the first call and learns its globals and outputs: "" when
   // it can serve a saver, else why not, in one line.
-  const std::string& Unusable();
+  const TWording& Unusable();
   bool IsOpen() const { return display_ != nullptr; }
   // The open connection to a compositor that can serve a saver; else the window-creation
   // error, with why not as its detail.
@@ -108,7 +110,7 @@ class TWaylandConnection {
   void RaiseError();
 
  private:
-  std::string Connect();
+  TWording Connect();
   static void Global(void* data, wl_registry* registry, uint32_t name, const char* interface,
                      uint32_t version);
   static void GlobalRemove(void* data, wl_registry* registry, uint32_t name);
@@ -117,7 +119,7 @@ class TWaylandConnection {
   void WatchLogical(TOutput& output);
 
   bool checked_ = false;
-  std::string unusable_;
+  TWording unusable_;
   wl_display* display_ = nullptr;
   wl_registry* registry_ = nullptr;
   wl_compositor* compositor_ = nullptr;

@@ -23,11 +23,11 @@ TWaylandDesktop::TWaylandDesktop(TWaylandConnection& connection, TServices servi
       platform_(
           connection, EndSignals(), running_,
           [this](const std::string& title, const std::string& text) { ShowErrorBox(title, text); },
-          [this](const std::string& line) { WriteDiagnostic(line); }),
+          [this](const TWording& line) { WriteDiagnostic(line.In(Language())); }),
       idle_(connection, EndSignals()) {}
 
 int TWaylandDesktop::RunSettingsDialog(const std::string&, TWindowHandle) {
-  throw EZarmokError(kWindowCreateMessage, kWaylandNoDialogMessage);
+  throw EZarmokError(TTextId::WindowCreateFailed, TTextId::WaylandNoDialog);
 }
 
 IIdleSource* TWaylandDesktop::IdleSource() {

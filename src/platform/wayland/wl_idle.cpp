@@ -49,8 +49,7 @@ void TWaylandIdleSource::Begin(int64_t wanted_ms) {
   Drop();
   connection_.Require();
   if (connection_.Seats().empty()) {
-    throw EZarmokError(
-        FillPattern(FillPattern(kWaylandLacksMessage, connection_.SocketPath()), "wl_seat"));
+    throw EZarmokError(TWording(TTextId::WaylandLacks, {connection_.SocketPath(), "wl_seat"}));
   }
   wl_seat* seat = connection_.Seats().front()->seat;
   timeout_ms_ = wanted_ms;

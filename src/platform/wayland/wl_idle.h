@@ -18,7 +18,7 @@ namespace zarmok::wl {
 
 class TWaylandIdleSource final : public IIdleSource {
  public:
-  TWaylandIdleSource(TWaylandConnection& connection, TEndSignals& end_signals)
+  TWaylandIdleSource(TWaylandConnection& connection, posix::TEndSignals& end_signals)
       : connection_(connection), end_signals_(end_signals) {}
   ~TWaylandIdleSource() override;
   TWaylandIdleSource(const TWaylandIdleSource&) = delete;
@@ -37,7 +37,7 @@ class TWaylandIdleSource final : public IIdleSource {
   static void Resumed(void* data);
 
   TWaylandConnection& connection_;
-  TEndSignals& end_signals_;
+  posix::TEndSignals& end_signals_;
   ext_idle_notification_v1* notification_ = nullptr;
   org_kde_kwin_idle_timeout* timeout_ = nullptr;
   int64_t timeout_ms_ = 0;

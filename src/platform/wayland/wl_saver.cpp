@@ -205,7 +205,7 @@ TPoint TWaylandSaverWindow::ScreenAt(double x, double y) const {
 }
 
 TWaylandSaverPlatform::TWaylandSaverPlatform(TWaylandConnection& connection,
-                                             TEndSignals& end_signals, TRunningFlag& running,
+                                             posix::TEndSignals& end_signals, TRunningFlag& running,
                                              TErrorBox error_box, TDiagnostic diagnostic)
     : connection_(connection),
       end_signals_(end_signals),
@@ -249,7 +249,9 @@ std::vector<TMonitor> TWaylandSaverPlatform::Monitors() {
 
 std::unique_ptr<IPlatformWindow> TWaylandSaverPlatform::CreateSaverWindow(
     TWindowHandle preview_parent, const TWindowRect&) {
-  if (preview_parent != 0) throw EZarmokError(kWindowCreateMessage, kWaylandNoPaneMessage);
+  if (preview_parent != 0) {
+    throw EZarmokError(TTextId::WindowCreateFailed, TTextId::WaylandNoPane);
+  }
   connection_.Require();
   Input();
   return std::make_unique<TWaylandSaverWindow>(*this, TWindowKind::Saver);
@@ -268,7 +270,7 @@ void TWaylandSaverPlatform::SetScreenSaverRunning(bool running) {
   }
   // Not being able to keep a second saver away is no reason to leave the desktop unguarded.
   const std::string why = running_.Raise();
-  if (!why.empty()) diagnostic_(FillPattern(kRunningFlagMessage, why));
+  if (!why.empty()) diagnostic_({TTextId::RunningFlagNotRaised, {why}});
 }
 
 bool TWaylandSaverPlatform::TakeKeyboard(IPlatformWindow& window) {

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "errors.h"
 #include "platform.h"
 #include "posix/end_signals.h"
 #include "wl_connection.h"
@@ -97,11 +98,11 @@ class TWaylandSaverWindow final : public IPlatformWindow {
 class TWaylandSaverPlatform final : public ISaverPlatform, private ISurfaceWindows {
  public:
   using TErrorBox = std::function<void(const std::string& title, const std::string& text)>;
-  using TDiagnostic = std::function<void(const std::string& line)>;
+  using TDiagnostic = std::function<void(const TWording& line)>;
 
   // `end_signals`: the desktop's, caught from the first run on. `running`: the running flag.
   // `diagnostic`: a line on the program's error stream.
-  TWaylandSaverPlatform(TWaylandConnection& connection, TEndSignals& end_signals,
+  TWaylandSaverPlatform(TWaylandConnection& connection, posix::TEndSignals& end_signals,
                         TRunningFlag& running, TErrorBox error_box, TDiagnostic diagnostic);
   ~TWaylandSaverPlatform() override;
   TWaylandSaverPlatform(const TWaylandSaverPlatform&) = delete;
@@ -142,7 +143,7 @@ class TWaylandSaverPlatform final : public ISaverPlatform, private ISurfaceWindo
   TPoint ScreenAt(const IPlatformWindow& window, double x, double y) const override;
 
   TWaylandConnection& connection_;
-  TEndSignals& end_signals_;
+  posix::TEndSignals& end_signals_;
   TRunningFlag& running_;
   TErrorBox error_box_;
   TDiagnostic diagnostic_;

@@ -75,7 +75,7 @@ Display* TX11Connection::Open() {
   display_ = XOpenDisplay(nullptr);
   if (display_ == nullptr) {
     const char* name = XDisplayName(nullptr);
-    throw EZarmokError(FillPattern(kXDisplayOpenMessage, name != nullptr ? name : ""));
+    throw EZarmokError(TWording{TTextId::XDisplayNotOpened, {name != nullptr ? name : ""}});
   }
   XSetIOErrorExitHandler(display_, LeaveLossToTheLoop, nullptr);
   // The errors of this display come to this object, which a record of the display carries.
@@ -85,7 +85,7 @@ Display* TX11Connection::Open() {
     free(data);
     XCloseDisplay(display_);
     display_ = nullptr;
-    throw EZarmokError(kXDisplayPrepareMessage);
+    throw EZarmokError(TTextId::XDisplayNotPrepared);
   }
   data->number = codes->extension;
   data->private_data = reinterpret_cast<XPointer>(this);
@@ -103,7 +103,7 @@ void TX11Connection::TakeBackErrorHandlers() {
 }
 
 void TX11Connection::RaiseLoss() const {
-  if (Lost()) throw EZarmokError(kXConnectionLostMessage);
+  if (Lost()) throw EZarmokError(TTextId::XConnectionLost);
 }
 
 void TX11Connection::Record(const std::string& text) {

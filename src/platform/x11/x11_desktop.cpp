@@ -71,7 +71,7 @@ int TX11Desktop::RunSettingsDialog(const std::string& ini_path, TWindowHandle ow
   try {
     connection_.Open();
   } catch (const EZarmokError& error) {
-    throw EZarmokError(kWindowCreateMessage, error.what());
+    throw EZarmokError(TTextId::WindowCreateFailed, error.Message());
   }
   const int code = settings_dialog_(ini_path, owner);
   connection_.RaiseLoss();

@@ -18,7 +18,7 @@ void TX11IdleSource::Begin(int64_t) {
   int error_base = 0;
   if (!XScreenSaverQueryExtension(display_, &event_base, &error_base)) {
     connection_.RaiseLoss();
-    throw EZarmokError(kXIdleTimeMessage);
+    throw EZarmokError(TTextId::XNoIdleTime);
   }
   end_signals_.Catch();
 }

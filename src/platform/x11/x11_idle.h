@@ -12,12 +12,12 @@ namespace zarmok::x11 {
 class TX11IdleSource final : public IIdleSource {
  public:
   // `end_signals`: the desktop's, caught from the first Begin on.
-  TX11IdleSource(TX11Connection& connection, TEndSignals& end_signals)
+  TX11IdleSource(TX11Connection& connection, posix::TEndSignals& end_signals)
       : connection_(connection), end_signals_(end_signals) {}
 
   // Throws EZarmokError when there is no display, or the server does not tell its idle time.
   void Begin(int64_t wanted_ms) override;
-  // Throws EZarmokError(kXConnectionLostMessage) once the server is gone.
+  // Throws EZarmokError(TTextId::XConnectionLost) once the server is gone.
   TIdleReading Read() override;
   bool Wait(int64_t milliseconds) override;
 
@@ -27,7 +27,7 @@ class TX11IdleSource final : public IIdleSource {
   void Drain();
 
   TX11Connection& connection_;
-  TEndSignals& end_signals_;
+  posix::TEndSignals& end_signals_;
   Display* display_ = nullptr;
 };
 

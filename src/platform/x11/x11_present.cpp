@@ -70,7 +70,7 @@ TX11Visual ChooseVisual(Display* display) {
         XCreateColormap(display, RootWindow(display, screen), info.visual, AllocNone);
     return TX11Visual{info.visual, depth, colormap, true};
   }
-  throw EZarmokError(kWindowCreateMessage, kXNoTrueColorMessage);
+  throw EZarmokError(TTextId::WindowCreateFailed, TTextId::XNoTrueColor);
 }
 
 void FreeVisual(Display* display, const TX11Visual& visual) {
@@ -123,7 +123,7 @@ void TX11Blitter::Follow(const TRasterCanvas& picture) {
   converted_bytes_.assign(static_cast<size_t>(bytes_per_line) * height_, 0);
   if (!InitImage(converted_, converted_bytes_.data(), width_, height_, visual_, depth_,
                  bits_per_pixel_, bytes_per_line)) {
-    throw EZarmokError(kWindowCreateMessage, kXNoTrueColorMessage);
+    throw EZarmokError(TTextId::WindowCreateFailed, TTextId::XNoTrueColor);
   }
 }
 

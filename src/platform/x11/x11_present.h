@@ -26,8 +26,8 @@ struct TX11Visual {
 
 // The screen's default visual where it is true colour, else its deepest true-colour visual of
 // up to 24 bits (an 8-bit display offers one of 3-3-2 bits beside its colour-mapped default).
-// Throws EZarmokError(kWindowCreateMessage) with the reason where there is none: a screen the
-// picture cannot be drawn on is said to be so, not shown black.
+// Throws EZarmokError(TTextId::WindowCreateFailed) with the reason where there is none: a screen
+// the picture cannot be drawn on is said to be so, not shown black.
 TX11Visual ChooseVisual(Display* display);
 void FreeVisual(Display* display, const TX11Visual& visual);
 

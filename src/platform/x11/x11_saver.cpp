@@ -64,12 +64,12 @@ TX11SaverWindow::TX11SaverWindow(TX11SaverPlatform& platform, Window parent,
     if (trap.Failed()) {
       platform_.connection_.RaiseLoss();
       if (window_ != None) XDestroyWindow(display, window_);
-      throw EZarmokError(kWindowCreateMessage);
+      throw EZarmokError(TTextId::WindowCreateFailed);
     }
   }
   XClassHint hint{const_cast<char*>("zarmok"), const_cast<char*>(kSaverClassName)};
   XSetClassHint(display, window_, &hint);
-  XStoreName(display, window_, kApplicationTitle);
+  XStoreName(display, window_, Text(TTextId::ApplicationTitle, TLanguage::English));
   XSetWMProtocols(display, window_, &platform_.wm_delete_, 1);
   blitter_.emplace(platform_.connection_, window_, visual.visual, visual.depth);
   platform_.windows_.push_back(this);
@@ -115,10 +115,10 @@ TX11WallpaperWindow::TX11WallpaperWindow(TX11SaverPlatform& platform, const TWin
   XWindowAttributes root{};
   if (XGetWindowAttributes(display, platform_.root_, &root) == 0) {
     platform_.connection_.RaiseLoss();
-    throw EZarmokError(kWindowCreateMessage);
+    throw EZarmokError(TTextId::WindowCreateFailed);
   }
   if (root.visual->c_class != TrueColor) {
-    throw EZarmokError(kWindowCreateMessage, kXNoTrueColorMessage);
+    throw EZarmokError(TTextId::WindowCreateFailed, TTextId::XNoTrueColor);
   }
   // The blitter's GC clips by the root's children: the pictures go under every window on the
   // desktop, never over one.
@@ -172,7 +172,7 @@ void TX11WallpaperWindow::Clear() {
   XFlush(platform_.display_);
 }
 
-TX11SaverPlatform::TX11SaverPlatform(TX11Connection& connection, TEndSignals& end_signals,
+TX11SaverPlatform::TX11SaverPlatform(TX11Connection& connection, posix::TEndSignals& end_signals,
                                      TErrorBox error_box)
     : connection_(connection), end_signals_(end_signals), error_box_(std::move(error_box)) {}
 
@@ -191,7 +191,7 @@ Display* TX11SaverPlatform::Connect() {
     display_ = connection_.Open();
   } catch (const EZarmokError& error) {
     // No display is no window: the same report as any window that cannot be made.
-    throw EZarmokError(kWindowCreateMessage, error.what());
+    throw EZarmokError(TTextId::WindowCreateFailed, error.Message());
   }
   root_ = DefaultRootWindow(display_);
   wm_delete_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);

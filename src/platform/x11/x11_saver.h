@@ -82,7 +82,8 @@ class TX11SaverPlatform final : public ISaverPlatform {
   using TErrorBox = std::function<void(const std::string& title, const std::string& text)>;
 
   // `end_signals`: the desktop's, caught from the first Listen on.
-  TX11SaverPlatform(TX11Connection& connection, TEndSignals& end_signals, TErrorBox error_box);
+  TX11SaverPlatform(TX11Connection& connection, posix::TEndSignals& end_signals,
+                    TErrorBox error_box);
   ~TX11SaverPlatform() override;
   TX11SaverPlatform(const TX11SaverPlatform&) = delete;
   TX11SaverPlatform& operator=(const TX11SaverPlatform&) = delete;
@@ -118,7 +119,7 @@ class TX11SaverPlatform final : public ISaverPlatform {
   void WatchRootExposures(bool watch);
 
   TX11Connection& connection_;
-  TEndSignals& end_signals_;
+  posix::TEndSignals& end_signals_;
   TErrorBox error_box_;
   ISaverEvents* events_ = nullptr;
   Display* display_ = nullptr;

@@ -48,11 +48,16 @@ class TDialogWindow : public IBugsPramSetView, private IDialogLayoutBuilder {
 
   // Errors of the handlers go to the application's handler, which shows them in `error_box`.
   void Bind(TBugsPramSet& dialog, IErrorBox& error_box) {
-    handlers_[kOkHandler] = [&] { RunEventHandler([&] { dialog.OkBtnClick(); }, error_box); };
-    handlers_[kCancelHandler] = [&] {
-      RunEventHandler([&] { dialog.CancelBtnClick(); }, error_box);
+    const TLanguage language = look_.language;
+    handlers_[kOkHandler] = [&, language] {
+      RunEventHandler([&] { dialog.OkBtnClick(); }, error_box, language);
     };
-    handlers_[kAboutHandler] = [&] { RunEventHandler([&] { dialog.AboutBtnClick(); }, error_box); };
+    handlers_[kCancelHandler] = [&, language] {
+      RunEventHandler([&] { dialog.CancelBtnClick(); }, error_box, language);
+    };
+    handlers_[kAboutHandler] = [&, language] {
+      RunEventHandler([&] { dialog.AboutBtnClick(); }, error_box, language);
+    };
   }
 
   Fl_Double_Window& Window() { return *window_; }
@@ -182,7 +187,7 @@ void SetOwner(x11::TX11Connection& connection, Fl_Window& window, uintptr_t owne
 int TFltkUi::RunSettingsDialog(IPrivateProfile& profile, const std::string& ini_path,
                                uintptr_t owner) {
   // Start-up has the display open by now; without one the dialog's window is never asked for.
-  if (!Open()) throw EZarmokError(kWindowCreateMessage);
+  if (!Open()) throw EZarmokError(TTextId::WindowCreateFailed);
   TDialogWindow view(TLook{language_, scale_});
   TBugsPramSet dialog(view, profile, ini_path);
   view.Bind(dialog, *this);
