@@ -143,7 +143,12 @@ std::string TWaylandConnection::SocketPath() const {
       const size_t size = length - offsetof(sockaddr_un, sun_path);
       std::string path(address.sun_path, size);
       // A name of Linux's abstract namespace begins with a NUL, which ss(8) shows as "@".
-      if (path.front() == '\0') return "@" + path.substr(1);
+      if (path.front() == '\0') {
+        // Built by appending: the optimiser trips over the concatenation here.
+        std::string shown = "@";
+        shown.append(path, 1, std::string::npos);
+        return shown;
+      }
       return std::string(path.c_str());
     }
   }
