@@ -19,9 +19,7 @@ start_xvfb 1920x1080
 # ZARMOK_WM=openbox (or another manager) measures under that window manager: without one, Wine
 # waits some 2 s for a full-screen window to be withdrawn before the program may end.
 if [ -n "${ZARMOK_WM:-}" ]; then
-  "$ZARMOK_WM" >/dev/null 2>&1 &
-  CLEANUP_PIDS+=($!)
-  sleep 1
+  start_window_manager "$ZARMOK_WM"
 fi
 install_saver
 heavy='MaxBugs=20|BugPtnSize=40|ImageListLen=30|BugPtnExCyc=1|BugSize=30'

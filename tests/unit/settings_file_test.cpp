@@ -13,7 +13,7 @@
 #include "settings.h"
 #include "settings_file_support.h"
 #ifdef _WIN32
-#include "win32/profile_win32.h"
+#include "win32/win32_profile.h"
 #else
 #include "posix/profile_posix.h"
 #endif
@@ -64,7 +64,7 @@ namespace {
 class SettingsFile : public ::testing::Test {
  protected:
 #ifdef _WIN32
-  TWin32Profile win32_profile;
+  win32::TWin32Profile win32_profile;
   IPrivateProfile& profile = win32_profile;
 #else
   TPosixProfile posix_profile;
