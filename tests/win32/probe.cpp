@@ -267,10 +267,10 @@ int Post(HWND window, const std::string& what) {
 bool LoopEnded(const char* path) {
   FILE* file = std::fopen(path, "rb");
   if (file == nullptr) return false;
-  char text[4096] = {};
-  const size_t read = std::fread(text, 1, sizeof text - 1, file);
+  char text[4096];
+  const size_t read = std::fread(text, 1, sizeof text, file);
   std::fclose(file);
-  return std::strstr(std::string(text, read).c_str(), "zarmok stats:") != nullptr;
+  return std::string(text, read).find("zarmok stats:") != std::string::npos;
 }
 
 // Posts `what` to the window and prints the milliseconds until the saver's loop has ended, as

@@ -1,7 +1,6 @@
 #include "win32_desktop.h"
 
 #include "errors.h"
-#include "host.h"
 #include "win32_dpi.h"
 #include "win32_program_path.h"
 #include "win32_running.h"

@@ -48,7 +48,7 @@ class TWin32Desktop final : public IStartUpHost {
   }
   IPasswordHost& Passwords() override { return services_.passwords; }
   IPrivateProfile& Profile() override { return services_.profile; }
-  // Beside the program where it can be, else the user's own (settings_place.h).
+  // Beside the program where it can be, else the user's own (win32_settings_place.h).
   std::string SettingsFile() override;
   ISaverPlatform& SaverPlatform() override { return platform_; }
   void ReportUnhandledError(const std::string& title, const std::string& message) override;
