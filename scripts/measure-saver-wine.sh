@@ -19,9 +19,7 @@ start_xvfb 1920x1080
 # ZARMOK_WM=openbox (or another manager) measures under that window manager: without one, Wine
 # waits some 2 s for a full-screen window to be withdrawn before the program may end.
 if [ -n "${ZARMOK_WM:-}" ]; then
-  "$ZARMOK_WM" >/dev/null 2>&1 &
-  CLEANUP_PIDS+=($!)
-  sleep 1
+  start_window_manager "$ZARMOK_WM"
 fi
 install_saver
 heavy='MaxBugs=20|BugPtnSize=40|ImageListLen=30|BugPtnExCyc=1|BugSize=30'
@@ -44,6 +42,16 @@ run "defaults, unpaced" 0 ""
 run "heaviest Type_A, unpaced" 0 "$heavy|BugsType=0"
 run "heaviest Type_B, unpaced" 0 "$heavy|BugsType=1"
 
+# The Wine server of this prefix (named by the prefix's device and inode in its folder), not
+# one of another prefix that runs beside it.
+prefix_server() {
+  local suffix pid
+  suffix=$(printf 'server-%x-%x' "$(stat -c %d "$WINEPREFIX")" "$(stat -c %i "$WINEPREFIX")")
+  for pid in $(pgrep '^wineserver'); do
+    case $(readlink "/proc/$pid/cwd") in */"$suffix") echo "$pid" && return ;; esac
+  done
+}
+
 # Processor time at the default pace (60 steps/s), after the start: the saver's process and the
 # Wine server.
 paced() {
@@ -56,7 +64,7 @@ paced() {
   # `wine` starter, nor this script, whose arguments may name the file too.
   local program server p0 p1 s0 s1 hz
   program=$(pgrep -n -f '^C:.*zarmok\.scr' | head -n1)
-  server=$(pgrep -n '^wineserver' || true)
+  server=$(prefix_server)
   ticks() { awk '{print $14 + $15}' "/proc/$1/stat"; }
   p0=$(ticks "$program"); s0=$([ -n "$server" ] && ticks "$server" || echo 0)
   sleep "$paced_seconds"

@@ -9,10 +9,10 @@
 #include "errors.h"
 #include "host.h"
 #include "texts.h"
-#include "win32/profile_win32.h"
-#include "win32/settings_place.h"
 #include "win32/win32_desktop.h"
 #include "win32/win32_passwords.h"
+#include "win32/win32_profile.h"
+#include "win32/win32_settings_place.h"
 #include "win32/win32_text.h"
 #ifdef ZARMOK_WIN32_UI
 #include "win32_ui.h"
@@ -52,8 +52,8 @@ int wmain(int argc, wchar_t** argv) {
       zarmok::LanguageFromWindowsLanguageId(GetUserDefaultUILanguage());
   // The user's settings folder, where the program's own folder cannot be written, is made by
   // the first save.
-  zarmok::TWin32Profile profile(zarmok::win32::UserSettingsFolder());
-  zarmok::TWin32Passwords passwords;
+  zarmok::win32::TWin32Profile profile(zarmok::win32::UserSettingsFolder());
+  zarmok::win32::TWin32Passwords passwords;
   zarmok::win32::TWin32Desktop desktop(
       GetModuleHandleW(nullptr), {profile, passwords,
                                   [&](const std::string& ini_path, zarmok::TWindowHandle owner) {

@@ -13,7 +13,7 @@
 #include "settings.h"
 #include "settings_file_support.h"
 #ifdef _WIN32
-#include "win32/profile_win32.h"
+#include "win32/win32_profile.h"
 #else
 #include "posix/profile_posix.h"
 #endif
@@ -66,7 +66,7 @@ using namespace posix;
 class SettingsFile : public ::testing::Test {
  protected:
 #ifdef _WIN32
-  TWin32Profile win32_profile;
+  win32::TWin32Profile win32_profile;
   IPrivateProfile& profile = win32_profile;
 #else
   posix::TPosixProfile posix_profile;

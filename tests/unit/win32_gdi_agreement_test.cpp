@@ -12,7 +12,7 @@
 #include "raster.h"
 #include "session.h"
 #include "settings.h"
-#include "win32/gdi_surface.h"
+#include "win32/win32_gdi_surface.h"
 #include "win32_gdi_support.h"
 
 namespace zarmok::testing {
@@ -46,7 +46,7 @@ int LineDiffers(int x0, int y0, int x1, int y1) {
   TRasterCanvas canvas(kSide, kSide);
   TDibSection dib(kSide, kSide);
   EXPECT_TRUE(dib.Valid());
-  TGdiSurface gdi(dib.Dc());
+  win32::TGdiSurface gdi(dib.Dc());
   for (IDrawSurface* s : {static_cast<IDrawSurface*>(&canvas), static_cast<IDrawSurface*>(&gdi)}) {
     s->SetPenColor(0xFFFFFFu);
     s->MoveTo(x0, y0);
@@ -112,7 +112,7 @@ TEST(GdiAgreement, PolygonPairs) {
     TDibSection dib(kSide, kSide);
     ASSERT_TRUE(dib.Valid());
     {
-      TGdiSurface gdi(dib.Dc());
+      win32::TGdiSurface gdi(dib.Dc());
       for (IDrawSurface* s :
            {static_cast<IDrawSurface*>(&canvas), static_cast<IDrawSurface*>(&gdi)}) {
         s->SetPenColor(0x00FF00u);

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "win32/gdi_surface.h"
+#include "win32/win32_gdi_surface.h"
 
 namespace zarmok::testing {
 
@@ -14,7 +14,7 @@ constexpr uint32_t kBlack = 0x000000u;
 TEST(GdiSurface, LineLeavesOutItsEndPixelAndMovesTheCurrentPosition) {
   TDibSection dib(16, 8);
   ASSERT_TRUE(dib.Valid());
-  TGdiSurface surface(dib.Dc());
+  win32::TGdiSurface surface(dib.Dc());
   surface.SetPenColor(0x00FFFFFFu);
   surface.MoveTo(1, 1);
   surface.LineTo(6, 1);
@@ -34,7 +34,7 @@ TEST(GdiSurface, LineLeavesOutItsEndPixelAndMovesTheCurrentPosition) {
 TEST(GdiSurface, ColourValuesAreRedInTheLowByte) {
   TDibSection dib(8, 8);
   ASSERT_TRUE(dib.Valid());
-  TGdiSurface surface(dib.Dc());
+  win32::TGdiSurface surface(dib.Dc());
   // red 0x11, green 0x22, blue 0x33; the DIB holds 0x00RRGGBB.
   surface.SetPenColor(0x00332211u);
   surface.MoveTo(0, 0);
@@ -56,7 +56,7 @@ TEST(GdiSurface, ColourValuesAreRedInTheLowByte) {
 TEST(GdiSurface, FillRectLeavesOutRightColumnAndBottomRow) {
   TDibSection dib(10, 10, 0x404040u);
   ASSERT_TRUE(dib.Valid());
-  TGdiSurface surface(dib.Dc());
+  win32::TGdiSurface surface(dib.Dc());
   surface.SetBrushColor(0x00000080u);
   surface.FillRect(2, 3, 5, 7);
   GdiFlush();
@@ -70,7 +70,7 @@ TEST(GdiSurface, FillRectLeavesOutRightColumnAndBottomRow) {
 TEST(GdiSurface, PolygonsOfOneCallFillUnderTheAlternateRuleAndAreOutlined) {
   TDibSection dib(24, 24);
   ASSERT_TRUE(dib.Valid());
-  TGdiSurface surface(dib.Dc());
+  win32::TGdiSurface surface(dib.Dc());
   surface.SetPenColor(0x0000FF00u);
   surface.SetBrushColor(0x000000FFu);
   // Two squares overlapping in [8, 12] x [8, 12].
@@ -100,7 +100,7 @@ TEST(GdiSurface, GoingAwayGivesTheDcItsOwnObjectsBack) {
   const HGDIOBJ brush = GetCurrentObject(dc, OBJ_BRUSH);
   SetPolyFillMode(dc, WINDING);
   {
-    TGdiSurface surface(dc);
+    win32::TGdiSurface surface(dc);
     EXPECT_EQ(GetCurrentObject(dc, OBJ_PEN), GetStockObject(DC_PEN));
     EXPECT_EQ(GetPolyFillMode(dc), ALTERNATE);
   }

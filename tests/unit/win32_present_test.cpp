@@ -1,55 +1,51 @@
-// What the Windows saver shows: the canvas's picture, carried to the window by the damaged
-// rectangles alone.
+// What the Windows saver shows: the rectangles of the session's picture it is given, each at
+// its place, and nothing else of the window changed.
 #include <gtest/gtest.h>
 
+#include "raster.h"
 #include "win32/win32_present.h"
 #include "win32_gdi_support.h"
 
 namespace zarmok::testing {
 namespace {
 
-// Every pixel the window holds is the canvas's.
-int Differing(const win32::TCanvasPresenter& presenter, const TDibSection& window) {
-  int differing = 0;
-  const TRasterCanvas& picture = presenter.Picture();
+// The pixels inside `r` that differ from the picture's, and those outside it that are no
+// longer `outside`.
+std::pair<int, int> Differing(const TRasterCanvas& picture, const TDibSection& window,
+                              const TDirtyRect& r, uint32_t outside) {
+  int inside_differ = 0;
+  int outside_changed = 0;
   for (int y = 0; y < picture.Height(); ++y) {
-    for (int x = 0; x < picture.Width(); ++x) differing += picture.PixelAt(x, y) != window.At(x, y);
+    for (int x = 0; x < picture.Width(); ++x) {
+      const bool in = x >= r.left && x < r.right && y >= r.top && y < r.bottom;
+      if (in) inside_differ += picture.PixelAt(x, y) != window.At(x, y);
+      if (!in) outside_changed += window.At(x, y) != outside;
+    }
   }
-  return differing;
+  return {inside_differ, outside_changed};
 }
 
-TEST(CanvasPresenter, TheWindowShowsTheCanvasAfterEachStep) {
-  win32::TCanvasPresenter presenter(64, 48);
-  TDibSection window(64, 48);
-  ASSERT_TRUE(window.Valid());
-  IDrawSurface& drawing = presenter.Drawing();
-  drawing.SetBrushColor(0x00102030u);
-  drawing.FillRect(0, 0, 64, 48);
-  presenter.Present(window.Dc());
-  EXPECT_EQ(Differing(presenter, window), 0);
+TEST(Win32Presenter, ShowsTheRectanglesGivenAndOnlyThem) {
+  win32::TWin32Presenter presenter;
+  for (const auto& [width, height] : {std::pair{64, 48}, std::pair{40, 30}}) {
+    // A picture of another size than the last: the presenter's bitmap follows it.
+    TRasterCanvas picture(width, height);
+    picture.SetBrushColor(0x00102030u);
+    picture.FillRect(0, 0, width, height);
+    picture.SetPenColor(0x00FF8000u);
+    picture.MoveTo(0, height - 1);
+    picture.LineTo(width - 1, 0);
+    TDibSection window(width, height, 0x00ABCDEFu);
+    ASSERT_TRUE(window.Valid());
 
-  // Figures far apart: separate rectangles, each sent on its own; the rest stays as it was.
-  const TPoint points[] = {{2, 2}, {12, 3}, {5, 11}, {50, 30}, {61, 44}, {55, 47}};
-  const int32_t counts[] = {3, 3};
-  drawing.SetPenColor(0x00FF8000u);
-  drawing.SetBrushColor(0x000080FFu);
-  drawing.PolyPolygon(points, counts, 2);
-  drawing.MoveTo(30, 0);
-  drawing.LineTo(34, 47);
-  presenter.Present(window.Dc());
-  EXPECT_EQ(Differing(presenter, window), 0);
+    const TDirtyRect rects[] = {{3, 2, 20, 11}, {width - 9, height - 7, width, height}};
+    presenter.Blit(window.Dc(), picture, &rects[0], 1);
+    EXPECT_EQ(Differing(picture, window, rects[0], 0x00ABCDEFu), std::pair(0, 0));
 
-  // A new size starts black and is shown whole by the paint that follows it.
-  presenter.Resize(40, 30);
-  TDibSection smaller(40, 30);
-  ASSERT_TRUE(smaller.Valid());
-  drawing.SetBrushColor(0);
-  drawing.FillRect(0, 0, 40, 30);
-  drawing.SetPenColor(0x00FFFFFFu);
-  drawing.MoveTo(0, 29);
-  drawing.LineTo(39, 0);
-  presenter.Present(smaller.Dc());
-  EXPECT_EQ(Differing(presenter, smaller), 0);
+    presenter.Blit(window.Dc(), picture, rects, 2);
+    EXPECT_EQ(Differing(picture, window, rects[1], 0x00ABCDEFu).first, 0);
+    EXPECT_EQ(window.CountEqual(0x00ABCDEFu), width * height - (17 * 9) - (9 * 7));
+  }
 }
 
 }  // namespace

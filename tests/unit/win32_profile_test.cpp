@@ -5,7 +5,7 @@
 #include <string>
 
 #include "settings_file_support.h"
-#include "win32/profile_win32.h"
+#include "win32/win32_profile.h"
 
 namespace zarmok::testing {
 
@@ -57,7 +57,7 @@ TEST(Win32Profile, ReadsThroughACallersBuffer) {
       {"Zarmok", "Speed", 1024, "default"},  {"Other", "MaxBugs", 1024, "default"},
       {"Zarmok", "Speed", 4, "def"},
   };
-  TWin32Profile profile;
+  win32::TWin32Profile profile;
   for (const TCase& c : cases) {
     EXPECT_EQ(profile.GetString(ini, c.section, c.key, "default", c.buffer), c.expected)
         << c.key << " " << c.buffer;
@@ -66,7 +66,7 @@ TEST(Win32Profile, ReadsThroughACallersBuffer) {
 
 TEST(Win32Profile, WriteToAFolderThatDoesNotExistIsRefused) {
   TScratchFolder folder;
-  TWin32Profile profile;
+  win32::TWin32Profile profile;
   EXPECT_FALSE(profile.WriteString(folder.File("no\\such\\zarmok.ini"), "Zarmok", "MaxBugs", "7"));
 }
 
@@ -75,7 +75,7 @@ TEST(Win32Profile, WriteToAFolderThatDoesNotExistIsRefused) {
 TEST(Win32Profile, TheFirstWriteMakesTheUsersFolderOnly) {
   TScratchFolder folder;
   const std::string user = folder.File("Zarmok");
-  TWin32Profile profile(user);
+  win32::TWin32Profile profile(user);
   EXPECT_EQ(profile.GetString(user + "\\zarmok.scr.ini", "Zarmok", "MaxBugs", "none", 1024),
             "none");
   EXPECT_EQ(GetFileAttributesA(user.c_str()), INVALID_FILE_ATTRIBUTES);
@@ -84,7 +84,7 @@ TEST(Win32Profile, TheFirstWriteMakesTheUsersFolderOnly) {
   EXPECT_TRUE(profile.WriteString(user + "\\zarmok.scr.ini", "Zarmok", "MaxBugs", "7"));
   EXPECT_EQ(profile.GetString(user + "\\zarmok.scr.ini", "Zarmok", "MaxBugs", "", 1024), "7");
 
-  TWin32Profile deeper(folder.File("missing\\Zarmok"));
+  win32::TWin32Profile deeper(folder.File("missing\\Zarmok"));
   EXPECT_FALSE(
       deeper.WriteString(folder.File("missing\\Zarmok\\zarmok.scr.ini"), "Zarmok", "MaxBugs", "7"));
   EXPECT_EQ(GetFileAttributesA(folder.File("missing").c_str()), INVALID_FILE_ATTRIBUTES);
@@ -93,7 +93,7 @@ TEST(Win32Profile, TheFirstWriteMakesTheUsersFolderOnly) {
 TEST(Win32Profile, LockedFileRefusesTheWrite) {
   TScratchFolder folder;
   auto locked = MakeUnwritableIni(folder, "[Zarmok]\r\nMaxBugs=3\r\n");
-  TWin32Profile profile;
+  win32::TWin32Profile profile;
   EXPECT_FALSE(profile.WriteString(locked->Path(), "Zarmok", "MaxBugs", "7"));
   const std::string ini = locked->Path();
   locked.reset();

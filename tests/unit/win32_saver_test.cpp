@@ -1,7 +1,7 @@
-// The error box of a saver run on Windows, as the user meets it: over the full-screen saver it
-// is owned by the saver's window and top-most, so it stands above the top-most windows; in a
-// preview it is owned by the program's own application window, and the host's dialog, whose
-// pane holds the preview, keeps taking input.
+// The error box of a saver run on Windows, as the user meets it: owned by the saver's window the
+// session names (over the full-screen saver), it is top-most, so it stands above the top-most
+// windows; owned by nobody (a preview), it is the program's own application window's, and the
+// host's dialog, whose pane holds the preview, keeps taking input.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -10,9 +10,9 @@
 #include <thread>
 
 #include "platform.h"
-#include "win32/profile_win32.h"
 #include "win32/win32_desktop.h"
 #include "win32/win32_passwords.h"
+#include "win32/win32_profile.h"
 
 namespace zarmok::win32 {
 namespace {
@@ -28,7 +28,7 @@ struct TBoxSeen {
 };
 
 // Shows the platform's error box and looks at it from another thread, as the user would.
-TBoxSeen ShowAndLook(ISaverPlatform& platform, HWND host) {
+TBoxSeen ShowAndLook(ISaverPlatform& platform, IPlatformWindow* owner, HWND host) {
   TBoxSeen seen;
   std::thread watcher([&seen, host] {
     for (int i = 0; i < 500 && !seen.found; ++i) {
@@ -44,7 +44,7 @@ TBoxSeen ShowAndLook(ISaverPlatform& platform, HWND host) {
       PostMessageW(box, WM_CLOSE, 0, 0);
     }
   });
-  platform.ShowError("Zarmok error box test", "text");
+  platform.ShowError("Zarmok error box test", "text", owner);
   watcher.join();
   return seen;
 }
@@ -70,8 +70,9 @@ TEST_F(Win32SaverErrorBox, APreviewsBoxLeavesTheHostsDialogAlone) {
   ASSERT_NE(pane, nullptr);
   {
     ISaverPlatform& platform = desktop_.SaverPlatform();
-    auto preview = platform.CreateSaverWindow(reinterpret_cast<TWindowHandle>(pane));
-    const TBoxSeen seen = ShowAndLook(platform, host);
+    auto preview =
+        platform.CreateSaverWindow(reinterpret_cast<TWindowHandle>(pane), {0, 0, 152, 112});
+    const TBoxSeen seen = ShowAndLook(platform, nullptr, host);
     ASSERT_TRUE(seen.found);
     EXPECT_EQ(seen.owner, reinterpret_cast<HWND>(desktop_.ApplicationWindow()));
     EXPECT_TRUE(seen.host_enabled);
@@ -82,8 +83,8 @@ TEST_F(Win32SaverErrorBox, APreviewsBoxLeavesTheHostsDialogAlone) {
 
 TEST_F(Win32SaverErrorBox, TheFullScreenSaversBoxStandsAboveIt) {
   ISaverPlatform& platform = desktop_.SaverPlatform();
-  auto window = platform.CreateSaverWindow(0);
-  const TBoxSeen seen = ShowAndLook(platform, nullptr);
+  auto window = platform.CreateSaverWindow(0, {0, 0, 427, 273});
+  const TBoxSeen seen = ShowAndLook(platform, window.get(), nullptr);
   ASSERT_TRUE(seen.found);
   EXPECT_EQ(seen.owner, reinterpret_cast<HWND>(window->Handle()));
   EXPECT_TRUE(seen.topmost);

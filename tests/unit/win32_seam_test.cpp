@@ -8,6 +8,7 @@
 #include "damage.h"
 #include "errors.h"
 #include "host.h"
+#include "idle_watch.h"
 #include "integer_text.h"
 #include "pacing.h"
 #include "pixel_round.h"
@@ -17,6 +18,7 @@
 #include "session.h"
 #include "settings.h"
 #include "swarm.h"
+#include "trail_cache.h"
 // clang-format on
 
 #include <gtest/gtest.h>
@@ -39,11 +41,6 @@ TEST(Win32Seam, APreviewHandleKeepsItsThirtyTwoBitsAsAWindowHandle) {
   // A handle that came through 32 bits is widened as the system does it.
   EXPECT_EQ(reinterpret_cast<HANDLE>(WidenHandle(0xFFFFFFF0u)), LongToHandle(-16));
   EXPECT_EQ(reinterpret_cast<HWND>(SettingsOwner("/c:$80000000")), LongToHandle(INT32_MIN));
-}
-
-TEST(Win32Seam, TheApplicationTitleIsOneText) {
-  EXPECT_STREQ(kApplicationTitle, "Zarmok");
-  EXPECT_EQ(FillPattern("%s に書き込めません", "C:\\z.ini"), "C:\\z.ini に書き込めません");
 }
 
 // The dialog's Japanese faces on a Windows without the one the dialog asks for: the UI faces

@@ -9,7 +9,7 @@
 #include <string>
 
 #include "settings_file_support.h"
-#include "win32/settings_place.h"
+#include "win32/win32_settings_place.h"
 
 namespace zarmok::testing {
 namespace {

@@ -6,13 +6,15 @@
 
 #include <string>
 
-#include "win32/profile_win32.h"
-#include "win32/program_path.h"
+#include "win32/win32_profile.h"
+#include "win32/win32_program_path.h"
 #include "win32/win32_text.h"
 
 namespace zarmok {
 namespace {
 
+using win32::ProgramFilePath;
+using win32::TWin32Profile;
 using win32::Utf8Text;
 using win32::WideText;
 

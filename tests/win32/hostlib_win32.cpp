@@ -2,7 +2,8 @@
 // VerifyScreenSavePwd and as MPR.DLL with PwdChangePasswordA. Each verification takes its
 // verdict from the first line of the file %ZARMOK_TEST_VERDICT_FILE% at the time of the call
 // (any base strtoul reads; 1 when there is no such file), so one run can refuse and then
-// accept. Every call is appended as one line to %ZARMOK_TEST_HOSTLIB_LOG%.
+// accept; a second number on the line is how many milliseconds the answer takes, as a user's
+// typing does. Every call is appended as one line to %ZARMOK_TEST_HOSTLIB_LOG%.
 //
 // Built a second time as an impostor of each, to lie beside the program where a load by bare
 // name looks first: its verification always refuses, the opposite of the real one's default,
@@ -40,7 +41,11 @@ void Log(const char* format, auto... values) {
   char line[64] = {};
   const bool read = std::fgets(line, sizeof line, file) != nullptr;
   std::fclose(file);
-  return read ? static_cast<DWORD>(std::strtoul(line, nullptr, 0)) : 1;
+  if (!read) return 1;
+  char* rest = nullptr;
+  const DWORD verdict = static_cast<DWORD>(std::strtoul(line, &rest, 0));
+  Sleep(static_cast<DWORD>(std::strtoul(rest, nullptr, 0)));
+  return verdict;
 }
 
 }  // namespace

@@ -11,6 +11,10 @@
 //   probe client HANDLE          "width height" of the client area
 //   probe style HANDLE           "style exstyle owner parent topmost" (owner/parent as handles)
 //   probe post HANDLE WHAT       posts key | click | move | close | screensave to the window
+//   probe ends HANDLE WHAT FILE SECONDS
+//                                posts WHAT, then prints the milliseconds until FILE, the
+//                                saver's error stream, holds its loop's measurements (exit 1:
+//                                not after SECONDS)
 //   probe running                the screen-saver-running flag, 0 or 1
 //   probe screen                 the virtual screen: "left top width height monitors"
 //   probe texts HANDLE           the window's caption, then its children's texts, one a line,
@@ -259,6 +263,36 @@ int Post(HWND window, const std::string& what) {
   return sent ? 0 : 1;
 }
 
+// Whether the file holds the measurements a saver writes as its loop ends.
+bool LoopEnded(const char* path) {
+  FILE* file = std::fopen(path, "rb");
+  if (file == nullptr) return false;
+  char text[4096];
+  const size_t read = std::fread(text, 1, sizeof text, file);
+  std::fclose(file);
+  return std::string(text, read).find("zarmok stats:") != std::string::npos;
+}
+
+// Posts `what` to the window and prints the milliseconds until the saver's loop has ended, as
+// the measurements it writes to `path` then tell: its windows go later, and Wine holds that up.
+int Ends(HWND window, const std::string& what, const char* path, double seconds) {
+  LARGE_INTEGER frequency{}, start{}, now{};
+  QueryPerformanceFrequency(&frequency);
+  QueryPerformanceCounter(&start);
+  if (Post(window, what) != 0) return 2;
+  for (;;) {
+    QueryPerformanceCounter(&now);
+    const double ms = static_cast<double>(now.QuadPart - start.QuadPart) * 1000 /
+                      static_cast<double>(frequency.QuadPart);
+    if (LoopEnded(path)) {
+      std::printf("%.1f\n", ms);
+      return 0;
+    }
+    if (ms > seconds * 1000) return 1;
+    Sleep(1);
+  }
+}
+
 int Wait(const char* type, double seconds, bool present) {
   const DWORD deadline = GetTickCount() + static_cast<DWORD>(seconds * 1000);
   for (;;) {
@@ -314,6 +348,9 @@ int Run(int argc, char** argv) {
     return 0;
   }
   if (command == "post" && argc == 4) return Post(HandleArg(argv[2]), argv[3]);
+  if (command == "ends" && argc == 6) {
+    return Ends(HandleArg(argv[2]), argv[3], argv[4], std::atof(argv[5]));
+  }
   if (command == "running" && argc == 2) {
     BOOL running = FALSE;
     if (!SystemParametersInfoA(SPI_GETSCREENSAVERRUNNING, 0, &running, 0)) return 1;

@@ -16,7 +16,7 @@
 #include "errors.h"
 #include "platform.h"
 #include "texts.h"
-#include "win32/profile_win32.h"
+#include "win32/win32_profile.h"
 #include "win32_controls.h"
 #include "win32_ui.h"
 
@@ -56,7 +56,7 @@ int main(int argc, char** argv) {
     }
   }
   int code = 1;
-  zarmok::TWin32Profile profile;
+  zarmok::win32::TWin32Profile profile;
   try {
     code = zarmok::RunSettingsDialogWin32(
         profile, argv[1], owner, zarmok::LanguageFromWindowsLanguageId(GetUserDefaultUILanguage()));

@@ -64,6 +64,18 @@ start_monitors() {
 # start_two_monitors: 1024x768 at 0,0 and 800x600 at 1024,0.
 start_two_monitors() { start_monitors -screen 1024x768 -origin 1024,0 -screen 800x600; }
 
+# start_window_manager NAME: starts the window manager (openbox, ...) on the current display and
+# waits until it has taken the screen.
+start_window_manager() {
+  "$1" >"$WORK/wm.log" 2>&1 &
+  CLEANUP_PIDS+=($!)
+  local deadline=$((SECONDS + 10))
+  until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+    [ $SECONDS -lt $deadline ] || fail "$1 did not start: $(cat "$WORK/wm.log")"
+    sleep 0.05
+  done
+}
+
 # install_saver [FOLDER_NAME [FILE_NAME]]: copies the saver into C:\FOLDER_NAME; sets SCR (the
 # Unix path) and SCR_WIN (the Windows path).
 install_saver() {

@@ -3,7 +3,8 @@
 # saver that has lost the keys to another window could never be ended by them. With no password
 # in force it ends with exit code 0, at the default settings and with keys as the only stop
 # condition alike (no movement or click is what ends it); with a password in force the close
-# query asks the host's library once, and its refusal keeps the saver running.
+# query asks the host's library once, and its refusal keeps the saver running, which takes the
+# keyboard back from the other program.
 source "$(dirname "$0")/_lib.sh"
 start_xvfb 1024x768
 install_saver
@@ -33,7 +34,8 @@ done
 [ "$(calls)" = 0 ] || fail "the password library was asked with no password in force"
 
 set_password_flag REG_DWORD 1
-echo 0 >"$WORK/verdict"
+# Refused as a user does it, after a moment at the password dialog.
+echo "0 300" >"$WORK/verdict"
 printf '[Zarmok]\r\nStopOnMouseMove=0\r\nStopOnMouseClick=0\r\n' >"$(ini_file)"
 ZARMOK_STATS=1 start_saver /s
 take_foreground
@@ -43,6 +45,7 @@ until [ "$(calls)" -ge 1 ]; do
   sleep 0.1
 done
 saver_runs_on 1 || fail "a refused password let the saver end"
+wait_active "$(probe find TDesktopWindow)" 5
 [ "$(calls)" = 1 ] || fail "losing the foreground asked the library $(calls) times"
 echo 1 >"$WORK/verdict"
 probe post "$(probe find TDesktopWindow)" close || fail "could not ask the saver to close"

@@ -10,7 +10,7 @@
 #include "headless_platform.h"
 #include "platform.h"
 #include "raster.h"
-#include "win32/gdi_surface.h"
+#include "win32/win32_gdi_surface.h"
 
 namespace zarmok {
 
@@ -73,7 +73,7 @@ class TGdiPicture final : public tools::ISecondPicture {
   }
 
   TMemoryDc dc_;
-  TGdiSurface surface_;
+  win32::TGdiSurface surface_;
   HBITMAP bitmap_ = nullptr;
   HGDIOBJ old_ = nullptr;
   uint32_t* bits_ = nullptr;

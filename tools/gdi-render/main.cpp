@@ -15,8 +15,8 @@
 #include "run_options.h"
 #include "session.h"
 #include "settings.h"
-#include "win32/profile_win32.h"
-#include "win32/program_path.h"
+#include "win32/win32_profile.h"
+#include "win32/win32_program_path.h"
 #include "win32/win32_text.h"
 
 namespace {
@@ -106,8 +106,8 @@ std::string FullPath(const std::string& path) {
 
 int main(int argc, char** argv) {
   const TOptions o = Parse(argc, argv);
-  TWin32Profile profile;
-  const std::string ini = o.ini ? FullPath(*o.ini) : SettingsFilePath(ProgramFilePath());
+  win32::TWin32Profile profile;
+  const std::string ini = o.ini ? FullPath(*o.ini) : SettingsFilePath(win32::ProgramFilePath());
   // The saver's own session on one monitor of the size asked for: the window is born at the
   // resource's client size, then covers the monitor and is painted, as on a screen.
   tools::THeadlessPlatform platform(profile, ini, {TWindowRect{0, 0, o.width, o.height}});

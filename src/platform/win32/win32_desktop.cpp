@@ -1,10 +1,10 @@
 #include "win32_desktop.h"
 
 #include "errors.h"
-#include "host.h"
-#include "program_path.h"
-#include "settings_place.h"
 #include "win32_dpi.h"
+#include "win32_program_path.h"
+#include "win32_running.h"
+#include "win32_settings_place.h"
 #include "win32_text.h"
 
 namespace zarmok::win32 {
@@ -39,7 +39,7 @@ TWin32Desktop::~TWin32Desktop() {
 }
 
 bool TWin32Desktop::FindTopLevelSaver() {
-  return FindWindowA(kSaverClassName, nullptr) != nullptr;
+  return TopLevelSaverExists();
 }
 
 void TWin32Desktop::HideApplicationWindow() {
@@ -65,12 +65,8 @@ bool TWin32Desktop::WindowExists(TWindowHandle handle) {
   return IsWindow(AsWindow(handle)) != FALSE;
 }
 
-std::string TWin32Desktop::ProgramPath() {
-  return ProgramFilePath();
-}
-
 std::string TWin32Desktop::SettingsFile() {
-  return PlacedSettingsFile(ProgramPath());
+  return PlacedSettingsFile(ProgramFilePath());
 }
 
 void TWin32Desktop::ReportUnhandledError(const std::string& title, const std::string& message) {

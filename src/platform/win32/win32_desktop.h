@@ -1,6 +1,7 @@
 // The services start-up asks of a Windows desktop: the hidden application window, the
 // running-saver search, the host's windows named by handle, the settings dialog, the error
-// report, and the saver platform.
+// report, and the saver platform. Windows runs screen savers itself: it has no background for
+// the saver and no idle watch of the program's.
 #pragma once
 
 #include <windows.h>
@@ -47,8 +48,7 @@ class TWin32Desktop final : public IStartUpHost {
   }
   IPasswordHost& Passwords() override { return services_.passwords; }
   IPrivateProfile& Profile() override { return services_.profile; }
-  std::string ProgramPath() override;
-  // Beside the program where it can be, else the user's own (settings_place.h).
+  // Beside the program where it can be, else the user's own (win32_settings_place.h).
   std::string SettingsFile() override;
   ISaverPlatform& SaverPlatform() override { return platform_; }
   void ReportUnhandledError(const std::string& title, const std::string& message) override;

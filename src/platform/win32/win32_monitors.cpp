@@ -30,11 +30,10 @@ std::vector<TMonitor> MonitorsOf(const std::vector<MONITORINFOEXW>& infos) {
   std::vector<TMonitor> monitors;
   for (const MONITORINFOEXW& info : infos) {
     const RECT& area = info.rcMonitor;
-    const TMonitor monitor{DeviceId(info.szDevice),
-                           TWindowRect{area.left, area.top, area.right, area.bottom}};
-    // The primary monitor's window is the run's first: it holds the run's close query.
-    const bool primary = (info.dwFlags & MONITORINFOF_PRIMARY) != 0;
-    monitors.insert(primary ? monitors.begin() : monitors.end(), monitor);
+    // Displays that duplicate each other are one monitor to the system: none mirrors another.
+    monitors.push_back(TMonitor{DeviceId(info.szDevice),
+                                TWindowRect{area.left, area.top, area.right, area.bottom},
+                                (info.dwFlags & MONITORINFOF_PRIMARY) != 0, 0});
   }
   return monitors;
 }
@@ -42,15 +41,7 @@ std::vector<TMonitor> MonitorsOf(const std::vector<MONITORINFOEXW>& infos) {
 std::vector<TMonitor> DesktopMonitors() {
   std::vector<MONITORINFOEXW> infos;
   EnumDisplayMonitors(nullptr, nullptr, AddMonitor, reinterpret_cast<LPARAM>(&infos));
-  std::vector<TMonitor> monitors = MonitorsOf(infos);
-  if (monitors.empty()) {
-    const int left = GetSystemMetrics(SM_XVIRTUALSCREEN);
-    const int top = GetSystemMetrics(SM_YVIRTUALSCREEN);
-    monitors.push_back(
-        TMonitor{0, TWindowRect{left, top, left + GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                                top + GetSystemMetrics(SM_CYVIRTUALSCREEN)}});
-  }
-  return monitors;
+  return MonitorsOf(infos);
 }
 
 }  // namespace zarmok::win32

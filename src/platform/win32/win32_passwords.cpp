@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-namespace zarmok {
+namespace zarmok::win32 {
 namespace {
 
 using TVerifyScreenSavePwd = BOOL(WINAPI*)(HWND);
@@ -67,4 +67,4 @@ void TWin32Passwords::CallPwdChangePasswordA(void* entry, const char* which, TWi
   change(which, reinterpret_cast<HWND>(owner), reserved1, reserved2);
 }
 
-}  // namespace zarmok
+}  // namespace zarmok::win32

@@ -9,7 +9,7 @@
 
 #include "platform.h"
 
-namespace zarmok {
+namespace zarmok::win32 {
 
 class TWin32Passwords final : public IPasswordHost {
  public:
@@ -24,4 +24,4 @@ class TWin32Passwords final : public IPasswordHost {
                               uint32_t reserved1, uint32_t reserved2) override;
 };
 
-}  // namespace zarmok
+}  // namespace zarmok::win32

@@ -6,7 +6,7 @@
 
 #include "platform.h"
 
-namespace zarmok {
+namespace zarmok::win32 {
 
 class TGdiSurface final : public IDrawSurface {
  public:
@@ -33,4 +33,4 @@ class TGdiSurface final : public IDrawSurface {
   int old_fill_mode_ = 0;
 };
 
-}  // namespace zarmok
+}  // namespace zarmok::win32

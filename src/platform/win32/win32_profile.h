@@ -10,7 +10,7 @@
 
 #include "platform.h"
 
-namespace zarmok {
+namespace zarmok::win32 {
 
 class TWin32Profile final : public IPrivateProfile {
  public:
@@ -27,4 +27,4 @@ class TWin32Profile final : public IPrivateProfile {
   std::string made_folder_;
 };
 
-}  // namespace zarmok
+}  // namespace zarmok::win32

@@ -1,4 +1,4 @@
-#include "profile_win32.h"
+#include "win32_profile.h"
 
 #include <windows.h>
 
@@ -6,10 +6,7 @@
 
 #include "win32_text.h"
 
-namespace zarmok {
-
-using win32::Utf8Text;
-using win32::WideText;
+namespace zarmok::win32 {
 
 std::string TWin32Profile::GetString(const std::string& file, const std::string& section,
                                      const std::string& key, const std::string& default_text,
@@ -39,4 +36,4 @@ bool TWin32Profile::WriteString(const std::string& file, const std::string& sect
                                     WideText(value).c_str(), WideText(file).c_str()) != FALSE;
 }
 
-}  // namespace zarmok
+}  // namespace zarmok::win32

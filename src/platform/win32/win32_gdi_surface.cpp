@@ -1,8 +1,8 @@
-#include "gdi_surface.h"
+#include "win32_gdi_surface.h"
 
 #include <cstddef>
 
-namespace zarmok {
+namespace zarmok::win32 {
 
 // The core's points reach PolyPolygon as they are, without a copy.
 static_assert(sizeof(TPoint) == sizeof(POINT));
@@ -52,4 +52,4 @@ void TGdiSurface::FillRect(int32_t left, int32_t top, int32_t right, int32_t bot
   ::FillRect(dc_, &rect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
 }
 
-}  // namespace zarmok
+}  // namespace zarmok::win32

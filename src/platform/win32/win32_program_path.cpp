@@ -1,10 +1,10 @@
-#include "program_path.h"
+#include "win32_program_path.h"
 
 #include <windows.h>
 
 #include "win32_text.h"
 
-namespace zarmok {
+namespace zarmok::win32 {
 
 std::string ProgramFilePath() {
   // A path longer than the classic limit still comes back whole.
@@ -31,7 +31,7 @@ std::string ProgramFilePath() {
   }
   // UTF-8, as the core holds every text: the profile service hands it to the W functions, so a
   // folder outside the ANSI code page still finds its file.
-  return win32::Utf8Text(path);
+  return Utf8Text(path);
 }
 
-}  // namespace zarmok
+}  // namespace zarmok::win32

@@ -1,4 +1,4 @@
-#include "settings_place.h"
+#include "win32_settings_place.h"
 
 #include <shlobj.h>
 #include <windows.h>
