@@ -30,7 +30,7 @@ int RunSettings(zarmok::IPrivateProfile& profile, const std::string& ini_path,
   (void)profile;
   (void)ini_path;
   (void)owner;
-  throw zarmok::EZarmokError(zarmok::kWindowCreateMessage);
+  throw zarmok::EZarmokError(zarmok::TTextId::WindowCreateFailed);
 #endif
 }
 
@@ -59,6 +59,6 @@ int wmain(int argc, wchar_t** argv) {
                                   [&](const std::string& ini_path, zarmok::TWindowHandle owner) {
                                     return RunSettings(profile, ini_path, owner, language);
                                   },
-                                  LoopStatsWanted()});
+                                  language, LoopStatsWanted()});
   return zarmok::RunProgram(arguments, desktop);
 }

@@ -59,8 +59,6 @@ std::vector<std::string> TextLines(const std::string& bytes) {
 
 namespace {
 
-using namespace posix;
-
 // Runs the cases over the build's real service: the system's own INI functions on Windows, the
 // Linux service made for the test on Linux.
 class SettingsFile : public ::testing::Test {

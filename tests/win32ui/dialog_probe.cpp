@@ -502,7 +502,9 @@ void CheckThirteenKeysInOrder(const std::string& ini, const std::string& name) {
 HWND ErrorBox(HWND dialog, std::wstring& text) {
   HWND box = WaitFor(
       [&] {
-        HWND found = FindWindowW(L"#32770", Wide(kApplicationTitle).c_str());
+        HWND found = FindWindowW(L"#32770", Wide(zarmok::Text(zarmok::TTextId::ApplicationTitle,
+                                                              zarmok::TLanguage::English))
+                                                .c_str());
         return found && GetWindow(found, GW_OWNER) == dialog ? found : nullptr;
       },
       8000);

@@ -23,8 +23,9 @@ HWND MakeApplicationWindow(HINSTANCE instance) {
   application.hInstance = instance;
   application.lpszClassName = kApplicationClassName;
   RegisterClassExW(&application);
-  return CreateWindowExW(0, kApplicationClassName, WideText(kApplicationTitle).c_str(), WS_POPUP, 0,
-                         0, 0, 0, nullptr, nullptr, instance, nullptr);
+  return CreateWindowExW(0, kApplicationClassName,
+                         WideText(Text(TTextId::ApplicationTitle, TLanguage::English)).c_str(),
+                         WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, instance, nullptr);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ class TWin32Desktop final : public IStartUpHost {
     IPrivateProfile& profile;
     IPasswordHost& passwords;
     TSettingsDialog settings_dialog;
+    TLanguage language = TLanguage::English;
     bool loop_stats = false;
   };
 
@@ -51,6 +52,7 @@ class TWin32Desktop final : public IStartUpHost {
   // Beside the program where it can be, else the user's own (win32_settings_place.h).
   std::string SettingsFile() override;
   ISaverPlatform& SaverPlatform() override { return platform_; }
+  TLanguage Language() const override { return services_.language; }
   void ReportUnhandledError(const std::string& title, const std::string& message) override;
   void WriteDiagnostic(const std::string& line) override;
   bool LoopStatsWanted() const override { return services_.loop_stats; }

@@ -48,12 +48,13 @@ TWin32SaverWindow::TWin32SaverWindow(TWin32SaverPlatform& platform, HWND pane,
   // No frame: the window's size is its client size. Inside a pane, in the pane's DPI awareness.
   const TDpiAwarenessOf awareness(pane);
   const std::wstring name = WideText(kSaverClassName);
-  window_ = CreateWindowExW(WS_EX_TOPMOST, name.c_str(), WideText(kApplicationTitle).c_str(),
+  window_ = CreateWindowExW(WS_EX_TOPMOST, name.c_str(),
+                            WideText(Text(TTextId::ApplicationTitle, TLanguage::English)).c_str(),
                             in_pane_ ? WS_CHILD : WS_POPUP, birth.left, birth.top,
                             Extent(birth.left, birth.right), Extent(birth.top, birth.bottom),
                             in_pane_ ? pane : platform_.application_, nullptr, platform_.instance_,
                             nullptr);
-  if (window_ == nullptr) throw EZarmokError(kWindowCreateMessage);
+  if (window_ == nullptr) throw EZarmokError(TTextId::WindowCreateFailed);
   // Linked once made: what the window is told while it is made (its birth size) the session
   // knows already.
   SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));

@@ -27,7 +27,7 @@ class TWin32SaverPlatform;
 class TWin32SaverWindow final : public IPlatformWindow {
  public:
   // A pop-up owned by the application window, or a child of `pane` when that is not null, over
-  // `birth`. Throws EZarmokError(kWindowCreateMessage) when the system refuses the window.
+  // `birth`. Throws EZarmokError(TTextId::WindowCreateFailed) when the system refuses the window.
   TWin32SaverWindow(TWin32SaverPlatform& platform, HWND pane, const TWindowRect& birth);
   ~TWin32SaverWindow() override;
   TWin32SaverWindow(const TWin32SaverWindow&) = delete;

@@ -104,7 +104,7 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
                 children_.Scale(kBugsPramSetClientHeight));
     font_ = children_.AddFont(kDialogFont, language_ == TLanguage::Japanese);
     LayOutDialog(*this);
-    RunEventHandler([this] { dialog_.FormCreate(); }, *this);
+    RunEventHandler([this] { dialog_.FormCreate(); }, *this, language_);
     // The first control in tab order takes the keys when the dialog opens.
     SetFocus(GetDlgItem(hwnd, TabStopControlId(kTabOrder[0])));
     return FALSE;
@@ -265,14 +265,14 @@ class TDialogWindow : public IBugsPramSetView, public IErrorBox, private IDialog
     if (notification != BN_CLICKED) return FALSE;
     switch (id) {
       case kOkBtnId:
-        RunEventHandler([this] { dialog_.OkBtnClick(); }, *this);
+        RunEventHandler([this] { dialog_.OkBtnClick(); }, *this, language_);
         return TRUE;
       // Escape and the window's close box arrive as the Cancel button.
       case kCancelBtnId:
-        RunEventHandler([this] { dialog_.CancelBtnClick(); }, *this);
+        RunEventHandler([this] { dialog_.CancelBtnClick(); }, *this, language_);
         return TRUE;
       case kAboutBtnId:
-        RunEventHandler([this] { dialog_.AboutBtnClick(); }, *this);
+        RunEventHandler([this] { dialog_.AboutBtnClick(); }, *this, language_);
         return TRUE;
       default:
         return FALSE;
@@ -300,7 +300,7 @@ int RunSettingsDialogWin32(IPrivateProfile& profile, const std::string& ini_path
   TDialogWindow window(profile, ini_path, language);
   const INT_PTR result = RunModalDialog(kBugsPramSetClass, owner_window, TDialogWindow::Procedure,
                                         reinterpret_cast<LPARAM>(&window));
-  if (result == -1) throw EZarmokError(kWindowCreateMessage);
+  if (result == -1) throw EZarmokError(TTextId::WindowCreateFailed);
   return 0;
 }
 
