@@ -140,7 +140,8 @@ TEST(DesktopIdle, NoBugsStillCountsIdleStepsAndStops) {
     saver.Idle(1);
     EXPECT_EQ(saver.window->IdleCount, std::min(step, 10));
   }
-  EXPECT_TRUE(std::equal(black.begin(), black.end(), saver.host.Raster().Pixels()));  // nothing drawn
+  // Nothing drawn.
+  EXPECT_TRUE(std::equal(black.begin(), black.end(), saver.host.Raster().Pixels()));
   saver.window->FormMouseMove();
   EXPECT_TRUE(saver.window->CloseAllowed());
 }

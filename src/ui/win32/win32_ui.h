@@ -11,8 +11,8 @@ namespace zarmok {
 
 // Runs the settings dialog, its texts in `language`, on the settings file `ini_path` until it
 // closes, modal to `owner` when that names a window (the host's window of "/c:<handle>"; 0 for
-// none). Returns the exit code. Throws EZarmokError(TTextId::WindowCreateFailed) when the dialog's window
-// cannot be made.
+// none). Returns the exit code. Throws EZarmokError(TTextId::WindowCreateFailed) when the dialog's
+// window cannot be made.
 int RunSettingsDialogWin32(IPrivateProfile& profile, const std::string& ini_path,
                            TWindowHandle owner, TLanguage language);
 
