@@ -140,8 +140,8 @@ void FuzzIniFile(std::string_view body) {
     library.GetAllKeys(section.pItem, keys);
     for (const auto& key : keys) {
       if (std::strpbrk(section.pItem, "\r\n") != nullptr ||
-          (zarmok::IniNamesMatch(section.pItem, "Zarmok") &&
-           zarmok::IniNamesMatch(key.pItem, "BugSize"))) {
+          (zarmok::posix::IniNamesMatch(section.pItem, "Zarmok") &&
+           zarmok::posix::IniNamesMatch(key.pItem, "BugSize"))) {
         continue;
       }
       Check(profile.GetString(path, section.pItem, key.pItem, "\x01", 1024) ==
