@@ -23,7 +23,8 @@ TWaylandDesktop::TWaylandDesktop(TWaylandConnection& connection, TServices servi
       platform_(
           connection, EndSignals(), running_,
           [this](const std::string& title, const std::string& text) { ShowErrorBox(title, text); },
-          [this](const TWording& line) { WriteDiagnostic(line.In(Language())); }),
+          [this](const TWording& line) { WriteDiagnostic(line.In(Language())); },
+          LoopStatsWanted()),
       idle_(connection, EndSignals()) {}
 
 int TWaylandDesktop::RunSettingsDialog(const std::string&, TWindowHandle) {
