@@ -220,7 +220,8 @@ now_ms() { echo $(($(date +%s%N) / 1000000)); }
 desktop_left() {
   convert \( "$1" "$2" -alpha off -crop "$3" +repage -compose difference -composite \
     -fill white +opaque black -negate \) \( "$1" -alpha off -crop "$3" +repage -fill white \
-    +opaque black \) -compose multiply -composite -format '%[fx:round(mean*w*h)]' info:
+    +opaque black \) -compose multiply -composite -precision 12 \
+    -format '%[fx:round(mean*w*h)]' info:
 }
 
 # shows SHOT WHAT GEOMETRY: whether a picture taken by the command SHOT shows that part covered
@@ -232,7 +233,7 @@ shows() {
   if [ "$2" = covered ]; then
     [ "$left" = 0 ]
   else
-    [ "$left" -gt $(($(convert "$file" -crop "$3" -format '%[fx:w*h]' info:) / 2)) ]
+    [ "$left" -gt $(($(area "$3") / 2)) ]
   fi
 }
 
@@ -268,13 +269,18 @@ desktop_drawn() {
   local file=$1 geometry
   shift
   for geometry in "$@"; do
-    [ "$(lit_pixels "$file" "$geometry")" -gt $(($(convert "$file" -crop "$geometry" \
-      -format '%[fx:w*h]' info:) / 2)) ] || return 1
+    [ "$(lit_pixels "$file" "$geometry")" -gt $(($(area "$geometry") / 2)) ] || return 1
   done
+}
+
+# area GEOMETRY: how many pixels a part WxH+X+Y has.
+area() {
+  local size=${1%%+*}
+  echo $((${size%x*} * ${size#*x}))
 }
 
 # lit_pixels FILE GEOMETRY: how many pixels of that part of a picture are not black.
 lit_pixels() {
   convert "$1" -alpha off -crop "$2" +repage -fill white +opaque black \
-    -format '%[fx:round(mean*w*h)]' info:
+    -precision 12 -format '%[fx:round(mean*w*h)]' info:
 }
