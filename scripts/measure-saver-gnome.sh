@@ -51,6 +51,9 @@ fi
   start_gnome "$monitor"
   whole=("$monitor+0+0")
   desktop_shot gnome_shot "${whole[@]}"
+  shell0=$(ticks "$SHELL_PID")
+  sleep "$seconds"
+  echo "GNOME Shell idle, $monitor: $(share $(($(ticks "$SHELL_PID") - shell0))) of one core over $seconds s"
   write_settings '[Zarmok]'
   start_saver /s
   wait_desktop 20 gnome_shot covered "${whole[@]}"
@@ -65,8 +68,16 @@ fi
   cp "$seeded" "$WORK/bin/seeded" && chmod a+rx "$WORK/bin/seeded"
   write_settings '[Zarmok]' StepsPerSecond=0 MaxBugs=10
   printf '[Zarmok]\nStepsPerSecond=0\nMaxBugs=10\n' >"$WORK/settings.ini"
-  coproc SEEDED { as_user exec_user "$WORK/bin/seeded" 4321 400 2>&1; }
-  read -r -t 30 answer <&"${SEEDED[0]}" && [ "$answer" = drawn ] || fail "the seeded saver: $answer"
+  # It keeps its windows while its input is open.
+  mkfifo "$WORK/seeded.in"
+  as_user exec_user "$WORK/bin/seeded" 4321 400 <"$WORK/seeded.in" >"$WORK/seeded.out" 2>&1 &
+  CLEANUP_PIDS+=($!)
+  exec {input}>"$WORK/seeded.in"
+  deadline=$((SECONDS + 30))
+  until grep -qx drawn "$WORK/seeded.out"; do
+    [ $SECONDS -lt $deadline ] || fail "the seeded saver: $(cat "$WORK/seeded.out")"
+    sleep 0.1
+  done
   "$render" --ini "$WORK/settings.ini" --size "$monitor" --seed 4321 --steps 400 --png "$WORK/render.png"
   deadline=$((SECONDS + 10))
   until differing=$(compare -metric AE "$(gnome_shot seeded)" "$WORK/render.png" null: 2>&1 || true) &&
@@ -78,6 +89,6 @@ fi
   echo "GNOME Shell: seed 4321 after 400 steps differs from zarmok-render's picture in" \
     "$differing pixels ($(lit_pixels "$WORK/render.png" "${whole[0]}") drawn);" \
     "the picture: build/gnome-seeded.png"
-  exec {SEEDED[1]}>&-
+  exec {input}>&-
 )
 MEASURE_PART=sway bash "$0" "$@"

@@ -82,6 +82,7 @@ prepare_user() {
   done
   mkdir -p "$WORK/bin"
   cp "$ZARMOK_PATH" "$WORK/bin/zarmok"
+  if [ -n "${ZARMOK_WL_CLIENT:-}" ]; then cp "$ZARMOK_WL_CLIENT" "$WORK/bin/client"; fi
   cp "$HERE/_shell_hands.py" "$WORK/bin/hands.py"
   chmod -R a+rX "$WORK/bin"
   SAVER="$WORK/bin/zarmok"

@@ -3,7 +3,7 @@
 # covers it whole, each with a swarm of its own; a second start exits 0 at once; movements within
 # the grace of the first ten steps do not end it, a key does, with exit code 0. zarmok --idle 3
 # starts it from GNOME's idle time: a key ends that run, a movement past the grace the next, and
-# SIGTERM ends the watch with exit code 0.
+# SIGTERM ends the watch with exit code 0. Another window that takes the keyboard ends it too.
 source "$(dirname "$0")/_lib.sh"
 start_gnome 640x480 480x360
 monitors=(640x480+0+0 480x360+640+0)
@@ -59,4 +59,13 @@ kill -0 "$watch" 2>/dev/null || fail "the idle watch ended with its saver"
 kill -TERM "$watch"
 wait_exit "$watch" 5 || fail "SIGTERM did not end the idle watch"
 [ "$EXIT_CODE" = 0 ] || fail "exit $EXIT_CODE after SIGTERM"
+
+# A window that comes up and takes the keyboard: the saver lost the foreground, which closes it.
+[ -x "$WORK/bin/client" ] || fail "ZARMOK_WL_CLIENT names no program"
+start_saver /s
+wait_desktop 15 gnome_shot covered "${monitors[@]}"
+as_user exec_user "$WORK/bin/client" window 0 255 0 >"$WORK/window.out" &
+CLEANUP_PIDS+=($!)
+wait_exit "$SAVER_PID" 10 || fail "the saver went on under a window that took the keyboard"
+[ "$EXIT_CODE" = 0 ] || fail "exit $EXIT_CODE after the keyboard went to another window"
 echo "PASS"
