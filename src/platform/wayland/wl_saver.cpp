@@ -424,11 +424,10 @@ void TWaylandSaverPlatform::TakeNews() {
     if (seats_changed) input_->Follow();
     input_->ShowOwedArrow();
   }
+  // A layer surface holds the keyboard whatever other windows do, until it lends it.
   const bool keyboard_left = input_ != nullptr && input_->TakeKeyboardLeft();
   const bool activation_lost = std::exchange(activation_lost_, false);
-  if (Toplevels() && (keyboard_left || activation_lost)) {
-    FollowFocus(keyboard_left, activation_lost);
-  }
+  if (Toplevels() && (keyboard_left || activation_lost)) FollowFocus();
   if (connection_.TakeOutputsChanged()) {
     Deliver(TSaverEvent{TSaverEventKind::MonitorsChanged});
     // A window follows its output's scale, mode and transform by itself.
@@ -440,7 +439,7 @@ void TWaylandSaverPlatform::TakeNews() {
   wl_display_flush(connection_.Display());
 }
 
-void TWaylandSaverPlatform::FollowFocus(bool keyboard_left, bool activation_lost) {
+void TWaylandSaverPlatform::FollowFocus() {
   // The compositor tells the window it leaves and the one it goes to in turn: what it sent up to
   // now tells where the keyboard went.
   connection_.Roundtrip();
@@ -451,7 +450,9 @@ void TWaylandSaverPlatform::FollowFocus(bool keyboard_left, bool activation_lost
   // What the roundtrip brought is part of the same change.
   if (input_ != nullptr) input_->TakeKeyboardLeft();
   activation_lost_ = false;
-  if ((keyboard_left && !keyboard_kept) || (activation_lost && !active_kept)) {
+  // Either alone says the window is still the saver's: a seat without a keyboard has no keyboard
+  // focus at all.
+  if (!keyboard_kept && !active_kept) {
     Deliver(TSaverEvent{TSaverEventKind::Deactivated});
   }
 }

@@ -151,8 +151,8 @@ class TWaylandSaverPlatform final : public ISaverPlatform, private ISurfaceWindo
   // keyboard from.
   bool Toplevels() const { return connection_.LayerShell() == nullptr; }
   // After news that another window may have taken the keyboard or become the active one: a
-  // Deactivated once no window of the saver's has the keyboard, or none is the active one.
-  void FollowFocus(bool keyboard_left, bool activation_lost);
+  // Deactivated once no window of the saver's has the keyboard and none is the active one.
+  void FollowFocus();
   bool NewsWaiting() const;
   // ISurfaceWindows
   const IPlatformWindow* WindowOf(wl_surface* surface) const override;
