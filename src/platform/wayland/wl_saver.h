@@ -64,7 +64,8 @@ class TWaylandSaverWindow final : public IPlatformWindow {
   }
 
   // The shell's news: the surface's size in its units (0: the shell leaves it to the window),
-  // and the end of the surface.
+  // the end of the surface, a request to close the window, and the window no longer the active
+  // one.
   void Configured(int32_t width, int32_t height);
   void Closed();
   void CloseAsked();
@@ -111,7 +112,7 @@ class TWaylandSaverPlatform final : public ISaverPlatform, private ISurfaceWindo
   // which kind of window covers the outputs.
   TWaylandSaverPlatform(TWaylandConnection& connection, posix::TEndSignals& end_signals,
                         TRunningFlag& running, TErrorBox error_box, TDiagnostic diagnostic,
-                        bool tell_window_kind = false);
+                        bool tell_window_kind);
   ~TWaylandSaverPlatform() override;
   TWaylandSaverPlatform(const TWaylandSaverPlatform&) = delete;
   TWaylandSaverPlatform& operator=(const TWaylandSaverPlatform&) = delete;
