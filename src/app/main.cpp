@@ -1,6 +1,6 @@
 // The saver program on Linux: the program's services made here and handed to start-up, on the
-// back end that can serve the request in this session: the Wayland one where the compositor
-// offers the layer shell, else X11 (an X server, or XWayland).
+// back end that can serve the request in this session: the Wayland one in a Wayland session,
+// else X11 (an X server, or XWayland for the settings dialog and a preview).
 #include <cstdio>
 #include <cstdlib>
 #include <string>
@@ -37,9 +37,9 @@ std::string_view Variable(const char* name) {
 // Whether the Wayland back end serves this start; else `why_not` says why not, when Wayland
 // could have. ZARMOK_BACKEND=x11 or =wayland forces one. The settings dialog and a preview's
 // pane are X windows: where the session has an X display (XWayland) they are X11's, forced or
-// not. Otherwise Wayland serves a session whose compositor offers the layer shell (sway,
-// Hyprland, river, labwc, Wayfire, KDE Plasma, COSMIC), and X11 a session without one (GNOME:
-// the saver then runs through XWayland).
+// not. Otherwise Wayland serves every compositor it can reach: through the layer shell where
+// there is one (sway, Hyprland, river, labwc, Wayfire, KDE Plasma, COSMIC), else with full-screen
+// windows (GNOME, weston).
 bool UseWayland(const std::vector<std::string>& arguments, zarmok::wl::TWaylandConnection& wayland,
                 zarmok::TWording& why_not) {
   const std::string_view forced = Variable("ZARMOK_BACKEND");

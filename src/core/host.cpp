@@ -162,8 +162,11 @@ int32_t SpanOf(int32_t low, int32_t high) {
 int RunStartUp(const std::vector<std::string>& arguments, IStartUpHost& host) {
   if (host.FindTopLevelSaver()) return 0;
   const std::string first = arguments.empty() ? std::string() : arguments[0];
+  // The desktop's idle count may cost a connection of its own: it is asked for only when the
+  // watch is.
+  const bool idle_watch = first == kIdleArgument && host.IdleSource() != nullptr;
   switch (ChooseStartUpMode(arguments, host.NoArgumentOpensSettings(), host.OffersWallpaper(),
-                            host.IdleSource() != nullptr)) {
+                            idle_watch)) {
     case TSaverMode::Settings: {
       // An owner that names no window is the host's mistake: the user still gets the dialog,
       // standing alone.

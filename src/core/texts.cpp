@@ -97,6 +97,21 @@ constexpr TCatalogueEntry kCatalogue[] = {
     {TTextId::WaylandProtocolError, "Wayland プロトコルエラー: %s", "Wayland protocol error: %s"},
     {TTextId::WaylandConnectionLost, "Wayland コンポジターとの接続が切れました",
      "The connection to the Wayland compositor was lost"},
+    {TTextId::WaylandNoBackground,
+     "Wayland: コンポジター '%s' にはレイヤーシェル (zwlr_layer_shell_v1) "
+     "がないため、デスクトップの"
+     "背景には描けません",
+     "Wayland: the compositor at '%s' has no layer shell (zwlr_layer_shell_v1), so the desktop's "
+     "background cannot be drawn on"},
+    // Which kind of window the saver covers the outputs with, for the run's measurements.
+    {TTextId::WaylandLayerSurfaces,
+     "Wayland: 各出力をレイヤーシェルの最前面のサーフェスで覆います (zwlr_layer_shell_v1)",
+     "Wayland: each output is covered by an overlay surface of the layer shell "
+     "(zwlr_layer_shell_v1)"},
+    {TTextId::WaylandFullScreenWindows,
+     "Wayland: レイヤーシェルがないため、各出力を全画面のウィンドウで覆います (xdg_toplevel)",
+     "Wayland: there is no layer shell, so each output is covered by a full-screen window "
+     "(xdg_toplevel)"},
     // The running flag could not be raised: the saver runs, and a second one may start over it.
     {TTextId::RunningFlagNotRaised,
      "実行中の印を立てられません (%s)。もう一つのセーバーが重ねて起動することがあります",

@@ -71,6 +71,9 @@ enum class TTextId : int {
   WaylandNoDialog,
   WaylandProtocolError,
   WaylandConnectionLost,
+  WaylandNoBackground,
+  WaylandLayerSurfaces,
+  WaylandFullScreenWindows,
   RunningFlagNotRaised,
   GnomeNoIdleTime,
   // The program as the system and the desktop describe it.

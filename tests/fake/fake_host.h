@@ -210,7 +210,10 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   void WriteDiagnostic(const std::string& line) override { diagnostics.push_back(line); }
   bool LoopStatsWanted() const override { return stats_wanted; }
   bool OffersWallpaper() const override { return offers_wallpaper; }
-  IIdleSource* IdleSource() override { return offers_idle_watch ? &idle_source : nullptr; }
+  IIdleSource* IdleSource() override {
+    ++idle_source_asks;
+    return offers_idle_watch ? &idle_source : nullptr;
+  }
 
   void Listen(ISaverEvents* listener) override { events = listener; }
   std::vector<TMonitor> Monitors() override { return monitors; }
@@ -254,6 +257,7 @@ class TFakeStartUp final : public IStartUpHost, public ISaverPlatform {
   bool stats_wanted = false;
   bool offers_wallpaper = false;
   bool offers_idle_watch = false;
+  int idle_source_asks = 0;
   // Answers of the idle waits, in order (false when they run out); each true one starts a
   // saver run at `end_at` past the time of the answer.
   std::deque<bool> idle;

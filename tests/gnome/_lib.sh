@@ -8,12 +8,10 @@
 # Waits are for conditions, each with a deadline.
 set -euo pipefail
 
-for variable in ZARMOK_FULLSCREEN_CLIENT; do
-  if [ -z "${!variable:-}" ] || [ ! -x "${!variable}" ]; then
-    echo "$variable does not name a built program" >&2
-    exit 1
-  fi
-done
+if [ -z "${ZARMOK_PATH:-}" ] || [ ! -x "$ZARMOK_PATH" ]; then
+  echo "ZARMOK_PATH does not name a built program" >&2
+  exit 1
+fi
 
 HERE=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
 WORK=$(mktemp -d)
@@ -83,10 +81,11 @@ prepare_user() {
     make_owned "$WORK/$folder"
   done
   mkdir -p "$WORK/bin"
-  cp "$ZARMOK_FULLSCREEN_CLIENT" "$WORK/bin/client"
-  if [ -n "${ZARMOK_GNOME_IDLE_PROBE:-}" ]; then cp "$ZARMOK_GNOME_IDLE_PROBE" "$WORK/bin/idle-probe"; fi
+  cp "$ZARMOK_PATH" "$WORK/bin/zarmok"
+  if [ -n "${ZARMOK_WL_CLIENT:-}" ]; then cp "$ZARMOK_WL_CLIENT" "$WORK/bin/client"; fi
   cp "$HERE/_shell_hands.py" "$WORK/bin/hands.py"
   chmod -R a+rX "$WORK/bin"
+  SAVER="$WORK/bin/zarmok"
 }
 
 # wait_for TIMEOUT_S WHAT CMD...: waits until CMD succeeds, and fails saying WHAT otherwise.
@@ -154,13 +153,12 @@ overview_left() {
     --method org.freedesktop.DBus.Properties.Get org.gnome.Shell OverviewActive | grep -q false
 }
 
-# hands COMMAND...: one command of the hands (see _shell_hands.py); prints its answer's value.
+# hands COMMAND...: one command of the hands (see _shell_hands.py), done once the shell took it.
 hands() {
   local answer=
   echo "$*" >&"${HANDS[1]}"
   read -r -t 15 answer <&"${HANDS[0]}" || true
-  [[ $answer == ok* ]] || fail "the hands could not $*: $answer"
-  echo "${answer#ok}" | sed 's/^ //'
+  [ "$answer" = ok ] || fail "the hands could not $*: $answer"
 }
 
 # gnome_shot NAME: a picture of every monitor; prints its path.
@@ -200,33 +198,90 @@ weston_shot() {
   echo "$WORK/shots/$1.png"
 }
 
-# start_client NAME ARGS...: the full-screen test client in the background, its lines in
-# $WORK/NAME.out; sets CLIENT_PID.
-start_client() {
-  local name=$1
-  shift
-  as_user exec_user "$WORK/bin/client" "$@" >"$WORK/$name.out" 2>"$WORK/$name.err" &
-  CLIENT_PID=$!
-  CLEANUP_PIDS+=("$CLIENT_PID")
+# write_settings LINE...: the saver's settings file.
+write_settings() {
+  as_user mkdir -p -m 0700 "$WORK/home/.config/zarmok"
+  printf '%s\n' "$@" | as_user tee "$WORK/home/.config/zarmok/zarmok.ini" >/dev/null
 }
 
-# wait_line TIMEOUT_S NAME LINE: waits until the client NAME printed LINE.
-wait_line() {
-  wait_for "$1" "$2 did not say '$3'" grep -qx "$3" "$WORK/$2.out"
+# start_saver ARGS...: the private copy in the background, stderr in $WORK/saver.err; sets
+# SAVER_PID.
+start_saver() {
+  as_user exec_user "$SAVER" "$@" 2>"$WORK/saver.err" &
+  SAVER_PID=$!
+  CLEANUP_PIDS+=("$SAVER_PID")
 }
 
-# colour_pixels FILE GEOMETRY R,G,B: how many pixels of that part of a picture have the colour.
-colour_pixels() {
-  convert "$1" -crop "$2" +repage -fill black +opaque "rgb($3)" -fill white -opaque "rgb($3)" \
+# now_ms: the clock in milliseconds.
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
+# desktop_left DESKTOP SHOT GEOMETRY: how many pixels of that part of the picture SHOT are still
+# the desktop's, as the picture DESKTOP shows it before the saver (its black left out: the saver
+# draws black too).
+desktop_left() {
+  convert \( "$1" "$2" -alpha off -crop "$3" +repage -compose difference -composite \
+    -fill white +opaque black -negate \) \( "$1" -alpha off -crop "$3" +repage -fill white \
+    +opaque black \) -compose multiply -composite -precision 12 \
     -format '%[fx:round(mean*w*h)]' info:
 }
 
-# wait_colour TIMEOUT_S SHOT GEOMETRY R,G,B PIXELS: waits until a picture taken by the command
-# SHOT shows PIXELS pixels of the colour in that part.
-wait_colour() {
-  local deadline=$((SECONDS + $1)) shot=$2 geometry=$3 colour=$4 pixels=$5 count=
-  until count=$(colour_pixels "$($shot wait)" "$geometry" "$colour") && [ "$count" = "$pixels" ]; do
-    [ $SECONDS -lt $deadline ] || fail "$geometry shows $count pixels of rgb($colour), not $pixels"
-    sleep 0.05
+# shows SHOT WHAT GEOMETRY: whether a picture taken by the command SHOT shows that part covered
+# (WHAT = covered: no pixel of $WORK/desktop.png left) or the desktop again (WHAT = uncovered: in
+# more than half its pixels).
+shows() {
+  local file left
+  file=$($1 now) && left=$(desktop_left "$WORK/desktop.png" "$file" "$3") || return 1
+  if [ "$2" = covered ]; then
+    [ "$left" = 0 ]
+  else
+    [ "$left" -gt $(($(area "$3") / 2)) ]
+  fi
+}
+
+# wait_desktop TIMEOUT_S SHOT WHAT GEOMETRY...: waits until a picture taken by the command SHOT
+# shows each part as WHAT says (see shows).
+wait_desktop() {
+  local deadline=$(($(now_ms) + $1 * 1000)) shot=$2 what=$3 geometry
+  shift 3
+  for geometry in "$@"; do
+    until shows "$shot" "$what" "$geometry"; do
+      [ "$(now_ms)" -lt $deadline ] || fail "$geometry not $what"
+      sleep 0.05
+    done
   done
+}
+
+# desktop_shot SHOT GEOMETRY...: waits until a picture taken by the command SHOT shows the desktop
+# drawn on each part (most of it not black) and settled (as the picture before: the compositors
+# fade it in), and keeps it as $WORK/desktop.png.
+desktop_shot() {
+  local deadline=$(($(now_ms) + 10000)) shot=$1 file
+  shift
+  until file=$($shot desktop) && [ -s "$WORK/desktop.png" ] &&
+    [ "$(compare -metric AE "$file" "$WORK/desktop.png" null: 2>&1 || true)" = 0 ] &&
+    desktop_drawn "$file" "$@"; do
+    [ "$(now_ms)" -lt $deadline ] || fail "no desktop drawn on $*"
+    cp "$file" "$WORK/desktop.png"
+    sleep 0.1
+  done
+}
+
+desktop_drawn() {
+  local file=$1 geometry
+  shift
+  for geometry in "$@"; do
+    [ "$(lit_pixels "$file" "$geometry")" -gt $(($(area "$geometry") / 2)) ] || return 1
+  done
+}
+
+# area GEOMETRY: how many pixels a part WxH+X+Y has.
+area() {
+  local size=${1%%+*}
+  echo $((${size%x*} * ${size#*x}))
+}
+
+# lit_pixels FILE GEOMETRY: how many pixels of that part of a picture are not black.
+lit_pixels() {
+  convert "$1" -alpha off -crop "$2" +repage -fill white +opaque black \
+    -precision 12 -format '%[fx:round(mean*w*h)]' info:
 }

@@ -3,12 +3,12 @@
 # taken by the shell, over one session-bus connection that lives as long as this program, so
 # that the virtual keyboard and pointer stay the same devices for the whole test.
 #
-# Prints "ready" once an injected key reaches the shell, then reads one command a line and
-# answers each with "ok [VALUE]" once the shell has taken it, or "error TEXT":
+# Prints "ready" once an injected key and an injected pointer movement reach the shell, then
+# reads one command a line and answers each with "ok" once the shell has taken it, or
+# "error TEXT":
 #   key CODE     presses and releases the key of that evdev code
 #   move DX DY   moves the pointer by that many pixels
 #   shot FILE    a PNG of every monitor
-#   idletime     the shell's idle time in milliseconds
 import sys
 import time
 
@@ -31,6 +31,10 @@ def idletime():
                 'org.gnome.Mutter.IdleMonitor', 'GetIdletime')[0]
 
 
+def move(dx, dy):
+    call(MUTTER, session, SESSION, 'NotifyPointerMotionRelative', 'dd', float(dx), float(dy))
+
+
 def key(code):
     for pressed in (True, False):
         call(MUTTER, session, SESSION, 'NotifyKeyboardKeycode', 'ub', code, pressed)
@@ -42,17 +46,19 @@ if call('org.freedesktop.DBus', '/org/freedesktop/DBus', 'org.freedesktop.DBus',
     sys.exit('org.gnome.Screenshot is taken')
 session = call(MUTTER, '/org/gnome/Mutter/RemoteDesktop', MUTTER, 'CreateSession')[0]
 call(MUTTER, session, SESSION, 'Start')
-# The virtual devices come with the first event, which they lose: tap Shift until the shell's
-# idle time shows that a tap arrived.
-deadline = time.monotonic() + 10
-while True:
-    sent = time.monotonic()
-    key(LEFT_SHIFT)
-    time.sleep(0.05)
-    if idletime() < (time.monotonic() - sent) * 1000:
-        break
-    if time.monotonic() > deadline:
-        sys.exit('no injected key reaches the shell')
+# The virtual devices come each with its first event, which it loses: tap Shift, then nudge the
+# pointer to and fro, until the shell's idle time shows that one arrived.
+for name, event in (('key', lambda: key(LEFT_SHIFT)), ('pointer movement', lambda: move(1, 0))):
+    deadline = time.monotonic() + 10
+    while True:
+        sent = time.monotonic()
+        event()
+        time.sleep(0.05)
+        if idletime() < (time.monotonic() - sent) * 1000:
+            break
+        if time.monotonic() > deadline:
+            sys.exit('no injected ' + name + ' reaches the shell')
+move(-1, 0)
 print('ready', flush=True)
 
 for line in sys.stdin:
@@ -60,22 +66,16 @@ for line in sys.stdin:
     try:
         if words[0] == 'key':
             key(int(words[1]))
-            answer = ''
         elif words[0] == 'move':
-            call(MUTTER, session, SESSION, 'NotifyPointerMotionRelative', 'dd', float(words[1]),
-                 float(words[2]))
-            answer = ''
+            move(words[1], words[2])
         elif words[0] == 'shot':
             done, _ = call('org.gnome.Shell.Screenshot', '/org/gnome/Shell/Screenshot',
                            'org.gnome.Shell.Screenshot', 'Screenshot', 'bbs', False, False, words[1])
             if not done:
                 raise RuntimeError('the shell took no picture')
-            answer = ''
-        elif words[0] == 'idletime':
-            answer = str(idletime())
         else:
             raise RuntimeError('unknown command ' + words[0])
-        print(('ok ' + answer).strip(), flush=True)
+        print('ok', flush=True)
     except (GLib.Error, RuntimeError, IndexError, ValueError) as error:
         print('error', error, flush=True)
 call(MUTTER, session, SESSION, 'Stop')

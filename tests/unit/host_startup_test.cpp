@@ -295,6 +295,13 @@ TEST(HostStartUp, TheIdleWatchRunsTheSaverAtEachIdlenessUntilTheHostEndsIt) {
   EXPECT_TRUE(host.idle.empty());
   EXPECT_FALSE(host.host.running);
 
+  // A desktop's count may cost a connection: a start that watches nothing never asks for it.
+  TFakeStartUp saver;
+  saver.offers_idle_watch = true;
+  saver.At(0, {TSaverEventKind::KeyDown});
+  EXPECT_EQ(Start(saver, {"/s"}), 0);
+  EXPECT_EQ(saver.idle_source_asks, 0);
+
   for (const char* bad : {"0", "-5", "abc", ""}) {
     TFakeStartUp refused;
     refused.offers_idle_watch = true;

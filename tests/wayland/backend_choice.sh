@@ -3,9 +3,9 @@
 # full-screen saver is Wayland's; ZARMOK_BACKEND=x11 forces X11. A preview and the settings
 # dialog are X windows: without an X display they end with the window-creation report and say
 # why on stderr; with one (XWayland's, here an Xvfb) the X11 back end serves them. A start that
-# Wayland cannot serve (no runtime folder to find the socket in, no compositor at the socket, a
-# compositor without the layer shell: weston) and X11 cannot either says why each could not,
-# one line each.
+# Wayland cannot serve (no runtime folder to find the socket in, no compositor at the socket) and
+# X11 cannot either says why each could not, one line each. A compositor without the layer shell
+# (weston) has no place for the desktop's background: --wallpaper says so.
 source "$(dirname "$0")/_lib.sh"
 # The report's Japanese is the Japanese locale's.
 export LANG=ja_JP.UTF-8 LC_ALL= LC_MESSAGES= LANGUAGE=
@@ -40,14 +40,15 @@ expect_error "no compositor" "Wayland: コンポジター '$WORK/run/no-such-com
 expect_error "wayland forced, no compositor" "$created" "'$WORK/run/no-such-compositor'" -- \
   env ZARMOK_BACKEND=wayland WAYLAND_DISPLAY=no-such-compositor "$SAVER" /s
 
-# A compositor without the layer shell.
+# A compositor without the layer shell: the full-screen saver is the GNOME and weston tests'.
 as_user exec_user weston --backend=headless-backend.so --socket=weston-test --idle-time=0 \
   >"$WORK/weston.log" 2>&1 &
 CLEANUP_PIDS+=($!)
 for i in $(seq 100); do [ -S "$WORK/run/weston-test" ] && break; sleep 0.05; done
 [ -S "$WORK/run/weston-test" ] || fail "weston did not start: $(cat "$WORK/weston.log")"
-expect_error "weston" "'$WORK/run/weston-test' は zwlr_layer_shell_v1 を提供していません" \
-  "X ディスプレイ" -- env WAYLAND_DISPLAY=weston-test "$SAVER" /s
+expect_error "weston's background" "$created" \
+  "'$WORK/run/weston-test' にはレイヤーシェル (zwlr_layer_shell_v1) がないため" -- \
+  env WAYLAND_DISPLAY=weston-test "$SAVER" --wallpaper
 : >"$WORK/err"
 
 # With an X display the preview is X11's, in the window named (here the root window).

@@ -20,6 +20,7 @@
 #include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
 #include "xdg-output-unstable-v1-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
 
 namespace zarmok::wl {
 namespace {
@@ -98,6 +99,10 @@ void SeatName(void*, wl_seat*, const char*) {}
 
 constexpr wl_seat_listener kSeatListener{SeatCapabilities, SeatName};
 
+// A client that does not answer is taken for hung: GNOME offers to end it.
+constexpr xdg_wm_base_listener kWmBaseListener{
+    [](void*, xdg_wm_base* base, uint32_t serial) { xdg_wm_base_pong(base, serial); }};
+
 std::string EnvironmentValue(const char* name) {
   const char* value = std::getenv(name);
   return value != nullptr ? value : "";
@@ -127,6 +132,7 @@ TWaylandConnection::~TWaylandConnection() {
   if (idle_notifier_ != nullptr) ext_idle_notifier_v1_destroy(idle_notifier_);
   if (kde_idle_ != nullptr) org_kde_kwin_idle_destroy(kde_idle_);
   if (layer_shell_ != nullptr) zwlr_layer_shell_v1_destroy(layer_shell_);
+  if (wm_base_ != nullptr) xdg_wm_base_destroy(wm_base_);
   if (shm_ != nullptr) wl_shm_destroy(shm_);
   if (compositor_ != nullptr) wl_compositor_destroy(compositor_);
   wl_registry_destroy(registry_);
@@ -184,10 +190,12 @@ const TWording& TWaylandConnection::Unusable() {
   unusable_ = Connect();
   if (!unusable_.Empty()) return unusable_;
   std::string lacks;
+  // Either shell serves the full-screen saver; the ordinary one is the last resort.
+  const void* shell = layer_shell_ != nullptr ? static_cast<const void*>(layer_shell_) : wm_base_;
   for (const auto& [global, name] :
        {std::pair<const void*, const char*>{compositor_, "wl_compositor"},
         {shm_, "wl_shm"},
-        {layer_shell_, "zwlr_layer_shell_v1"}}) {
+        {shell, "xdg_wm_base"}}) {
     if (global != nullptr) continue;
     lacks += lacks.empty() ? name : std::string(", ") + name;
   }
@@ -213,6 +221,9 @@ void TWaylandConnection::Global(void* data, wl_registry* registry, uint32_t name
     self.layer_shell_version_ = std::min(version, kLayerShellVersion);
     self.layer_shell_ = Bind<zwlr_layer_shell_v1>(registry, name, &zwlr_layer_shell_v1_interface,
                                                   version, kLayerShellVersion);
+  } else if (which == xdg_wm_base_interface.name) {
+    self.wm_base_ = Bind<xdg_wm_base>(registry, name, &xdg_wm_base_interface, version, 1);
+    xdg_wm_base_add_listener(self.wm_base_, &kWmBaseListener, nullptr);
   } else if (which == zxdg_output_manager_v1_interface.name) {
     self.xdg_outputs_ = Bind<zxdg_output_manager_v1>(
         registry, name, &zxdg_output_manager_v1_interface, version, kXdgOutputVersion);

@@ -13,6 +13,7 @@
 #include "errors.h"
 
 struct zwlr_layer_shell_v1;
+struct xdg_wm_base;
 struct zxdg_output_manager_v1;
 struct zxdg_output_v1;
 struct wp_viewporter;
@@ -75,6 +76,9 @@ class TWaylandConnection {
   wl_shm* Shm() const { return shm_; }
   zwlr_layer_shell_v1* LayerShell() const { return layer_shell_; }
   uint32_t LayerShellVersion() const { return layer_shell_version_; }
+  // The shell of ordinary windows, which every compositor offers: the saver's windows are its
+  // full-screen toplevels where there is no layer shell.
+  xdg_wm_base* WmBase() const { return wm_base_; }
   wp_viewporter* Viewporter() const { return viewporter_; }
   ext_idle_notifier_v1* IdleNotifier() const { return idle_notifier_; }
   org_kde_kwin_idle* KdeIdle() const { return kde_idle_; }
@@ -126,6 +130,7 @@ class TWaylandConnection {
   wl_shm* shm_ = nullptr;
   zwlr_layer_shell_v1* layer_shell_ = nullptr;
   uint32_t layer_shell_version_ = 0;
+  xdg_wm_base* wm_base_ = nullptr;
   zxdg_output_manager_v1* xdg_outputs_ = nullptr;
   wp_viewporter* viewporter_ = nullptr;
   ext_idle_notifier_v1* idle_notifier_ = nullptr;

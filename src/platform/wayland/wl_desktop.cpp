@@ -2,8 +2,13 @@
 
 #include <unistd.h>
 
+#include <utility>
+
 #include "errors.h"
 #include "host.h"
+#ifdef ZARMOK_GNOME_IDLE
+#include "posix/gnome_idle.h"
+#endif
 
 namespace zarmok::wl {
 namespace {
@@ -23,7 +28,8 @@ TWaylandDesktop::TWaylandDesktop(TWaylandConnection& connection, TServices servi
       platform_(
           connection, EndSignals(), running_,
           [this](const std::string& title, const std::string& text) { ShowErrorBox(title, text); },
-          [this](const TWording& line) { WriteDiagnostic(line.In(Language())); }),
+          [this](const TWording& line) { WriteDiagnostic(line.In(Language())); },
+          LoopStatsWanted()),
       idle_(connection, EndSignals()) {}
 
 int TWaylandDesktop::RunSettingsDialog(const std::string&, TWindowHandle) {
@@ -31,8 +37,14 @@ int TWaylandDesktop::RunSettingsDialog(const std::string&, TWindowHandle) {
 }
 
 IIdleSource* TWaylandDesktop::IdleSource() {
-  if (!connection_.IsOpen() || !TWaylandIdleSource::Offered(connection_)) return nullptr;
-  return &idle_;
+  if (!connection_.IsOpen()) return nullptr;
+  if (TWaylandIdleSource::Offered(connection_)) return &idle_;
+#ifdef ZARMOK_GNOME_IDLE
+  // GNOME Shell tells no Wayland client of the user's idleness, but its idle monitor does.
+  if (!std::exchange(session_idle_asked_, true))
+    session_idle_ = posix::TGnomeIdle::Open(EndSignals());
+#endif
+  return session_idle_.get();
 }
 
 }  // namespace zarmok::wl

@@ -1,9 +1,11 @@
 // The services start-up asks of a Wayland desktop: the running-saver search (the session's
-// running flag), the compositor's count of idleness, and the saver platform. Wayland names no
-// windows to other programs: there are no panes and no owners here; a preview and the settings
-// dialog are X windows (XWayland's), which the program's X11 side serves.
+// running flag), the count of idleness (the compositor's, else GNOME's on the session bus), and
+// the saver platform. Wayland names no windows to other programs: there are no panes and no
+// owners here; a preview and the settings dialog are X windows (XWayland's), which the program's
+// X11 side serves.
 #pragma once
 
+#include <memory>
 #include <string>
 
 #include "platform.h"
@@ -32,7 +34,8 @@ class TWaylandDesktop final : public posix::TPosixDesktop {
   ISaverPlatform& SaverPlatform() override { return platform_; }
 
   bool OffersWallpaper() const override { return true; }
-  // Where the compositor tells a client of the user's idleness.
+  // Where the compositor tells a client of the user's idleness; else where the session bus has
+  // GNOME's idle monitor, asked only when the count is first wanted.
   IIdleSource* IdleSource() override;
 
  private:
@@ -40,6 +43,9 @@ class TWaylandDesktop final : public posix::TPosixDesktop {
   TRunningFlag running_;
   TWaylandSaverPlatform platform_;
   TWaylandIdleSource idle_;
+  // GNOME's count, kept for the program's life once asked for; null where there is none.
+  std::unique_ptr<IIdleSource> session_idle_;
+  bool session_idle_asked_ = false;
 };
 
 }  // namespace zarmok::wl

@@ -21,6 +21,7 @@ struct TWaylandInput::TDevices {
   double y = 0;
 
   void Note(TSaverEventKind kind, wl_surface* surface) { owner->Deliver(kind, surface, x, y); }
+  void Left(wl_surface* surface) { owner->NoteKeyboardLeft(surface); }
 };
 
 namespace {
@@ -38,8 +39,10 @@ void KeyboardEnter(void* data, wl_keyboard*, uint32_t, wl_surface* surface, wl_a
   DevicesOf(data).keyboard_focus = surface;
 }
 
-void KeyboardLeave(void* data, wl_keyboard*, uint32_t, wl_surface*) {
-  DevicesOf(data).keyboard_focus = nullptr;
+void KeyboardLeave(void* data, wl_keyboard*, uint32_t, wl_surface* surface) {
+  TWaylandInput::TDevices& devices = DevicesOf(data);
+  devices.keyboard_focus = nullptr;
+  devices.Left(surface);
 }
 
 void Key(void* data, wl_keyboard*, uint32_t, uint32_t, uint32_t, uint32_t state) {
@@ -229,6 +232,17 @@ void TWaylandInput::Deliver(TSaverEventKind kind, wl_surface* surface, double x,
     event.Position = windows_.ScreenAt(*window, x, y);
   }
   events_->Deliver(event);
+}
+
+void TWaylandInput::NoteKeyboardLeft(wl_surface* surface) {
+  // A surface already destroyed comes as null, and is no window of the saver's any more.
+  if (windows_.WindowOf(surface) != nullptr) keyboard_left_ = true;
+}
+
+bool TWaylandInput::KeyboardOnWindow() const {
+  return std::any_of(devices_.begin(), devices_.end(), [this](const auto& devices) {
+    return windows_.WindowOf(devices->keyboard_focus) != nullptr;
+  });
 }
 
 std::optional<TPoint> TWaylandInput::PointerPosition() const {

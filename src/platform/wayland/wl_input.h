@@ -12,6 +12,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <utility>
 #include <vector>
 
 #include "platform.h"
@@ -55,9 +56,14 @@ class TWaylandInput {
   std::optional<TPoint> PointerPosition() const;
   // The surface is about to go: no focus refers to it any longer.
   void Forget(wl_surface* surface);
+  // Whether a keyboard left a window of the saver's since the last call (and forgets it).
+  bool TakeKeyboardLeft() { return std::exchange(keyboard_left_, false); }
+  // Whether a keyboard is on a window of the saver's now.
+  bool KeyboardOnWindow() const;
 
  private:
   void Deliver(TSaverEventKind kind, wl_surface* surface, double x, double y);
+  void NoteKeyboardLeft(wl_surface* surface);
   void Release(TDevices& devices);
   void ShowPointer(TDevices& devices);
   bool LoadArrow();
@@ -68,6 +74,7 @@ class TWaylandInput {
   const ISurfaceWindows& windows_;
   ISaverEvents* events_ = nullptr;
   std::vector<std::unique_ptr<TDevices>> devices_;
+  bool keyboard_left_ = false;
   bool pointer_visible_ = true;
   bool arrow_owed_ = false;
   wl_cursor_theme* theme_ = nullptr;

@@ -9,6 +9,7 @@
 #include "pacing.h"
 #include "viewporter-client-protocol.h"
 #include "wlr-layer-shell-unstable-v1-client-protocol.h"
+#include "xdg-shell-client-protocol.h"
 
 namespace zarmok::wl {
 
@@ -81,6 +82,73 @@ class TWaylandSaverPlatform::TLayerSurface final : public TWaylandShellSurface {
   TWaylandSaverPlatform& platform_;
   wl_surface* surface_;
   zwlr_layer_surface_v1* layer_ = nullptr;
+};
+
+// Where the compositor has no layer shell: an ordinary window made full-screen on its output,
+// which the compositor keeps above the others while it is the active one. Other windows can
+// take the keyboard from it (the compositor's own shortcuts, a window that asks for it): the
+// window tells when it stops being the active one.
+class TWaylandSaverPlatform::TToplevelSurface final : public TWaylandShellSurface {
+ public:
+  TToplevelSurface(TWaylandSaverWindow& window, TWaylandSaverPlatform& platform,
+                   wl_surface* surface, const TOutput* output)
+      : window_(window) {
+    xdg_ = xdg_wm_base_get_xdg_surface(platform.connection_.WmBase(), surface);
+    static constexpr xdg_surface_listener kSurfaceListener{Configure};
+    xdg_surface_add_listener(xdg_, &kSurfaceListener, this);
+    toplevel_ = xdg_surface_get_toplevel(xdg_);
+    // Bound at version 1: the later events never come.
+    static constexpr xdg_toplevel_listener kToplevelListener{ToplevelConfigure, Close, nullptr,
+                                                             nullptr};
+    xdg_toplevel_add_listener(toplevel_, &kToplevelListener, this);
+    xdg_toplevel_set_title(toplevel_, Text(TTextId::ApplicationTitle, TLanguage::English));
+    xdg_toplevel_set_app_id(toplevel_, kSaverClassName);
+    xdg_toplevel_set_fullscreen(toplevel_, output != nullptr ? output->output : nullptr);
+    wl_surface_commit(surface);
+  }
+  ~TToplevelSurface() override {
+    xdg_toplevel_destroy(toplevel_);
+    xdg_surface_destroy(xdg_);
+  }
+
+  // The compositor gives the keyboard to the window it shows, and no client can take it from
+  // another: the keys reach whichever window of the saver's has it.
+  void TakeKeyboard() override {}
+  // Nothing to step down from: the compositor stacks the window that takes the keyboard (the
+  // host's dialog, an error box) above the full-screen window that loses it.
+  void Lend(bool) override {}
+  bool Activated() const override { return activated_; }
+
+ private:
+  static void ToplevelConfigure(void* data, xdg_toplevel*, int32_t width, int32_t height,
+                                wl_array* states) {
+    auto& self = *static_cast<TToplevelSurface*>(data);
+    self.width_ = width;
+    self.height_ = height;
+    bool activated = false;
+    const auto* state = static_cast<const uint32_t*>(states->data);
+    for (size_t i = 0; i < states->size / sizeof(uint32_t); ++i) {
+      if (state[i] == XDG_TOPLEVEL_STATE_ACTIVATED) activated = true;
+    }
+    if (self.activated_ && !activated) self.window_.ActivationLost();
+    self.activated_ = activated;
+  }
+  static void Configure(void* data, xdg_surface* surface, uint32_t serial) {
+    xdg_surface_ack_configure(surface, serial);
+    auto& self = *static_cast<TToplevelSurface*>(data);
+    self.window_.Configured(self.width_, self.height_);
+  }
+  static void Close(void* data, xdg_toplevel*) {
+    static_cast<TToplevelSurface*>(data)->window_.CloseAsked();
+  }
+
+  TWaylandSaverWindow& window_;
+  xdg_surface* xdg_ = nullptr;
+  xdg_toplevel* toplevel_ = nullptr;
+  // The size and state of the configuration under way, until the compositor ends it.
+  int32_t width_ = 0;
+  int32_t height_ = 0;
+  bool activated_ = false;
 };
 
 TWaylandSaverWindow::TWaylandSaverWindow(TWaylandSaverPlatform& platform, TWindowKind kind)
@@ -162,6 +230,16 @@ void TWaylandSaverWindow::Closed() {
   platform_.Deliver(TSaverEvent{TSaverEventKind::WindowGone, 0, TPoint{0, 0}, this});
 }
 
+void TWaylandSaverWindow::CloseAsked() {
+  // The user closed the window through the compositor (a shortcut, the window overview): the
+  // window stays until the session has asked its close query.
+  platform_.Deliver(TSaverEvent{TSaverEventKind::CloseRequest, 0, TPoint{0, 0}, this});
+}
+
+void TWaylandSaverWindow::ActivationLost() {
+  platform_.activation_lost_ = true;
+}
+
 void TWaylandSaverWindow::Follow() {
   follow_ = false;
   const TOutput* output = platform_.connection_.OutputNamed(output_);
@@ -206,12 +284,14 @@ TPoint TWaylandSaverWindow::ScreenAt(double x, double y) const {
 
 TWaylandSaverPlatform::TWaylandSaverPlatform(TWaylandConnection& connection,
                                              posix::TEndSignals& end_signals, TRunningFlag& running,
-                                             TErrorBox error_box, TDiagnostic diagnostic)
+                                             TErrorBox error_box, TDiagnostic diagnostic,
+                                             bool tell_window_kind)
     : connection_(connection),
       end_signals_(end_signals),
       running_(running),
       error_box_(std::move(error_box)),
-      diagnostic_(std::move(diagnostic)) {}
+      diagnostic_(std::move(diagnostic)),
+      tell_window_kind_(tell_window_kind) {}
 
 TWaylandSaverPlatform::~TWaylandSaverPlatform() = default;
 
@@ -226,13 +306,19 @@ TWaylandInput& TWaylandSaverPlatform::Input() {
 
 std::unique_ptr<TWaylandShellSurface> TWaylandSaverPlatform::MakeShellSurface(
     TWaylandSaverWindow& window) {
-  return std::make_unique<TLayerSurface>(window, *this, window.surface_,
-                                         connection_.OutputNamed(window.output_));
+  const TOutput* output = connection_.OutputNamed(window.output_);
+  if (Toplevels()) {
+    return std::make_unique<TToplevelSurface>(window, *this, window.surface_, output);
+  }
+  return std::make_unique<TLayerSurface>(window, *this, window.surface_, output);
 }
 
 void TWaylandSaverPlatform::Listen(ISaverEvents* events) {
   events_ = events;
   if (input_ != nullptr) input_->Listen(events);
+  // What the windows of a run that ended went through is no news for the next.
+  activation_lost_ = false;
+  if (input_ != nullptr) input_->TakeKeyboardLeft();
   // A host that ends its saver with a signal, or Ctrl-C in a terminal, ends the loop, so the
   // tear-down still runs: the flag goes down and the background is the desktop's again.
   if (events != nullptr) end_signals_.Catch();
@@ -254,11 +340,18 @@ std::unique_ptr<IPlatformWindow> TWaylandSaverPlatform::CreateSaverWindow(
   }
   connection_.Require();
   Input();
+  if (std::exchange(tell_window_kind_, false)) {
+    diagnostic_(Toplevels() ? TTextId::WaylandFullScreenWindows : TTextId::WaylandLayerSurfaces);
+  }
   return std::make_unique<TWaylandSaverWindow>(*this, TWindowKind::Saver);
 }
 
 std::unique_ptr<IPlatformWindow> TWaylandSaverPlatform::CreateWallpaperWindow(const TWindowRect&) {
-  connection_.Require();
+  // An ordinary window would cover the desktop rather than lie under it.
+  if (connection_.Require().LayerShell() == nullptr) {
+    throw EZarmokError(TTextId::WindowCreateFailed,
+                       TWording(TTextId::WaylandNoBackground, {connection_.SocketPath()}));
+  }
   Input();
   return std::make_unique<TWaylandSaverWindow>(*this, TWindowKind::Wallpaper);
 }
@@ -331,6 +424,10 @@ void TWaylandSaverPlatform::TakeNews() {
     if (seats_changed) input_->Follow();
     input_->ShowOwedArrow();
   }
+  // A layer surface holds the keyboard whatever other windows do, until it lends it.
+  const bool keyboard_left = input_ != nullptr && input_->TakeKeyboardLeft();
+  const bool activation_lost = std::exchange(activation_lost_, false);
+  if (Toplevels() && (keyboard_left || activation_lost)) FollowFocus();
   if (connection_.TakeOutputsChanged()) {
     Deliver(TSaverEvent{TSaverEventKind::MonitorsChanged});
     // A window follows its output's scale, mode and transform by itself.
@@ -340,6 +437,24 @@ void TWaylandSaverPlatform::TakeNews() {
     if (window->follow_) window->Follow();
   }
   wl_display_flush(connection_.Display());
+}
+
+void TWaylandSaverPlatform::FollowFocus() {
+  // The compositor tells the window it leaves and the one it goes to in turn: what it sent up to
+  // now tells where the keyboard went.
+  connection_.Roundtrip();
+  const bool keyboard_kept = input_ != nullptr && input_->KeyboardOnWindow();
+  const bool active_kept = std::any_of(
+      windows_.begin(), windows_.end(),
+      [](const TWaylandSaverWindow* w) { return w->shell_ != nullptr && w->shell_->Activated(); });
+  // What the roundtrip brought is part of the same change.
+  if (input_ != nullptr) input_->TakeKeyboardLeft();
+  activation_lost_ = false;
+  // Either alone says the window is still the saver's: a seat without a keyboard has no keyboard
+  // focus at all.
+  if (!keyboard_kept && !active_kept) {
+    Deliver(TSaverEvent{TSaverEventKind::Deactivated});
+  }
 }
 
 void TWaylandSaverPlatform::HandlePendingMessages() {

@@ -1,7 +1,7 @@
 // The saver on a Wayland compositor: a surface per output, shown by the shell as the saver's
 // kind of window asks (a layer surface above every window for the full-screen saver, below all
-// of them for the desktop's background), and the compositor's news translated into the
-// session's events.
+// of them for the desktop's background; where the compositor has no layer shell, a full-screen
+// toplevel for the saver), and the compositor's news translated into the session's events.
 #pragma once
 
 #include <wayland-client.h>
@@ -34,7 +34,8 @@ enum class TWindowKind {
 };
 
 // What the shell makes of a window's surface: its role. The shell tells the window the size it
-// gives the surface (Configured) and that it took the surface away (Closed).
+// gives the surface (Configured), that it took the surface away (Closed) or asks the window to
+// close (CloseAsked), and whether the window is the one the user works in (Activated).
 class TWaylandShellSurface {
  public:
   virtual ~TWaylandShellSurface() = default;
@@ -43,6 +44,9 @@ class TWaylandShellSurface {
   // While lent, the surface stays below the host's dialogs and error boxes and leaves them the
   // keyboard.
   virtual void Lend(bool lent) = 0;
+  // Whether the shell shows the window as the active one; a role that has no such state is
+  // never active.
+  virtual bool Activated() const { return false; }
 };
 
 class TWaylandSaverWindow final : public IPlatformWindow {
@@ -60,9 +64,12 @@ class TWaylandSaverWindow final : public IPlatformWindow {
   }
 
   // The shell's news: the surface's size in its units (0: the shell leaves it to the window),
-  // and the end of the surface.
+  // the end of the surface, a request to close the window, and the window no longer the active
+  // one.
   void Configured(int32_t width, int32_t height);
   void Closed();
+  void CloseAsked();
+  void ActivationLost();
 
  private:
   friend class TWaylandSaverPlatform;
@@ -101,9 +108,11 @@ class TWaylandSaverPlatform final : public ISaverPlatform, private ISurfaceWindo
   using TDiagnostic = std::function<void(const TWording& line)>;
 
   // `end_signals`: the desktop's, caught from the first run on. `running`: the running flag.
-  // `diagnostic`: a line on the program's error stream.
+  // `diagnostic`: a line on the program's error stream, which with `tell_window_kind` also says
+  // which kind of window covers the outputs.
   TWaylandSaverPlatform(TWaylandConnection& connection, posix::TEndSignals& end_signals,
-                        TRunningFlag& running, TErrorBox error_box, TDiagnostic diagnostic);
+                        TRunningFlag& running, TErrorBox error_box, TDiagnostic diagnostic,
+                        bool tell_window_kind);
   ~TWaylandSaverPlatform() override;
   TWaylandSaverPlatform(const TWaylandSaverPlatform&) = delete;
   TWaylandSaverPlatform& operator=(const TWaylandSaverPlatform&) = delete;
@@ -131,12 +140,20 @@ class TWaylandSaverPlatform final : public ISaverPlatform, private ISurfaceWindo
  private:
   friend class TWaylandSaverWindow;
   class TLayerSurface;
+  class TToplevelSurface;
 
   TWaylandInput& Input();
   std::unique_ptr<TWaylandShellSurface> MakeShellSurface(TWaylandSaverWindow& window);
   void Deliver(const TSaverEvent& event);
-  // Hands on what the compositor's events changed: seats, outputs, the windows' surfaces.
+  // Hands on what the compositor's events changed: seats, outputs, the windows' surfaces, the
+  // keyboard and the active window.
   void TakeNews();
+  // Whether the saver's windows are ordinary toplevels, which other windows can take the
+  // keyboard from.
+  bool Toplevels() const { return connection_.LayerShell() == nullptr; }
+  // After news that another window may have taken the keyboard or become the active one: a
+  // Deactivated once no window of the saver's has the keyboard and none is the active one.
+  void FollowFocus();
   bool NewsWaiting() const;
   // ISurfaceWindows
   const IPlatformWindow* WindowOf(wl_surface* surface) const override;
@@ -147,12 +164,15 @@ class TWaylandSaverPlatform final : public ISaverPlatform, private ISurfaceWindo
   TRunningFlag& running_;
   TErrorBox error_box_;
   TDiagnostic diagnostic_;
+  bool tell_window_kind_;
   ISaverEvents* events_ = nullptr;
   std::unique_ptr<TWaylandInput> input_;
   std::vector<TWaylandSaverWindow*> windows_;
   // What the last wait that saw something arrive saw; nothing when the next look reads all.
   std::optional<TWaylandConnection::TReady> seen_;
   bool lent_ = false;
+  // A window of the saver's stopped being the active one since the focus was last followed.
+  bool activation_lost_ = false;
 };
 
 }  // namespace zarmok::wl

@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# zarmok /s on weston, which has no layer shell either, its X11 back end in an Xvfb with two
+# outputs: a full-screen window on each output covers it whole, and a key typed with xdotool into
+# the outputs' X windows ends it with exit code 0.
+source "$(dirname "$0")/_lib.sh"
+start_weston
+outputs=(800x600+0+0 800x600+800+0)
+desktop_shot weston_shot "${outputs[@]}"
+write_settings '[Zarmok]' MaxBugs=8
+start_saver /s
+wait_desktop 10 weston_shot covered "${outputs[@]}"
+xdotool mousemove 1200 300 key a
+wait_exit "$SAVER_PID" 5 || fail "a key did not end the saver"
+[ "$EXIT_CODE" = 0 ] || fail "exit $EXIT_CODE after a key"
+wait_desktop 10 weston_shot uncovered "${outputs[@]}"
+echo "PASS"
