@@ -20,14 +20,6 @@ start_display_server Xvfb Xvfb -screen 0 1400x1000x24
 export HOME="$WORK/home" XDG_CONFIG_HOME="$WORK/home/.config"
 # A folder where the settings file should be: OK shows the error box of a refused save.
 mkdir -p "$XDG_CONFIG_HOME/zarmok/zarmok.ini"
-cat >"$WORK/no-japanese.conf" <<'CONF'
-<?xml version="1.0"?>
-<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
-<fontconfig>
-  <include>/etc/fonts/fonts.conf</include>
-  <selectfont><rejectfont><pattern><patelt name="lang"><string>ja</string></patelt></pattern></rejectfont></selectfont>
-</fontconfig>
-CONF
 
 window_of() {
   local id="" i
@@ -62,7 +54,7 @@ for scale in 100 200; do
       locale=$([ $lang = ja ] && echo ja_JP.UTF-8 || echo en_US.UTF-8)
       name=$lang$fonts-$scale
       font_env=()
-      [ -n "$fonts" ] && font_env=(FONTCONFIG_FILE="$WORK/no-japanese.conf")
+      [ -n "$fonts" ] && font_env=(FONTCONFIG_FILE="$NO_JAPANESE_FONTS")
       env "${font_env[@]}" LC_ALL= LANG=$locale "$zarmok" /c 2>/dev/null &
       pid=$!
       dialog=$(window_of TBugsPramSet) || fail "no dialog for $name"

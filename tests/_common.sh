@@ -4,6 +4,9 @@
 
 declare -a X_PIDS=()
 
+# A font configuration that rejects every face with Japanese glyphs, as on a desktop without one.
+NO_JAPANESE_FONTS="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)/data/no-japanese-fonts.conf"
+
 # start_display_server NAME SERVER ARGS...: starts an X server that picks a free display number
 # (-displayfd), its log in $WORK/NAME.log; exports DISPLAY once it is ready.
 start_display_server() {

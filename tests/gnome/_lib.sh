@@ -50,6 +50,7 @@ fail() {
 }
 
 source "$HERE/../_common.sh"
+source "$HERE/../_wayland_saver.sh"
 
 # as_user [exec_user] CMD...: CMD as nobody when run as root, else as this user, with the
 # compositor's environment and nothing of this shell's. With exec_user the shell becomes CMD,
@@ -196,20 +197,6 @@ weston_windows() {
 weston_shot() {
   import -window root "$WORK/shots/$1.png" || fail "no picture of the X screen"
   echo "$WORK/shots/$1.png"
-}
-
-# write_settings LINE...: the saver's settings file.
-write_settings() {
-  as_user mkdir -p -m 0700 "$WORK/home/.config/zarmok"
-  printf '%s\n' "$@" | as_user tee "$WORK/home/.config/zarmok/zarmok.ini" >/dev/null
-}
-
-# start_saver ARGS...: the private copy in the background, stderr in $WORK/saver.err; sets
-# SAVER_PID.
-start_saver() {
-  as_user exec_user "$SAVER" "$@" 2>"$WORK/saver.err" &
-  SAVER_PID=$!
-  CLEANUP_PIDS+=("$SAVER_PID")
 }
 
 # now_ms: the clock in milliseconds.

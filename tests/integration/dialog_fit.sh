@@ -7,16 +7,7 @@ source "$(dirname "$0")/_lib.sh"
 [ -n "${ZARMOK_FLTK_FIT_CHECK_PATH:-}" ] || fail "ZARMOK_FLTK_FIT_CHECK_PATH is not set"
 start_xvfb 1400x900
 
-# A font configuration that rejects every face with Japanese glyphs, as on a desktop without one.
-cat >"$WORK/no-japanese.conf" <<'CONF'
-<?xml version="1.0"?>
-<!DOCTYPE fontconfig SYSTEM "urn:fontconfig:fonts.dtd">
-<fontconfig>
-  <include>/etc/fonts/fonts.conf</include>
-  <selectfont><rejectfont><pattern><patelt name="lang"><string>ja</string></patelt></pattern></rejectfont></selectfont>
-</fontconfig>
-CONF
-[ -z "$(FONTCONFIG_FILE="$WORK/no-japanese.conf" fc-list :lang=ja)" ] ||
+[ -z "$(FONTCONFIG_FILE="$NO_JAPANESE_FONTS" fc-list :lang=ja)" ] ||
   fail "the font configuration still offers Japanese faces"
 [ -n "$(fc-list :lang=ja)" ] || fail "no Japanese face is installed (fonts-ipafont-gothic)"
 
@@ -24,7 +15,7 @@ for dpi in 96 192; do
   echo "Xft.dpi: $dpi" | xrdb -nocpp -merge
   for fonts in japanese none; do
     font_env=()
-    if [ $fonts = none ]; then font_env=(FONTCONFIG_FILE="$WORK/no-japanese.conf"); fi
+    if [ $fonts = none ]; then font_env=(FONTCONFIG_FILE="$NO_JAPANESE_FONTS"); fi
     for lang in ja en; do
       locale=$([ $lang = ja ] && echo ja_JP.UTF-8 || echo en_US.UTF-8)
       env "${font_env[@]}" LC_ALL= LANG=$locale timeout 60 "$ZARMOK_FLTK_FIT_CHECK_PATH" $lang \

@@ -38,6 +38,7 @@ fail() {
 
 # The waits for a process's end are the other test libraries' own.
 source "$(dirname "${BASH_SOURCE[0]}")/../_common.sh"
+source "$(dirname "${BASH_SOURCE[0]}")/../_wayland_saver.sh"
 
 # as_user [exec_user] CMD...: CMD as nobody when run as root, else as this user, in the
 # compositor's environment only: no X display leaks in, so every start is the Wayland back
@@ -101,19 +102,6 @@ start_sway() {
     sleep 0.05
   done
   fail "sway has not all its outputs"
-}
-
-# write_settings LINE...: the saver's settings file.
-write_settings() {
-  as_user mkdir -p -m 0700 "$WORK/home/.config/zarmok"
-  printf '%s\n' "$@" | as_user tee "$WORK/home/.config/zarmok/zarmok.ini" >/dev/null
-}
-
-# start_saver ARGS...: the private copy in the background, stderr in $WORK/err; sets SAVER_PID.
-start_saver() {
-  as_user exec_user "$SAVER" "$@" 2>"$WORK/err" &
-  SAVER_PID=$!
-  CLEANUP_PIDS+=("$SAVER_PID")
 }
 
 # shot OUTPUT: a picture of one output; prints its path.
