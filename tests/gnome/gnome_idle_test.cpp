@@ -11,7 +11,6 @@
 #include <unistd.h>
 
 #include <chrono>
-#include <map>
 #include <thread>
 
 #include "errors.h"
@@ -97,13 +96,6 @@ class TMockService {
               0);
   }
   // A signal of the service with one argument of `type` ("u" or "o").
-  template <typename TArgument>
-  void Emit(const char* signal, const char* type, TArgument argument) {
-    ASSERT_GE(sd_bus_call_method(bus_, name_, path_, kMock, "EmitSignal", nullptr, nullptr, "sssav",
-                                 "", signal, type, 1, type, argument),
-              0);
-  }
-
  private:
   sd_bus* bus_;
   const char* name_;
@@ -111,11 +103,10 @@ class TMockService {
   pid_t pid_ = 0;
 };
 
-// Mutter's idle monitor as the client sees it; Watches() lists the watches it holds, by id,
-// with their intervals (0: a user-active watch).
+// Mutter's idle monitor as the client sees it.
 class TMonitorMock : public TMockService {
  public:
-  explicit TMonitorMock(sd_bus* bus) : TMockService(bus, kMonitorName, kMonitorPath), bus_(bus) {
+  explicit TMonitorMock(sd_bus* bus) : TMockService(bus, kMonitorName, kMonitorPath) {
     AddMethod("SetNumber", "st", "", "setattr(self, args[0], args[1])");
     AddMethod("GetIdletime", "", "t", "ret = getattr(self, 'idletime', 0)");
     const char* add =
@@ -126,35 +117,7 @@ class TMonitorMock : public TMockService {
     AddMethod("AddIdleWatch", "t", "u", add);
     AddMethod("AddUserActiveWatch", "", "u", add);
     AddMethod("RemoveWatch", "u", "", "getattr(self, 'watches', {}).pop(args[0], None)");
-    AddMethod("Watches", "", "a{ut}", "ret = getattr(self, 'watches', {})");
   }
-  std::map<uint32_t, uint64_t> Watches() {
-    std::map<uint32_t, uint64_t> watches;
-    sd_bus_message* reply = nullptr;
-    EXPECT_GE(sd_bus_call_method(bus_, kMonitorName, kMonitorPath, kMonitorName, "Watches", nullptr,
-                                 &reply, nullptr),
-              0);
-    uint32_t id = 0;
-    uint64_t interval = 0;
-    sd_bus_message_enter_container(reply, 'a', "{ut}");
-    while (sd_bus_message_read(reply, "{ut}", &id, &interval) > 0) watches[id] = interval;
-    sd_bus_message_unref(reply);
-    return watches;
-  }
-  void Forget(uint32_t watch) {
-    ASSERT_GE(sd_bus_call_method(bus_, kMonitorName, kMonitorPath, kMonitorName, "RemoveWatch",
-                                 nullptr, nullptr, "u", watch),
-              0);
-  }
-  uint32_t WatchOf(uint64_t interval) {
-    for (const auto& [id, watch_interval] : Watches()) {
-      if (watch_interval == interval) return id;
-    }
-    return 0;
-  }
-
- private:
-  sd_bus* bus_;
 };
 
 // The session manager, inhibited for the flags it is given.
@@ -165,12 +128,6 @@ class TManagerMock : public TMockService {
     AddMethod("IsInhibited", "u", "b", "ret = (args[0] & getattr(self, 'flags', 0)) != 0");
   }
 };
-
-int64_t Ms(std::chrono::steady_clock::time_point since) {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
-                                                               since)
-      .count();
-}
 
 class GnomeIdle : public ::testing::Test {
  protected:
@@ -218,54 +175,6 @@ TEST_F(GnomeIdle, ReadsTheMonitorsIdleTimeAndOnlyTheIdleInhibitorOfTheSessionMan
   EXPECT_TRUE(reading.Inhibited);
   EXPECT_TRUE(TIdleWatch::HeldOff(reading));
   EXPECT_EQ(reading.BlankDueMs, 0);
-}
-
-TEST_F(GnomeIdle, EachBeginReplacesTheWatchesOfTheOneBefore) {
-  TMonitorMock monitor(bus_.get());
-  {
-    const auto source = TGnomeIdle::Open(end_signals_);
-    source->Begin(3000);
-    EXPECT_EQ(monitor.Watches().size(), 2u);
-    EXPECT_NE(monitor.WatchOf(3000), 0u);
-    EXPECT_NE(monitor.WatchOf(0), 0u);
-    source->Begin(7000);
-    EXPECT_EQ(monitor.Watches().size(), 2u);
-    EXPECT_EQ(monitor.WatchOf(3000), 0u);
-    EXPECT_NE(monitor.WatchOf(7000), 0u);
-  }
-  EXPECT_TRUE(monitor.Watches().empty()) << "the watches outlived the program's count";
-}
-
-TEST_F(GnomeIdle, WaitEndsAtTheNewsOfItsWatchesAndOfInhibitorsElseAtItsTime) {
-  TMonitorMock monitor(bus_.get());
-  const auto source = TGnomeIdle::Open(end_signals_);
-  source->Begin(3000);
-  // Another client's watch is no news.
-  monitor.Emit("WatchFired", "u", 999u);
-  auto start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(source->Wait(300));
-  EXPECT_GE(Ms(start), 300);
-
-  const uint32_t active = monitor.WatchOf(0);
-  monitor.Emit("WatchFired", "u", active);
-  start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(source->Wait(5000));
-  EXPECT_LT(Ms(start), 2000);
-  // The monitor forgets a user-active watch that fired; once the user is idle again, the next
-  // input is news again.
-  monitor.Forget(active);
-  monitor.Emit("WatchFired", "u", monitor.WatchOf(3000));
-  start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(source->Wait(5000));
-  EXPECT_LT(Ms(start), 2000);
-  EXPECT_EQ(monitor.Watches().size(), 2u);
-  EXPECT_GT(monitor.WatchOf(0), active);
-
-  TManagerMock manager(bus_.get());
-  manager.Emit("InhibitorAdded", "o", "/org/gnome/SessionManager/Inhibitor1");
-  start = std::chrono::steady_clock::now();
-  EXPECT_TRUE(source->Wait(5000));
-  EXPECT_LT(Ms(start), 2000);
 }
 
 }  // namespace
