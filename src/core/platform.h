@@ -386,7 +386,8 @@ class IStartUpHost {
   // Whether the desktop offers the saver as its background ("--wallpaper") and an idle watch of
   // its own ("--idle SECONDS"); where it does not, those are arguments like any other.
   virtual bool OffersWallpaper() const { return false; }
-  // The desktop's count of idleness, or null where it has none.
+  // The desktop's count of idleness, or null where the host has no idle watch ("--idle" is then
+  // an argument like any other). A desktop that has one but cannot count here throws why.
   virtual IIdleSource* IdleSource() { return nullptr; }
 };
 

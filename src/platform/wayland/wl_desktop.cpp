@@ -43,8 +43,14 @@ IIdleSource* TWaylandDesktop::IdleSource() {
   // GNOME Shell tells no Wayland client of the user's idleness, but its idle monitor does.
   if (!std::exchange(session_idle_asked_, true))
     session_idle_ = posix::TGnomeIdle::Open(EndSignals());
+  if (session_idle_ != nullptr) return session_idle_.get();
+  static constexpr const char* kIdleTimes =
+      "ext_idle_notifier_v1 / org_kde_kwin_idle / org.gnome.Mutter.IdleMonitor";
+#else
+  static constexpr const char* kIdleTimes = "ext_idle_notifier_v1 / org_kde_kwin_idle";
 #endif
-  return session_idle_.get();
+  // Without it the watch would start the saver at once, at every login it is started at.
+  throw EZarmokError(TWording(TTextId::WaylandLacks, {connection_.SocketPath(), kIdleTimes}));
 }
 
 }  // namespace zarmok::wl

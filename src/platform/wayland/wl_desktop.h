@@ -35,7 +35,8 @@ class TWaylandDesktop final : public posix::TPosixDesktop {
 
   bool OffersWallpaper() const override { return true; }
   // Where the compositor tells a client of the user's idleness; else where the session bus has
-  // GNOME's idle monitor, asked only when the count is first wanted.
+  // GNOME's idle monitor, asked only when the count is first wanted. Where neither tells it,
+  // says so.
   IIdleSource* IdleSource() override;
 
  private:
