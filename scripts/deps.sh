@@ -27,8 +27,8 @@ test_packages=(
   python3 xscreensaver xsecurelock xss-lock openbox fluxbox wmctrl dbus-daemon python3-dbusmock
   sway swayidle grim wtype
   mutter gnome-shell weston python3-gi gir1.2-glib-2.0 libglib2.0-bin procps
-  fonts-liberation locales
-  dpkg-dev lintian file man-db
+  fonts-liberation fontconfig locales
+  dpkg-dev lintian file man-db unzip
 )
 
 saver_only=
