@@ -447,10 +447,15 @@ TProfileWrite WriteValues(const std::string& file, const std::string& section,
 
 }  // namespace
 
-std::string TPosixProfile::GetString(const std::string& file, const std::string& section,
+std::string TBatchProfile::GetString(const std::string& file, const std::string& section,
                                      const std::string& key, const std::string& default_text,
                                      size_t buffer_size) {
   return GetStrings(file, section, {key}, default_text, buffer_size).front();
+}
+
+bool TBatchProfile::WriteString(const std::string& file, const std::string& section,
+                                const std::string& key, const std::string& value) {
+  return WriteStrings(file, section, {{key, value}}) == TProfileWrite::Written;
 }
 
 std::vector<std::string> TPosixProfile::GetStrings(const std::string& file,
@@ -461,20 +466,9 @@ std::vector<std::string> TPosixProfile::GetStrings(const std::string& file,
   return ValuesOf(ReadFileBody(file), section, keys, default_text, buffer_size);
 }
 
-bool TPosixProfile::WriteString(const std::string& file, const std::string& section,
-                                const std::string& key, const std::string& value) {
-  return WriteStrings(file, section, {{key, value}}) == TProfileWrite::Written;
-}
-
 TProfileWrite TPosixProfile::WriteStrings(const std::string& file, const std::string& section,
                                           const std::vector<TProfileEntry>& entries) {
   return WriteValues(file, section, entries, TFileKind::kAny);
-}
-
-std::string TUserSettingsProfile::GetString(const std::string& file, const std::string& section,
-                                            const std::string& key, const std::string& default_text,
-                                            size_t buffer_size) {
-  return GetStrings(file, section, {key}, default_text, buffer_size).front();
 }
 
 std::vector<std::string> TUserSettingsProfile::GetStrings(const std::string& file,
@@ -484,11 +478,6 @@ std::vector<std::string> TUserSettingsProfile::GetStrings(const std::string& fil
                                                           size_t buffer_size) {
   const TFileBody body = file.starts_with('/') ? ReadFileBody(file) : TFileBody{};
   return ValuesOf(body, section, keys, default_text, buffer_size);
-}
-
-bool TUserSettingsProfile::WriteString(const std::string& file, const std::string& section,
-                                       const std::string& key, const std::string& value) {
-  return WriteStrings(file, section, {{key, value}}) == TProfileWrite::Written;
 }
 
 TProfileWrite TUserSettingsProfile::WriteStrings(const std::string& file,

@@ -15,16 +15,21 @@
 
 namespace zarmok::posix {
 
-class TPosixProfile final : public IPrivateProfile {
+// A profile that reads and writes a section's keys in one pass: one key is a batch of one.
+class TBatchProfile : public IPrivateProfile {
  public:
   std::string GetString(const std::string& file, const std::string& section, const std::string& key,
-                        const std::string& default_text, size_t buffer_size) override;
+                        const std::string& default_text, size_t buffer_size) final;
+  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
+                   const std::string& value) final;
+};
+
+class TPosixProfile final : public TBatchProfile {
+ public:
   std::vector<std::string> GetStrings(const std::string& file, const std::string& section,
                                       const std::vector<std::string>& keys,
                                       const std::string& default_text, size_t buffer_size) override;
   // A new file gets the mode 0666 leaves under the umask, as any program's new file does.
-  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& value) override;
   TProfileWrite WriteStrings(const std::string& file, const std::string& section,
                              const std::vector<TProfileEntry>& entries) override;
 };

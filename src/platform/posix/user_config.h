@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "platform.h"
+#include "posix/profile_posix.h"
 
 namespace zarmok::posix {
 
@@ -34,15 +35,11 @@ std::string UserSettingsFilePath();
 // a new file gets mode 0600; and a save that creates a file UserConfigFile names first makes
 // what is missing of the configuration folder and its zarmok folder, each 0700, where the folder
 // that holds the configuration folder exists. Nothing else is ever made, and reading makes nothing.
-class TUserSettingsProfile final : public IPrivateProfile {
+class TUserSettingsProfile final : public TBatchProfile {
  public:
-  std::string GetString(const std::string& file, const std::string& section, const std::string& key,
-                        const std::string& default_text, size_t buffer_size) override;
   std::vector<std::string> GetStrings(const std::string& file, const std::string& section,
                                       const std::vector<std::string>& keys,
                                       const std::string& default_text, size_t buffer_size) override;
-  bool WriteString(const std::string& file, const std::string& section, const std::string& key,
-                   const std::string& value) override;
   TProfileWrite WriteStrings(const std::string& file, const std::string& section,
                              const std::vector<TProfileEntry>& entries) override;
 };
