@@ -42,9 +42,27 @@ shot() {
     sleep 0.2
   done
 }
-press_over() {
+# click_at WINDOW X Y: a click at the point X, Y of the window's 96-dpi layout, at $scale.
+click_at() {
   eval "$(xdotool getwindowgeometry --shell "$1")"
-  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) key "$2"
+  xdotool mousemove $((X + $2 * scale / 100)) $((Y + $3 * scale / 100)) click 1
+}
+# picture CLASS NAME: the picture of the window of that class, once shown; prints its id.
+picture() {
+  local id
+  id=$(window_of "$1") || fail "no $1 for $name"
+  shot "$id" "$out/$2-$name.png"
+  echo "$id"
+}
+# dismiss WINDOW: Enter over it, then waits until it is gone.
+dismiss() {
+  eval "$(xdotool getwindowgeometry --shell "$1")"
+  xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2)) key Return
+  for _ in $(seq 100); do
+    xdotool getwindowname "$1" >/dev/null 2>&1 || return 0
+    sleep 0.05
+  done
+  fail "Enter did not close the window $1 for $name"
 }
 
 for scale in 100 200; do
@@ -57,21 +75,12 @@ for scale in 100 200; do
       [ -n "$fonts" ] && font_env=(FONTCONFIG_FILE="$NO_JAPANESE_FONTS")
       env "${font_env[@]}" LC_ALL= LANG=$locale "$zarmok" /c 2>/dev/null &
       pid=$!
-      dialog=$(window_of TBugsPramSet) || fail "no dialog for $name"
-      shot "$dialog" "$out/dialog-$name.png"
-      eval "$(xdotool getwindowgeometry --shell "$dialog")"
-      xdotool mousemove $((X + (440 + 24) * scale / 100)) $((Y + (216 + 8) * scale / 100)) click 1
-      about=$(window_of TAboutBox) || fail "no about box for $name"
-      shot "$about" "$out/about-$name.png"
-      press_over "$about" Return
-      sleep 0.3
+      dialog=$(picture TBugsPramSet dialog)
+      click_at "$dialog" $((440 + 24)) $((216 + 8))
+      dismiss "$(picture TAboutBox about)"
       # OK, clicked: Enter would press the About button, which has the focus now.
-      eval "$(xdotool getwindowgeometry --shell "$dialog")"
-      xdotool mousemove $((X + (352 + 40) * scale / 100)) $((Y + (256 + 16) * scale / 100)) click 1
-      box=$(window_of TErrorBox) || fail "no error box for $name"
-      shot "$box" "$out/error-$name.png"
-      press_over "$box" Return
-      sleep 0.3
+      click_at "$dialog" $((352 + 40)) $((256 + 16))
+      dismiss "$(picture TErrorBox error)"
       kill "$pid" 2>/dev/null || true
       wait "$pid" 2>/dev/null || true
     done
