@@ -1,5 +1,16 @@
 # The saver as the Wayland desktops' scripts run it (tests/wayland, tests/gnome): as the ordinary
 # user their libraries' as_user and exec_user name, with its settings in that user's home.
+
+# make_owned DIR: a folder of the test user's, mode 0700.
+make_owned() {
+  mkdir -p "$1"
+  if [ "$(id -u)" = 0 ]; then chown 65534:65534 "$1"; fi
+  chmod 0700 "$1"
+}
+
+# now_ms: the clock in milliseconds.
+now_ms() { echo $(($(date +%s%N) / 1000000)); }
+
 # write_settings LINE...: the saver's settings file.
 write_settings() {
   as_user mkdir -p -m 0700 "$WORK/home/.config/zarmok"

@@ -68,13 +68,6 @@ as_user() {
     XDG_RUNTIME_DIR="$WORK/run" GSETTINGS_BACKEND=keyfile "${session[@]}" "$@"
 }
 
-# make_owned DIR: a folder of the test user's, mode 0700.
-make_owned() {
-  mkdir -p "$1"
-  if [ "$(id -u)" = 0 ]; then chown 65534:65534 "$1"; fi
-  chmod 0700 "$1"
-}
-
 # prepare_user: the user's folders, and the programs copied where the user can run them.
 prepare_user() {
   local folder
@@ -198,9 +191,6 @@ weston_shot() {
   import -window root "$WORK/shots/$1.png" || fail "no picture of the X screen"
   echo "$WORK/shots/$1.png"
 }
-
-# now_ms: the clock in milliseconds.
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # desktop_left DESKTOP SHOT GEOMETRY: how many pixels of that part of the picture SHOT are still
 # the desktop's, as the picture DESKTOP shows it before the saver (its black left out: the saver

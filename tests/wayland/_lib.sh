@@ -54,13 +54,6 @@ as_user() {
     XDG_RUNTIME_DIR="$WORK/run" ZARMOK_HOST_LIBDIR="$WORK/hostlib" "${session[@]}" "$@"
 }
 
-# make_owned DIR: a folder of the test user's, mode 0700.
-make_owned() {
-  mkdir -p "$1"
-  if [ "$(id -u)" = 0 ]; then chown 65534:65534 "$1"; fi
-  chmod 0700 "$1"
-}
-
 # start_sway [MODE...]: the compositor, ready to take clients, with one output per mode side by
 # side (two of 800x600 by default); copies the programs where the user can run them.
 start_sway() {
@@ -122,9 +115,6 @@ lit_pixels() {
   convert "$1" -fill black -opaque "$BACKGROUND" -fill white +opaque black \
     -format '%[fx:round(mean*w*h)]' info:
 }
-
-# now_ms: the clock in milliseconds.
-now_ms() { echo $(($(date +%s%N) / 1000000)); }
 
 # wait_background PIXELS TIMEOUT_S WHAT OUTPUT...: waits until each output shows PIXELS pixels of
 # the background ("all": nothing else), and fails saying WHAT otherwise.
