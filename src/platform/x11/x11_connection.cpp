@@ -1,5 +1,7 @@
 #include "x11_connection.h"
 
+#include <signal.h>
+
 #include <cstdio>
 #include <cstdlib>
 
@@ -71,6 +73,10 @@ TX11Connection::~TX11Connection() {
 
 Display* TX11Connection::Open() {
   if (display_ != nullptr) return display_;
+  // Xlib writes to its socket without MSG_NOSIGNAL: a write to a server that has just gone would
+  // end the program by SIGPIPE, before the connection could say it was lost and the tear-down
+  // could run. Ignored, the write fails and the loss is reported as any other.
+  signal(SIGPIPE, SIG_IGN);
   XSetIOErrorHandler(HandOverLostConnection);
   display_ = XOpenDisplay(nullptr);
   if (display_ == nullptr) {
